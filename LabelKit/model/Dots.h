@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+// Printer dots: the CT221B prints 8 dots per millimetre (203 dpi).
+namespace Dots {
+
+inline constexpr double perMM = 8.0;
+
+// mm x 8 rounded to the nearest whole dot, halves away from zero. Nothing when the length has
+// no dot count: not finite, or beyond the signed 64-bit range once multiplied by 8. Label
+// files may carry any number, so callers refuse such a label instead of drawing it.
+std::optional<qint64> from(double mm);
+
+} // namespace Dots

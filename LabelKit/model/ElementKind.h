@@ -1,0 +1,19 @@
+#pragma once
+
+#include "LabelKit/model/RawEnum.h"
+
+// What an item on a label is.
+enum class ElementKind { text, barcode, qr, line, box, ellipse, image };
+
+template <>
+struct EnumTraits<ElementKind> {
+    static constexpr std::array cases{ElementKind::text, ElementKind::barcode, ElementKind::qr,
+                                      ElementKind::line, ElementKind::box,     ElementKind::ellipse,
+                                      ElementKind::image};
+    static constexpr std::array raw{"text", "barcode", "qr", "line", "box", "ellipse", "image"};
+};
+
+// The user-facing name of the kind ("Text", "Barcode", ...).
+QString title(ElementKind kind);
+// The icon name shown beside the kind ("textformat", "barcode", ...).
+QString symbol(ElementKind kind);

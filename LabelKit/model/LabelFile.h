@@ -1,0 +1,23 @@
+#pragma once
+
+#include "LabelKit/model/LabelDocument.h"
+#include "LabelKit/model/UserError.h"
+
+#include <QByteArray>
+
+// The label file: one LabelDocument as a UTF-8 JSON object with sorted keys.
+namespace LabelFile {
+
+inline constexpr char extension[] = "vtllabel";
+
+// Reads a label file. Fails only when the bytes are not JSON or the top level is not an
+// object; every other defect is repaired with the field's default.
+// Throws UserError with the message the user sees.
+LabelDocument decode(const QByteArray& bytes);
+
+// Writes a label file: keys sorted, pretty-printed, upper-case UUIDs, whole-second UTC dates,
+// Base64 pictures; "dataName" and "imageData" left out when absent.
+// Throws UserError when a number cannot be written as JSON (not finite).
+QByteArray encode(const LabelDocument& document);
+
+} // namespace LabelFile

@@ -1,0 +1,7 @@
+#include "LabelKit/model/UserError.h"
+
+#include <utility>
+
+UserError::UserError(QString message)
+    : m_message(std::move(message))
+    , m_utf8(m_message.toUtf8()) {}

@@ -1,0 +1,96 @@
+#include "tools/vantrel-cli/Cli.h"
+
+#include "LabelKit/model/UserError.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace {
+
+// Qt's own diagnostics (fonts, platform plugins) are not for the tool's users.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg || qEnvironmentVariableIsSet("VANTREL_DEBUG")) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
+// Takes a global option out of the argument list, wherever it stands before "--".
+std::optional<QString> takeGlobal(QStringList& args, const QString& name) {
+    std::optional<QString> value;
+    const QString prefix = name + u'=';
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] == QStringLiteral("--")) {
+            break;
+        }
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) {
+                throw UsageError(QStringLiteral("option %1 needs a value").arg(name));
+            }
+            value = args[i + 1];
+            args.remove(i, 2);
+        } else if (args[i].startsWith(prefix)) {
+            value = args[i].mid(prefix.size());
+            args.remove(i);
+        } else {
+            ++i;
+        }
+    }
+    return value;
+}
+
+int usage(const QString& message) {
+    if (!message.isEmpty()) {
+        Cli::errLine(QStringLiteral("vantrel-cli: ") + message);
+    }
+    std::fputs(usageText().toUtf8().constData(), stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(quietMessages);
+    // Rendering needs fonts, which need a GUI application, but never a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+
+    Cli cli;
+    try {
+        cli.library = takeGlobal(args, QStringLiteral("--library"));
+        cli.virtualPrinter = takeGlobal(args, QStringLiteral("--virtual"));
+        if (!cli.virtualPrinter && qEnvironmentVariableIsSet("VANTREL_VIRTUAL_PRINTER")) {
+            cli.virtualPrinter = qEnvironmentVariable("VANTREL_VIRTUAL_PRINTER");
+        }
+    } catch (const UsageError& e) {
+        return usage(e.message());
+    }
+    if (args.isEmpty()) {
+        return usage(QStringLiteral("missing command"));
+    }
+    if (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("help")) {
+        std::fputs(usageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    const QString name = args.takeFirst();
+    for (const Command& command : commands()) {
+        if (command.name != name) {
+            continue;
+        }
+        try {
+            Arguments arguments(args);
+            return command.run(arguments, cli);
+        } catch (const UsageError& e) {
+            Cli::errLine(QStringLiteral("vantrel-cli %1: %2").arg(name, e.message()));
+            Cli::errLine(QStringLiteral("usage: vantrel-cli ") + command.synopsis);
+            return 2;
+        } catch (const UserError& e) {
+            Cli::errLine(e.message());
+            return 1;
+        }
+    }
+    return usage(QStringLiteral("unknown command “%1”").arg(name));
+}
