@@ -41,3 +41,10 @@ function(vantrel_bench name)
     add_executable(${target} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} benchmark::benchmark vantrel_warnings)
 endfunction()
+
+# vantrel_test_folder(<name> LIBS ... [TIMEOUT seconds] [ENVIRONMENT ...])
+# The test program of a module: every *Test.cpp of the calling folder.
+function(vantrel_test_folder name)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+    vantrel_test(${name} SOURCES ${sources} ${ARGN})
+endfunction()
