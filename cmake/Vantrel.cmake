@@ -46,5 +46,8 @@ endfunction()
 # The test program of a module: every *Test.cpp of the calling folder.
 function(vantrel_test_folder name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+    if(NOT sources)
+        return()
+    endif()
     vantrel_test(${name} SOURCES ${sources} ${ARGN})
 endfunction()
