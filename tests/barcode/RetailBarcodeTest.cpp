@@ -1,0 +1,397 @@
+#include "LabelKit/barcode/RetailBarcode.h"
+#include "LabelKit/barcode/ModuleMatrix.h"
+#include "tests/barcode/Readers.h"
+#include "tests/support/TestSupport.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QString q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+RetailBarcodeError errorOf(Symbology symbology, const QString& text) {
+    try {
+        const RetailSymbol symbol = RetailBarcode::encode(symbology, text);
+        ADD_FAILURE() << "no error; encoded " << symbol.digits.toStdString();
+    } catch (const RetailBarcodeError& error) {
+        return error;
+    }
+    return RetailBarcodeError::notDigits();
+}
+
+// The symbol that ZXing's own writer makes of the digits, margin 0.
+QList<bool> zxingModules(Symbology symbology, const QString& digits) {
+    ZXing::BarcodeFormat format = ZXing::BarcodeFormat::EAN13;
+    switch (symbology) {
+    case Symbology::upcA:
+        format = ZXing::BarcodeFormat::UPCA;
+        break;
+    case Symbology::upcE:
+        format = ZXing::BarcodeFormat::UPCE;
+        break;
+    case Symbology::ean8:
+        format = ZXing::BarcodeFormat::EAN8;
+        break;
+    default:
+        break;
+    }
+    const ZXing::BitMatrix matrix =
+        ZXing::MultiFormatWriter(format).setMargin(0).encode(digits.toStdString(), 0, 1);
+    QList<bool> modules;
+    for (int x = 0; x < matrix.width(); ++x) {
+        modules.append(matrix.get(x, 0));
+    }
+    return modules;
+}
+
+QString randomDigits(QRandomGenerator& random, int count) {
+    QString digits;
+    for (int i = 0; i < count; ++i) {
+        digits.append(QChar(u'0' + int(random.bounded(10))));
+    }
+    return digits;
+}
+
+// "O" where a UPC-E digit's seven modules hold an odd number of bars (number set A), else "E".
+QString upcEParity(const RetailSymbol& symbol) {
+    QString parity;
+    for (int digit = 0; digit < 6; ++digit) {
+        int bars = 0;
+        for (int i = 0; i < 7; ++i) {
+            bars += symbol.modules[3 + 7 * digit + i] ? 1 : 0;
+        }
+        parity.append(bars % 2 ? u'O' : u'E');
+    }
+    return parity;
+}
+
+struct Worked {
+    Symbology symbology;
+    const char* input;
+    const char* digits;
+    std::optional<QString> left;
+    std::optional<QString> right;
+    QList<RetailGroup> groups;
+    qsizetype moduleCount;
+};
+
+void PrintTo(const Worked& w, std::ostream* os) {
+    *os << rawValue(w.symbology).toStdString() << " \"" << w.input << '"';
+}
+
+class WorkedExample : public ::testing::TestWithParam<Worked> {};
+
+TEST_P(WorkedExample, GivesTheDigitsTextAndModulesOfTheStandard) {
+    const Worked& w = GetParam();
+    const RetailSymbol symbol = RetailBarcode::encode(w.symbology, q(w.input));
+    EXPECT_EQ(symbol.digits, q(w.digits));
+    EXPECT_EQ(symbol.leftDigit, w.left);
+    EXPECT_EQ(symbol.rightDigit, w.right);
+    EXPECT_EQ(symbol.groups, w.groups);
+    EXPECT_EQ(symbol.modules.size(), w.moduleCount);
+    EXPECT_EQ(moduleText(symbol.modules), moduleText(zxingModules(w.symbology, symbol.digits)));
+}
+
+const QList<RetailGroup> kEan13Groups{{QStringLiteral("006381"), 3, 45},
+                                      {QStringLiteral("333931"), 50, 92}};
+const QList<RetailGroup> kUpcEGroups{{QStringLiteral("425261"), 3, 45}};
+
+INSTANTIATE_TEST_SUITE_P(
+    RetailBarcode, WorkedExample,
+    ::testing::Values(Worked{Symbology::ean13, "400638133393", "4006381333931", "4", std::nullopt,
+                             kEan13Groups, 95},
+                      Worked{Symbology::ean13, "4006381333931", "4006381333931", "4", std::nullopt,
+                             kEan13Groups, 95},
+                      Worked{Symbology::ean13, " 400-638 1333\t93 ", "4006381333931", "4",
+                             std::nullopt, kEan13Groups, 95},
+                      Worked{Symbology::upcA,
+                             "03600029145",
+                             "036000291452",
+                             "0",
+                             "2",
+                             {{QStringLiteral("36000"), 10, 45}, {QStringLiteral("29145"), 50, 85}},
+                             95},
+                      Worked{Symbology::upcA,
+                             "036000291452",
+                             "036000291452",
+                             "0",
+                             "2",
+                             {{QStringLiteral("36000"), 10, 45}, {QStringLiteral("29145"), 50, 85}},
+                             95},
+                      Worked{Symbology::ean8,
+                             "9638507",
+                             "96385074",
+                             std::nullopt,
+                             std::nullopt,
+                             {{QStringLiteral("9638"), 3, 31}, {QStringLiteral("5074"), 36, 64}},
+                             67},
+                      Worked{Symbology::ean8,
+                             "9638-5074",
+                             "96385074",
+                             std::nullopt,
+                             std::nullopt,
+                             {{QStringLiteral("9638"), 3, 31}, {QStringLiteral("5074"), 36, 64}},
+                             67},
+                      Worked{Symbology::upcE, "0425261", "04252614", "0", "4", kUpcEGroups, 51},
+                      Worked{Symbology::upcE, "425261", "04252614", "0", "4", kUpcEGroups, 51},
+                      Worked{Symbology::upcE, "04252614", "04252614", "0", "4", kUpcEGroups, 51},
+                      Worked{Symbology::upcE, "042100005264", "04252614", "0", "4", kUpcEGroups,
+                             51},
+                      Worked{Symbology::upcE, "04210000526", "04252614", "0", "4", kUpcEGroups, 51},
+                      Worked{Symbology::upcE, "1425261", "14252611", "1", "1", kUpcEGroups, 51}));
+
+TEST(RetailBarcode, UpcEParityFollowsTheCheckDigitAndSwapsUnderNumberSystemOne) {
+    EXPECT_EQ(upcEParity(RetailBarcode::encode(Symbology::upcE, q("0425261"))), q("EOEEOO"));
+    // Check digit 0 gives EEEOOO under number system 0.
+    const RetailSymbol checkZero = RetailBarcode::encode(Symbology::upcE, q("0000000"));
+    ASSERT_EQ(checkZero.rightDigit, q("0"));
+    EXPECT_EQ(upcEParity(checkZero), q("EEEOOO"));
+    const RetailSymbol one = RetailBarcode::encode(Symbology::upcE, q("1425261"));
+    ASSERT_EQ(one.rightDigit, q("1"));
+    EXPECT_EQ(upcEParity(one), q("OOEOEE")); // EEOEOO swapped
+}
+
+TEST(RetailBarcode, GuardsAreTheGuardPatternsAndTheOuterUpcADigits) {
+    const auto range = [](std::set<int> set, int first, int last) {
+        for (int i = first; i <= last; ++i) {
+            set.insert(i);
+        }
+        return set;
+    };
+    const std::set<int> ean13 = range(range(range({}, 0, 2), 45, 49), 92, 94);
+    EXPECT_EQ(RetailBarcode::encode(Symbology::ean13, q("400638133393")).guards, ean13);
+    EXPECT_EQ(RetailBarcode::encode(Symbology::upcA, q("03600029145")).guards,
+              range(range(ean13, 3, 9), 85, 91));
+    EXPECT_EQ(RetailBarcode::encode(Symbology::ean8, q("9638507")).guards,
+              range(range(range({}, 0, 2), 31, 35), 64, 66));
+    EXPECT_EQ(RetailBarcode::encode(Symbology::upcE, q("0425261")).guards,
+              range(range({}, 0, 2), 45, 50));
+}
+
+// Golden symbols written by an independent encoder (ZXing's writer), one per line:
+// symbology, input, modules.
+TEST(RetailBarcode, MatchesTheGoldenModules) {
+    const QByteArray golden =
+        testsupport::readBytes(testsupport::dataPath(q("barcode-retail-modules.txt")));
+    int checked = 0;
+    for (const QByteArray& line : golden.split('\n')) {
+        if (line.isEmpty() || line.startsWith('#')) {
+            continue;
+        }
+        const QList<QByteArray> fields = line.split(' ');
+        ASSERT_EQ(fields.size(), 3) << line.toStdString();
+        const auto symbology = fromRawValue<Symbology>(QString::fromLatin1(fields[0]));
+        ASSERT_TRUE(symbology) << line.toStdString();
+        const RetailSymbol symbol =
+            RetailBarcode::encode(*symbology, QString::fromLatin1(fields[1]));
+        EXPECT_EQ(moduleText(symbol.modules), QString::fromLatin1(fields[2])) << line.toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
+}
+
+TEST(RetailBarcode, RandomNumbersMatchZXingsWriterAndReadBack) {
+    QRandomGenerator random(20250314);
+    struct Shape {
+        Symbology symbology;
+        int length;
+        ZXing::BarcodeFormats formats;
+    };
+    const Shape shapes[] = {{Symbology::ean13, 12, ZXing::BarcodeFormat::EAN13},
+                            {Symbology::upcA, 11, ZXing::BarcodeFormat::UPCA},
+                            {Symbology::ean8, 7, ZXing::BarcodeFormat::EAN8},
+                            {Symbology::upcE, 7, ZXing::BarcodeFormat::UPCE}};
+    for (const Shape& shape : shapes) {
+        for (int i = 0; i < 60; ++i) {
+            QString input = randomDigits(random, shape.length);
+            if (shape.symbology == Symbology::upcE) {
+                input[0] = i % 2 ? u'1' : u'0';
+            }
+            const RetailSymbol symbol = RetailBarcode::encode(shape.symbology, input);
+            ASSERT_EQ(moduleText(symbol.modules),
+                      moduleText(zxingModules(shape.symbology, symbol.digits)))
+                << input.toStdString();
+            const readers::Decoded read =
+                readers::decode(readers::drawRow(symbol.modules), shape.formats);
+            ASSERT_TRUE(read.valid) << input.toStdString();
+            EXPECT_EQ(read.text, symbol.digits);
+        }
+    }
+}
+
+struct Failure {
+    Symbology symbology;
+    const char* input;
+    std::function<RetailBarcodeError()> expected;
+    const char* message;
+};
+
+void PrintTo(const Failure& f, std::ostream* os) {
+    *os << rawValue(f.symbology).toStdString() << " \"" << f.input << '"';
+}
+
+class Refused : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(Refused, WithTheErrorAndItsMessage) {
+    const Failure& f = GetParam();
+    const RetailBarcodeError error = errorOf(f.symbology, q(f.input));
+    EXPECT_TRUE(error == f.expected()) << error.message().toStdString();
+    EXPECT_EQ(error.message(), q(f.message));
+}
+
+const auto wrongLength = [](Symbology s) {
+    return [s] { return RetailBarcodeError::wrongLength(s); };
+};
+const auto badCheck = [](char16_t c) {
+    return [c] { return RetailBarcodeError::badCheckDigit(QChar(c)); };
+};
+const auto notDigits = [] { return RetailBarcodeError::notDigits(); };
+const auto notCompressible = [] { return RetailBarcodeError::notCompressible(); };
+const auto numberSystem = [] { return RetailBarcodeError::numberSystem(); };
+
+INSTANTIATE_TEST_SUITE_P(
+    RetailBarcode, Refused,
+    ::testing::Values(
+        Failure{Symbology::ean13, "4006381333932", badCheck(u'1'), "Check digit should be 1"},
+        Failure{Symbology::upcA, "036000291453", badCheck(u'2'), "Check digit should be 2"},
+        Failure{Symbology::ean8, "96385070", badCheck(u'4'), "Check digit should be 4"},
+        Failure{Symbology::upcE, "04252610", badCheck(u'4'), "Check digit should be 4"},
+        Failure{Symbology::upcE, "2425261", numberSystem, "UPC-E must start with 0 or 1"},
+        Failure{Symbology::upcE, "24252614", numberSystem, "UPC-E must start with 0 or 1"},
+        Failure{Symbology::upcE, "012345678905", notCompressible,
+                "This UPC-A can't be shortened to UPC-E"},
+        Failure{Symbology::upcE, "01234567890", notCompressible,
+                "This UPC-A can't be shortened to UPC-E"},
+        // The compression refuses number system 2 before the number-system test sees it.
+        Failure{Symbology::upcE, "24210000526", notCompressible,
+                "This UPC-A can't be shortened to UPC-E"},
+        Failure{Symbology::upcE, "242100005268", notCompressible,
+                "This UPC-A can't be shortened to UPC-E"},
+        // A wrong check digit is found before any compression.
+        Failure{Symbology::upcE, "042100005265", badCheck(u'4'), "Check digit should be 4"},
+        Failure{Symbology::upcE, "242100005261", badCheck(u'8'), "Check digit should be 8"},
+        Failure{Symbology::upcE, "123456789", wrongLength(Symbology::upcE),
+                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
+        Failure{Symbology::upcE, "12345", wrongLength(Symbology::upcE),
+                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
+        Failure{Symbology::ean13, "", wrongLength(Symbology::ean13),
+                "EAN-13 needs 12 digits (check digit added) or 13 digits"},
+        Failure{Symbology::ean13, " - -", wrongLength(Symbology::ean13),
+                "EAN-13 needs 12 digits (check digit added) or 13 digits"},
+        Failure{Symbology::upcA, "", wrongLength(Symbology::upcA),
+                "UPC-A needs 11 digits (check digit added) or 12 digits"},
+        Failure{Symbology::upcA, "0360002914523", wrongLength(Symbology::upcA),
+                "UPC-A needs 11 digits (check digit added) or 12 digits"},
+        Failure{Symbology::ean8, "", wrongLength(Symbology::ean8),
+                "EAN-8 needs 7 digits (check digit added) or 8 digits"},
+        Failure{Symbology::upcE, "", wrongLength(Symbology::upcE),
+                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
+        Failure{Symbology::ean13, "40063813339A", notDigits, "Digits only"},
+        Failure{Symbology::ean8, "963_507", notDigits, "Digits only"},
+        Failure{Symbology::ean8, "９６３８５０７", notDigits, "Digits only"},
+        Failure{Symbology::upcE, "0425261\xe2\x80\x8b", notDigits, "Digits only"},
+        Failure{Symbology::code128, "12345678", notDigits, "Digits only"}));
+
+TEST(RetailBarcodeError, ComparesByKindAndPayload) {
+    EXPECT_TRUE(RetailBarcodeError::badCheckDigit(u'1') == RetailBarcodeError::badCheckDigit(u'1'));
+    EXPECT_FALSE(RetailBarcodeError::badCheckDigit(u'1') ==
+                 RetailBarcodeError::badCheckDigit(u'2'));
+    EXPECT_TRUE(RetailBarcodeError::wrongLength(Symbology::ean8) ==
+                RetailBarcodeError::wrongLength(Symbology::ean8));
+    EXPECT_FALSE(RetailBarcodeError::wrongLength(Symbology::ean8) ==
+                 RetailBarcodeError::wrongLength(Symbology::ean13));
+    EXPECT_FALSE(RetailBarcodeError::notDigits() == RetailBarcodeError::numberSystem());
+    EXPECT_EQ(RetailBarcodeError::badCheckDigit(u'7').expected(), QChar(u'7'));
+    EXPECT_EQ(RetailBarcodeError::wrongLength(Symbology::upcE).symbology(), Symbology::upcE);
+}
+
+TEST(RetailBarcodeCheckDigit, WeighsThreeOneFromTheRightAndIgnoresOtherCharacters) {
+    EXPECT_EQ(RetailBarcode::checkDigit(q("400638133393")), QChar(u'1'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("03600029145")), QChar(u'2'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("9638507")), QChar(u'4'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("4006-3813 3393")), QChar(u'1'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("1")), QChar(u'7'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("10")), QChar(u'9'));
+    EXPECT_EQ(RetailBarcode::checkDigit(QString()), QChar(u'0'));
+    EXPECT_EQ(RetailBarcode::checkDigit(q("abc")), QChar(u'0'));
+}
+
+// One row per zero-suppression rule, read both ways: compressing the UPC-A body gives the core,
+// expanding the core under the body's number system gives the body back.
+struct Rule {
+    const char* body;
+    const char* core;
+};
+
+class UpcECompression : public ::testing::TestWithParam<Rule> {};
+
+TEST_P(UpcECompression, CompressesAndExpandsBothWays) {
+    const Rule& rule = GetParam();
+    EXPECT_EQ(RetailBarcode::compressUPCA(q(rule.body)), q(rule.core));
+    EXPECT_EQ(RetailBarcode::expandUPCE(q(rule.core), QChar(QLatin1Char(rule.body[0]))),
+              q(rule.body));
+}
+
+INSTANTIATE_TEST_SUITE_P(RetailBarcode, UpcECompression,
+                         ::testing::Values(Rule{"01200000345", "123450"}, // rule 1, "000"
+                                           Rule{"01210000345", "123451"}, // rule 1, "100"
+                                           Rule{"11220000345", "123452"}, // rule 1, "200"
+                                           Rule{"04210000526", "425261"}, // rule 1
+                                           Rule{"01230000045", "123453"}, // rule 2
+                                           Rule{"01234000005", "123454"}, // rule 3
+                                           Rule{"11234000009", "123494"}, // rule 3
+                                           Rule{"01234500005", "123455"}, // rule 4
+                                           Rule{"11234500009", "123459"}, // rule 4
+                                           Rule{"00000000000", "000000"}));
+
+TEST(RetailBarcode, CompressionTakesTheFirstRuleThatApplies) {
+    // Rules 1 and 2 fit; rule 1 wins.
+    EXPECT_EQ(RetailBarcode::compressUPCA(q("01200000045")), q("120450"));
+    // Rules 2 and 3 fit; rule 2 wins.
+    EXPECT_EQ(RetailBarcode::compressUPCA(q("01330000005")), q("133053"));
+}
+
+TEST(RetailBarcode, CompressionRefusesWhatNoRuleFits) {
+    for (const char* body : {"21200000345", "91234500005", "01234567890", "01234500004",
+                             "01234100345", "0120000034", "012000003450", "0120000034a", ""}) {
+        EXPECT_EQ(RetailBarcode::compressUPCA(q(body)), std::nullopt) << body;
+    }
+    EXPECT_EQ(RetailBarcode::expandUPCE(q("12345"), u'0'), QString());
+    EXPECT_EQ(RetailBarcode::expandUPCE(q("12345x"), u'0'), QString());
+}
+
+TEST(RetailBarcode, ExpandingWhatCompressedGivesTheSameNumber) {
+    QRandomGenerator random(7);
+    int compressed = 0;
+    for (int i = 0; i < 20000; ++i) {
+        // Bodies with runs of zeros, so that every rule gets its share.
+        QString body = randomDigits(random, 11);
+        body[0] = random.bounded(2) ? u'1' : u'0';
+        const int zerosFrom = 3 + int(random.bounded(8));
+        const int zerosTo = zerosFrom + int(random.bounded(6));
+        for (int j = zerosFrom; j < qMin(zerosTo, 11); ++j) {
+            body[j] = u'0';
+        }
+        if (const auto core = RetailBarcode::compressUPCA(body)) {
+            ++compressed;
+            ASSERT_EQ(RetailBarcode::expandUPCE(*core, body[0]), body) << body.toStdString();
+            // And the UPC-E symbol of the UPC-A number encodes the same digits as its core.
+            const QString upcA = body + RetailBarcode::checkDigit(body);
+            EXPECT_EQ(RetailBarcode::encode(Symbology::upcE, upcA),
+                      RetailBarcode::encode(Symbology::upcE, body[0] + *core));
+        }
+    }
+    EXPECT_GT(compressed, 1000);
+}
+
+} // namespace
