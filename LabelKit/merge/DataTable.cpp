@@ -1,17 +1,411 @@
 #include "LabelKit/merge/DataTable.h"
 
-// Placeholder until the parser lands.
-QString DataTable::decode(const QByteArray& data) { return QString::fromUtf8(data); }
+#include <QHash>
+#include <QStringDecoder>
+#include <QtEndian>
 
-DataTable DataTable::parse(const QString&, bool, std::optional<QChar>) { return {}; }
+#include <unicode/ucol.h>
+#include <unicode/usearch.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Decoding
+
+// Windows-1252 bytes 0x80 to 0x9F; 0 marks the five bytes the code page leaves undefined. Every
+// other byte maps to the code point of the same value.
+constexpr std::array<char16_t, 32> cp1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<QString> decodeStrictUtf8(const QByteArray& data) {
+    // Stateless: a sequence cut off by the end of the data counts as invalid instead of being
+    // held back for more input.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(data);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<QString> decodeWindows1252(const QByteArray& data) {
+    QString text(data.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : data) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b >= 0x80 && b <= 0x9F) {
+            const char16_t mapped = cp1252High[b - 0x80];
+            if (mapped == 0) {
+                return std::nullopt;
+            }
+            *out++ = mapped;
+        } else {
+            *out++ = b;
+        }
+    }
+    return text;
+}
+
+// The code units after a UTF-16 byte-order mark. An odd byte count cannot be UTF-16 and gives
+// nothing; an unpaired surrogate becomes U+FFFD so that the rest of the list survives.
+QString decodeUtf16(QByteArrayView units, bool bigEndian) {
+    if (units.size() % 2 != 0) {
+        return {};
+    }
+    const qsizetype n = units.size() / 2;
+    QString text(n, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    if (bigEndian) {
+        qFromBigEndian<char16_t>(units.data(), n, out);
+    } else {
+        qFromLittleEndian<char16_t>(units.data(), n, out);
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = out[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(out[i + 1])) {
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            out[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return text;
+}
+
+// Parsing
+
+bool isBlank(char16_t c) {
+    if (c == u' ' || c == u'\t') {
+        return true;
+    }
+    return c >= 0xA0 && QChar::category(c) == QChar::Separator_Space;
+}
+
+bool isLineBreak(char16_t c) {
+    return c == u'\n' || c == u'\r';
+}
+
+// A delimiter must be a character of its own: the quote and the line breaks have their own
+// meaning, and half of a surrogate pair is not a character.
+bool canDelimit(QChar c) {
+    return c != u'"' && !isLineBreak(c.unicode()) && !c.isSurrogate();
+}
+
+QChar detectDelimiter(QStringView text) {
+    constexpr std::array<char16_t, 4> candidates = {u',', u'\t', u';', u'|'};
+    std::array<qsizetype, 4> counts{};
+    bool inQuotes = false;
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (isLineBreak(c)) {
+            break;
+        }
+        if (c == u'"') {
+            inQuotes = !inQuotes;
+        } else if (!inQuotes) {
+            for (std::size_t k = 0; k < candidates.size(); ++k) {
+                counts[k] += c == candidates[k];
+            }
+        }
+    }
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < candidates.size(); ++k) {
+        if (counts[k] > counts[best]) {
+            best = k;
+        }
+    }
+    return QChar(candidates[best]);
+}
+
+// One pass over the text. A field is kept as a slice of the text while it is contiguous there,
+// which it is unless a doubled quote or text after a closing quote joins pieces; only then are
+// its pieces copied into a buffer. Cells are trimmed before their string is made.
+class Parser {
+public:
+    Parser(QStringView text, char16_t delimiter)
+        : m_s(reinterpret_cast<const char16_t*>(text.utf16()))
+        , m_n(text.size())
+        , m_delimiter(delimiter) {}
+
+    QList<QStringList> run() {
+        qsizetype i = 0;
+        for (;;) {
+            if (i < m_n && m_s[i] == u'"' && fieldIsEmpty()) {
+                i = quotedSection(i + 1);
+                if (i < 0) {
+                    // Unterminated: the pending field and row are dropped.
+                    return std::move(m_rows);
+                }
+                continue;
+            }
+            const qsizetype j = nextSpecial(i);
+            append(i, j);
+            if (j == m_n) {
+                endRecord();
+                return std::move(m_rows);
+            }
+            if (m_s[j] == m_delimiter) {
+                endField();
+                i = j + 1;
+            } else {
+                i = j + 1;
+                if (m_s[j] == u'\r' && i < m_n && m_s[i] == u'\n') {
+                    ++i;
+                }
+                endRecord();
+            }
+        }
+    }
+
+private:
+    // The content of a quoted section starting at `i`; returns the index after its closing
+    // quote, or -1 when the text ends inside it.
+    qsizetype quotedSection(qsizetype i) {
+        const QStringView view(m_s, m_n);
+        for (;;) {
+            const qsizetype q = view.indexOf(u'"', i);
+            if (q < 0) {
+                return -1;
+            }
+            append(i, q);
+            if (q + 1 < m_n && m_s[q + 1] == u'"') {
+                append(q, q + 1);
+                i = q + 2;
+            } else {
+                return q + 1;
+            }
+        }
+    }
+
+    // The first delimiter or line break at or after `i`, or the end of the text. Quotes here
+    // are ordinary characters: the field already has text, or the quote was handled above.
+    qsizetype nextSpecial(qsizetype i) const {
+#if defined(__SSE2__)
+        const __m128i delimiter = _mm_set1_epi16(static_cast<short>(m_delimiter));
+        const __m128i cr = _mm_set1_epi16(u'\r');
+        const __m128i lf = _mm_set1_epi16(u'\n');
+        while (i + 8 <= m_n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_s + i));
+            const __m128i hit =
+                _mm_or_si128(_mm_cmpeq_epi16(v, delimiter),
+                             _mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)));
+            const int mask = _mm_movemask_epi8(hit);
+            if (mask != 0) {
+                return i + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+            }
+            i += 8;
+        }
+#endif
+        while (i < m_n && m_s[i] != m_delimiter && !isLineBreak(m_s[i])) {
+            ++i;
+        }
+        return i;
+    }
+
+    bool fieldIsEmpty() const {
+        return m_inBuffer ? m_buffer.isEmpty() : m_end == m_begin;
+    }
+
+    void append(qsizetype from, qsizetype to) {
+        if (from == to) {
+            return;
+        }
+        if (m_inBuffer) {
+            m_buffer.append(QStringView(m_s + from, to - from));
+        } else if (m_begin == m_end) {
+            m_begin = from;
+            m_end = to;
+        } else if (m_end == from) {
+            m_end = to;
+        } else {
+            m_buffer.append(QStringView(m_s + m_begin, m_end - m_begin));
+            m_buffer.append(QStringView(m_s + from, to - from));
+            m_inBuffer = true;
+        }
+    }
+
+    void endField() {
+        QStringView field =
+            m_inBuffer ? QStringView(m_buffer) : QStringView(m_s + m_begin, m_end - m_begin);
+        qsizetype b = 0;
+        qsizetype e = field.size();
+        while (b < e && isBlank(field[b].unicode())) {
+            ++b;
+        }
+        while (e > b && isBlank(field[e - 1].unicode())) {
+            --e;
+        }
+        m_row.append(field.sliced(b, e - b).toString());
+        m_begin = m_end = 0;
+        if (m_inBuffer) {
+            m_buffer.clear();
+            m_inBuffer = false;
+        }
+    }
+
+    void endRecord() {
+        // A blank line is a row of one empty cell before trimming: a line of spaces is kept.
+        const bool blank = m_row.isEmpty() && fieldIsEmpty();
+        endField();
+        const qsizetype width = m_row.size();
+        if (!blank) {
+            m_rows.append(std::move(m_row));
+        }
+        m_row = QStringList();
+        m_row.reserve(width);
+    }
+
+    const char16_t* m_s;
+    qsizetype m_n;
+    char16_t m_delimiter;
+    QList<QStringList> m_rows;
+    QStringList m_row;
+    qsizetype m_begin = 0;
+    qsizetype m_end = 0;
+    QString m_buffer;
+    bool m_inBuffer = false;
+};
+
+QStringList columnNames(const QStringList& header, qsizetype width) {
+    QStringList names;
+    names.reserve(width);
+    QHash<QString, qsizetype> counts;
+    for (qsizetype i = 0; i < width; ++i) {
+        QString base = i < header.size() ? header[i] : QString();
+        base.remove(u'{').remove(u'}');
+        if (base.isEmpty()) {
+            base = QStringLiteral("Column %1").arg(i + 1);
+        }
+        const auto found = counts.find(base);
+        if (found != counts.end()) {
+            const qsizetype n = ++found.value();
+            names.append(base + u' ' + QString::number(n));
+        } else {
+            counts.insert(base, 1);
+            names.append(base);
+        }
+    }
+    return names;
+}
+
+// Searching
+
+struct CollatorClose {
+    void operator()(UCollator* c) const { ucol_close(c); }
+};
+struct SearchClose {
+    void operator()(UStringSearch* s) const { usearch_close(s); }
+};
+
+const UChar* icuText(const QString& s) {
+    return reinterpret_cast<const UChar*>(s.utf16());
+}
+
+} // namespace
+
+QString DataTable::decode(const QByteArray& data) {
+    const auto bytes = QByteArrayView(data);
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        return decodeUtf16(bytes.sliced(2), bytes.front() == '\xFE');
+    }
+    if (auto text = decodeStrictUtf8(data)) {
+        return *std::move(text);
+    }
+    if (auto text = decodeWindows1252(data)) {
+        return *std::move(text);
+    }
+    return QString::fromUtf8(data);
+}
+
+DataTable DataTable::parse(const QString& text, bool hasHeader, std::optional<QChar> delimiter) {
+    QStringView view(text);
+    if (view.startsWith(QChar(0xFEFF))) {
+        view = view.sliced(1);
+    }
+    const QChar separator =
+        delimiter && canDelimit(*delimiter) ? *delimiter : detectDelimiter(view);
+    QList<QStringList> rows = Parser(view, separator.unicode()).run();
+    if (rows.isEmpty()) {
+        return {};
+    }
+    qsizetype width = 0;
+    for (const QStringList& row : std::as_const(rows)) {
+        width = std::max(width, row.size());
+    }
+    QStringList header;
+    if (hasHeader) {
+        header = rows.takeFirst();
+    }
+    return DataTable{columnNames(header, width), std::move(rows)};
+}
 
 DataTable DataTable::load(const QByteArray& data, bool hasHeader) {
     return parse(decode(data), hasHeader);
 }
 
-MergeFields DataTable::record(qsizetype) const { return {}; }
+MergeFields DataTable::record(qsizetype row) const {
+    MergeFields fields;
+    if (row < 0 || row >= rows.size()) {
+        return fields;
+    }
+    const QStringList& cells = rows[row];
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        fields.insert(columns[i], i < cells.size() ? cells[i] : QString());
+    }
+    return fields;
+}
 
-QList<qsizetype> DataTable::search(const QString&) const { return {}; }
+QList<qsizetype> DataTable::search(const QString& query) const {
+    QList<qsizetype> found;
+    if (query.isEmpty()) {
+        found.reserve(rows.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            found.append(i);
+        }
+        return found;
+    }
+    // Root collation at secondary strength: letter case is ignored, accents are not, and a
+    // match never ends inside a character, so "cafe" does not match a decomposed "café".
+    constexpr qsizetype icuLimit = std::numeric_limits<int32_t>::max();
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, CollatorClose> collator(ucol_open("", &status));
+    std::unique_ptr<UStringSearch, SearchClose> searcher;
+    if (U_SUCCESS(status) && query.size() <= icuLimit) {
+        ucol_setStrength(collator.get(), UCOL_SECONDARY);
+        // The text is replaced cell by cell; a placeholder keeps the searcher valid meanwhile.
+        static const UChar placeholder[] = {u' '};
+        searcher.reset(usearch_openFromCollator(icuText(query), int32_t(query.size()), placeholder,
+                                                1, collator.get(), nullptr, &status));
+    }
+    // Without a searcher (ICU refused the query), plain case-insensitive matching stands in.
+    const bool useIcu = U_SUCCESS(status) && searcher;
+    const auto contains = [&](const QString& cell) {
+        if (cell.isEmpty()) {
+            return false;
+        }
+        if (!useIcu || cell.size() > icuLimit) {
+            return cell.contains(query, Qt::CaseInsensitive);
+        }
+        UErrorCode s = U_ZERO_ERROR;
+        usearch_setText(searcher.get(), icuText(cell), int32_t(cell.size()), &s);
+        return U_SUCCESS(s) && usearch_first(searcher.get(), &s) != USEARCH_DONE && U_SUCCESS(s);
+    };
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (std::any_of(rows[i].cbegin(), rows[i].cend(), contains)) {
+            found.append(i);
+        }
+    }
+    return found;
+}
 
 size_t qHash(const DataTable& table, size_t seed) noexcept {
     return qHashMulti(seed, table.columns, table.rows);

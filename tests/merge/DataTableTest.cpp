@@ -1,0 +1,492 @@
+#include "LabelKit/merge/DataTable.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Rows = QList<QStringList>;
+
+// Names parameterised cases after their `name` field.
+struct CaseName {
+    template <class Case>
+    std::string operator()(const testing::TestParamInfo<Case>& test) const {
+        return test.param.name;
+    }
+};
+
+QByteArray utf16(const QString& text, bool bigEndian) {
+    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const char hi = char(u >> 8);
+        const char lo = char(u & 0xFF);
+        bytes.append(bigEndian ? hi : lo);
+        bytes.append(bigEndian ? lo : hi);
+    }
+    return bytes;
+}
+
+// Decoding
+
+struct DecodeCase {
+    const char* name;
+    QByteArray bytes;
+    QString text;
+};
+
+class DecodeTest : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTest, GivesTheText) {
+    EXPECT_EQ(DataTable::decode(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, DecodeTest,
+    testing::Values(
+        DecodeCase{"Utf8",
+                   QByteArray("Caf\xC3\xA9,Gr\xC3\xB6\xC3\x9F"
+                              "e,\xE6\x97\xA5,\xF0\x9F\x8F\xB7"),
+                   QStringLiteral(u"Café,Größe,日,🏷")},
+        DecodeCase{"Empty", QByteArray(), QString()},
+        DecodeCase{"Utf16LittleEndian", utf16(QStringLiteral(u"Café;🏷"), false),
+                   QStringLiteral(u"Café;🏷")},
+        DecodeCase{"Utf16BigEndian", utf16(QStringLiteral(u"Café;🏷"), true),
+                   QStringLiteral(u"Café;🏷")},
+        DecodeCase{"Utf16BomOnly", QByteArray("\xFF\xFE"), QString()},
+        // A dangling byte makes the whole text unreadable as UTF-16: the text is empty.
+        DecodeCase{"Utf16OddLength",
+                   QByteArray("\xFF\xFE"
+                              "a\0b",
+                              5),
+                   QString()},
+        DecodeCase{"Utf16LoneSurrogate", QByteArray("\xFF\xFE\x00\xD8x\0", 6),
+                   QStringLiteral(u"\uFFFDx")},
+        DecodeCase{"Utf16ReversedSurrogates", QByteArray("\xFF\xFE\x00\xDC\x00\xD8", 6),
+                   QStringLiteral(u"\uFFFD\uFFFD")},
+        DecodeCase{"Windows1252", QByteArray("Caf\xE9 \x80 \x93quoted\x94 \x9F"),
+                   QStringLiteral(u"Café € “quoted” Ÿ")},
+        // A multi-byte sequence cut off at the end is not UTF-8.
+        DecodeCase{"TruncatedUtf8IsWindows1252", QByteArray("abc\xC3"), QStringLiteral(u"abcÃ")},
+        DecodeCase{"Utf8SurrogateIsWindows1252", QByteArray("\xED\xA0\x80"),
+                   QStringLiteral(u"í\u00A0€")},
+        DecodeCase{"OverlongUtf8IsWindows1252", QByteArray("\xC0\xAF"), QStringLiteral(u"À¯")},
+        // Bytes that are neither UTF-8 nor Windows-1252 (0x81 is undefined there).
+        DecodeCase{"NeitherGivesReplacement", QByteArray("a\x81z"), QStringLiteral(u"a\uFFFDz")},
+        DecodeCase{"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"),
+                   QStringLiteral(u"é\uFFFDé")}),
+    CaseName());
+
+TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecOnEveryDefinedByte) {
+    const QList<int> undefined = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
+    QStringDecoder reference("windows-1252");
+    ASSERT_TRUE(reference.isValid());
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        if (undefined.contains(b)) {
+            continue;
+        }
+        // 0xC3 keeps the bytes from being valid UTF-8; Windows-1252 must then read both.
+        const QByteArray bytes = QByteArray(1, char(b)) + "\xC3";
+        EXPECT_EQ(DataTable::decode(bytes), QString(reference.decode(bytes))) << "byte " << b;
+    }
+}
+
+TEST(DecodeTest, EachUndefinedWindows1252ByteFallsBackToReplacement) {
+    for (const char b : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
+        // 0xFF is no UTF-8 but is "ÿ" in Windows-1252; only the undefined byte stops that.
+        const QString text = DataTable::decode(QByteArray("\xFF") + b + 'z');
+        EXPECT_EQ(text, u"\uFFFD\uFFFDz"_s) << int(uchar(b));
+    }
+}
+
+TEST(DecodeTest, Utf8ByteOrderMarkMayRemainButParseDropsIt) {
+    const QString text = DataTable::decode(QByteArray("\xEF\xBB\xBFName\nWidget"));
+    EXPECT_TRUE(text == u"Name\nWidget" || text == u"\uFEFFName\nWidget");
+    const DataTable table = DataTable::parse(QStringLiteral(u"\uFEFFName\nWidget"), true);
+    EXPECT_EQ(table.columns, QStringList{u"Name"_s});
+}
+
+TEST(DecodeTest, SameListInEveryEncodingLoadsTheSameTable) {
+    const QString text = QStringLiteral(u"Name;Größe;Préis\r\nCafé;\"ä;ö\";12,50 €\r\n");
+    QStringEncoder toUtf8(QStringConverter::Utf8);
+    const QByteArray utf8 = toUtf8.encode(text);
+    QStringEncoder to1252("windows-1252");
+    ASSERT_TRUE(to1252.isValid());
+    const QByteArray cp1252 = to1252.encode(text);
+    ASSERT_FALSE(to1252.hasError());
+    const DataTable expected{{u"Name"_s, u"Größe"_s, u"Préis"_s},
+                             {{u"Café"_s, u"ä;ö"_s, u"12,50 €"_s}}};
+    EXPECT_EQ(DataTable::load(utf8, true), expected);
+    EXPECT_EQ(DataTable::load("\xEF\xBB\xBF" + utf8, true), expected);
+    EXPECT_EQ(DataTable::load(utf16(text, false), true), expected);
+    EXPECT_EQ(DataTable::load(utf16(text, true), true), expected);
+    EXPECT_EQ(DataTable::load(cp1252, true), expected);
+}
+
+// Parsing: each case is a text, parsed without header, and the rows it must give.
+
+struct ParseCase {
+    const char* name;
+    QString text;
+    Rows rows;
+    std::optional<QChar> delimiter = std::nullopt;
+};
+
+class ParseTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseTest, GivesTheRows) {
+    const DataTable table = DataTable::parse(GetParam().text, false, GetParam().delimiter);
+    EXPECT_EQ(table.rows, GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DelimiterDetection, ParseTest,
+    testing::Values(
+        ParseCase{"SemicolonsBeatCommas",
+                  u"a;b;c\n1,5;2,5;3"_s,
+                  {{u"a"_s, u"b"_s, u"c"_s}, {u"1,5"_s, u"2,5"_s, u"3"_s}}},
+        ParseCase{"SemicolonsWithCrLf",
+                  u"a;b;c\r\n1,5;2,5;3\r\n"_s,
+                  {{u"a"_s, u"b"_s, u"c"_s}, {u"1,5"_s, u"2,5"_s, u"3"_s}}},
+        ParseCase{"TieGoesToComma", u"a,b\tc,d\te\n"_s, {{u"a"_s, u"b\tc"_s, u"d\te"_s}}},
+        ParseCase{"TabsBeatSemicolons", u"a\tb\tc;d\n"_s, {{u"a"_s, u"b"_s, u"c;d"_s}}},
+        ParseCase{"VerticalBars",
+                  u"a|b|c\n1|2|3"_s,
+                  {{u"a"_s, u"b"_s, u"c"_s}, {u"1"_s, u"2"_s, u"3"_s}}},
+        ParseCase{"NoCandidateMeansComma", u"abc\nx,y"_s, {{u"abc"_s}, {u"x"_s, u"y"_s}}},
+        ParseCase{"QuotedCandidatesDoNotCount", u"\"a;b;c\",d\n"_s, {{u"a;b;c"_s, u"d"_s}}},
+        ParseCase{
+            "OnlyTheFirstLineCounts", u"a|b\n1;2;3;4\n"_s, {{u"a"_s, u"b"_s}, {u"1;2;3;4"_s}}},
+        ParseCase{"FirstLineEndsAtCarriageReturn",
+                  u"a;b\r1,2,3,4,5\r"_s,
+                  {{u"a"_s, u"b"_s}, {u"1,2,3,4,5"_s}}},
+        ParseCase{"GivenDelimiterWins", u"a;b,c\n"_s, {{u"a;b"_s, u"c"_s}}, QChar(u',')},
+        ParseCase{"AnyGivenCharacter", u"a#b;c\n"_s, {{u"a"_s, u"b;c"_s}}, QChar(u'#')},
+        ParseCase{"NonAsciiDelimiter", u"a·b·c\n"_s, {{u"a"_s, u"b"_s, u"c"_s}}, QChar(u'·')},
+        // The quote and line breaks cannot separate fields; the delimiter is detected instead.
+        ParseCase{"QuoteAsDelimiterIsDetected", u"a;\"b\"\n"_s, {{u"a"_s, u"b"_s}}, QChar(u'"')},
+        ParseCase{"LineFeedAsDelimiterIsDetected",
+                  u"a;b\nc"_s,
+                  {{u"a"_s, u"b"_s}, {u"c"_s}},
+                  QChar(u'\n')}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    Quoting, ParseTest,
+    testing::Values(
+        ParseCase{"DoubledQuotes", u"\"say \"\"hi\"\"\",x"_s, {{u"say \"hi\""_s, u"x"_s}}},
+        ParseCase{"DelimiterInQuotes", u"\"a,b\",c"_s, {{u"a,b"_s, u"c"_s}}},
+        ParseCase{"LineBreaksInQuotes",
+                  u"\"1 Main St\r\nSpringfield\",x\ny"_s,
+                  {{u"1 Main St\r\nSpringfield"_s, u"x"_s}, {u"y"_s}}},
+        ParseCase{
+            "QuoteInsideUnquotedCell", u"5\" screen,b\"c\"\n"_s, {{u"5\" screen"_s, u"b\"c\""_s}}},
+        ParseCase{"TextAfterClosingQuote", u"\"ab\"cd,e"_s, {{u"abcd"_s, u"e"_s}}},
+        ParseCase{
+            "QuoteAfterClosedSectionIsOrdinary", u"\"a\" \"b\",c"_s, {{u"a \"b\""_s, u"c"_s}}},
+        ParseCase{"QuoteAfterLeadingSpaceIsOrdinary", u" \"a,b\""_s, {{u"\"a"_s, u"b\""_s}}},
+        ParseCase{"EmptyQuotedCells", u"\"\",\"\",x"_s, {{QString(), QString(), u"x"_s}}},
+        ParseCase{"OnlyDoubledQuotes", u"\"\"\"\"\n"_s, {{u"\""_s}}},
+        ParseCase{"QuoteClosesAtEndOfText", u"a,\"b\""_s, {{u"a"_s, u"b"_s}}},
+        ParseCase{"UnterminatedFinalRecordIsDropped", u"a,b\nc,\"d\ne,f\n"_s, {{u"a"_s, u"b"_s}}},
+        ParseCase{"UnterminatedAfterDoubledQuote", u"x\n\"a\"\""_s, {{u"x"_s}}},
+        ParseCase{"LoneQuote", u"\""_s, {}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEndings, ParseTest,
+    testing::Values(
+        ParseCase{"LineFeed", u"a,b\nc,d\n"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}}},
+        ParseCase{"CarriageReturn", u"a,b\rc,d\r"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}}},
+        ParseCase{"CrLf", u"a,b\r\nc,d\r\n"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}}},
+        ParseCase{"Mixed", u"a\rb\r\nc\nd"_s, {{u"a"_s}, {u"b"_s}, {u"c"_s}, {u"d"_s}}},
+        ParseCase{"NoFinalLineBreak", u"a,b\nc,d"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}}},
+        ParseCase{"LineFeedBeforeCarriageReturnIsTwoBreaks", u"a\n\rb"_s, {{u"a"_s}, {u"b"_s}}},
+        ParseCase{
+            "OtherLineSeparatorsAreText", u"a\u2028b\u0085c\fd"_s, {{u"a\u2028b\u0085c\fd"_s}}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    BlankLines, ParseTest,
+    testing::Values(
+        ParseCase{"SkippedBetweenRecords", u"a\n\n\r\n\rb\n\n"_s, {{u"a"_s}, {u"b"_s}}},
+        ParseCase{"SpacesMakeOneEmptyCell", u"a\n   \nb"_s, {{u"a"_s}, {QString()}, {u"b"_s}}},
+        ParseCase{"OnlyDelimitersMakeEmptyCells", u",,\n"_s, {{QString(), QString(), QString()}}},
+        ParseCase{"EmptyQuotedLineIsBlank", u"a\n\"\"\nb"_s, {{u"a"_s}, {u"b"_s}}},
+        ParseCase{"EmptyText", QString(), {}}, ParseCase{"OnlyLineBreaks", u"\r\n\n\r"_s, {}},
+        ParseCase{"OnlyByteOrderMark", u"\uFEFF"_s, {}},
+        ParseCase{
+            "ByteOrderMarkOnlyAtStartIsDropped", u"\uFEFFa,\uFEFFb"_s, {{u"a"_s, u"\uFEFFb"_s}}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    Trimming, ParseTest,
+    testing::Values(
+        ParseCase{"SpacesAndTabs", u"  a  ,\tb\t, c d \n"_s, {{u"a"_s, u"b"_s, u"c d"_s}}},
+        ParseCase{"QuotedCellsToo", u"\" a \",\"\t\""_s, {{u"a"_s, QString()}}},
+        ParseCase{"UnicodeSpaceSeparators", u"\u00A0a\u3000,\u2007b\u202F"_s, {{u"a"_s, u"b"_s}}},
+        ParseCase{"NotLineBreaks", u"\"\na\r\n\""_s, {{u"\na\r\n"_s}}},
+        ParseCase{"NotOtherFormatCharacters", u"\u200Ba\u200B"_s, {{u"\u200Ba\u200B"_s}}},
+        ParseCase{"TabDelimitedKeepsEmptyCells", u"a\t\tc\n"_s, {{u"a"_s, QString(), u"c"_s}}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, ParseTest,
+    testing::Values(ParseCase{"SurrogatePairsAndCombiningMarks",
+                              u"🏷,cafe\u0301,日本語\n"_s,
+                              {{u"🏷"_s, u"cafe\u0301"_s, u"日本語"_s}}},
+                    ParseCase{"LongRowCrossesScanBlocks",
+                              u"abcdefghijklmnopqrstuvwxyz,0123456789abcdefg|h"_s,
+                              {{u"abcdefghijklmnopqrstuvwxyz"_s, u"0123456789abcdefg|h"_s}}}),
+    CaseName());
+
+// Header and column names
+
+struct NamingCase {
+    const char* name;
+    QString text;
+    bool hasHeader;
+    QStringList columns;
+};
+
+class ColumnNamingTest : public testing::TestWithParam<NamingCase> {};
+
+TEST_P(ColumnNamingTest, NamesTheColumns) {
+    EXPECT_EQ(DataTable::parse(GetParam().text, GetParam().hasHeader).columns, GetParam().columns);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ColumnNamingTest,
+    testing::Values(
+        NamingCase{"WithoutHeader",
+                   u"a,b,c\n1,2,3"_s,
+                   false,
+                   {u"Column 1"_s, u"Column 2"_s, u"Column 3"_s}},
+        NamingCase{"BracesRemovedEmptyNamedTrimmed",
+                   u"{SKU},,  Name  \n1,2,3"_s,
+                   true,
+                   {u"SKU"_s, u"Column 2"_s, u"Name"_s}},
+        NamingCase{
+            "OnlyBracesIsEmpty", u"{},}{,{{x}}"_s, true, {u"Column 1"_s, u"Column 2"_s, u"x"_s}},
+        NamingCase{"Duplicates",
+                   u"Name,Name,Name,Price"_s,
+                   true,
+                   {u"Name"_s, u"Name 2"_s, u"Name 3"_s, u"Price"_s}},
+        NamingCase{"DuplicatesAfterBraces", u"{Name},Name"_s, true, {u"Name"_s, u"Name 2"_s}},
+        NamingCase{"SuffixedFormInHeaderRepeats",
+                   u"Name,Name,Name 2"_s,
+                   true,
+                   {u"Name"_s, u"Name 2"_s, u"Name 2"_s}},
+        NamingCase{"GeneratedNameCollides", u"Column 2,"_s, true, {u"Column 2"_s, u"Column 2 2"_s}},
+        NamingCase{"LetterCaseDiffers", u"name,Name"_s, true, {u"name"_s, u"Name"_s}},
+        NamingCase{"ShortHeaderWidenedByRows",
+                   u"a\n1,2,3"_s,
+                   true,
+                   {u"a"_s, u"Column 2"_s, u"Column 3"_s}},
+        NamingCase{"LongHeaderSetsWidth", u"a,b,c\n1"_s, true, {u"a"_s, u"b"_s, u"c"_s}},
+        NamingCase{"NoRowsNoColumns", u"\n\n"_s, true, {}},
+        NamingCase{"UnterminatedHeaderNoColumns", u"\"a,b"_s, true, {}}),
+    CaseName());
+
+TEST(HeaderTest, OnlyAHeaderGivesColumnsAndNoRows) {
+    const DataTable table = DataTable::parse(u"SKU,Name\n"_s, true);
+    EXPECT_EQ(table.columns, (QStringList{u"SKU"_s, u"Name"_s}));
+    EXPECT_TRUE(table.rows.isEmpty());
+    EXPECT_TRUE(table.isEmpty());
+}
+
+TEST(HeaderTest, HeaderFlagOnlyMovesTheFirstRow) {
+    const QString text = u"a,b\n1,2,3\n4\n"_s;
+    const DataTable with = DataTable::parse(text, true);
+    const DataTable without = DataTable::parse(text, false);
+    EXPECT_EQ(without.rows, (Rows{{u"a"_s, u"b"_s}, {u"1"_s, u"2"_s, u"3"_s}, {u"4"_s}}));
+    EXPECT_EQ(with.rows, without.rows.mid(1));
+    EXPECT_EQ(with.columns.size(), without.columns.size());
+    EXPECT_FALSE(with.isEmpty());
+}
+
+// Ragged rows and records
+
+TEST(RecordTest, ShortRowsStayShortAndReadAsEmpty) {
+    const DataTable table = DataTable::parse(u"SKU,Name,Price\nA1,Widget,2.50\nB2\n"_s, true);
+    ASSERT_EQ(table.rows.size(), 2);
+    EXPECT_EQ(table.rows[1], QStringList{u"B2"_s});
+    EXPECT_EQ(table.record(1),
+              (MergeFields{{u"SKU"_s, u"B2"_s}, {u"Name"_s, QString()}, {u"Price"_s, QString()}}));
+    EXPECT_EQ(
+        table.record(0),
+        (MergeFields{{u"SKU"_s, u"A1"_s}, {u"Name"_s, u"Widget"_s}, {u"Price"_s, u"2.50"_s}}));
+}
+
+TEST(RecordTest, OutOfRangeGivesNoFields) {
+    const DataTable table = DataTable::parse(u"a\n1"_s, true);
+    EXPECT_TRUE(table.record(-1).isEmpty());
+    EXPECT_TRUE(table.record(1).isEmpty());
+    EXPECT_TRUE(DataTable{}.record(0).isEmpty());
+}
+
+TEST(RecordTest, LaterColumnOfTheSameNameWins) {
+    const DataTable table = DataTable::parse(u"Name,Name,Name 2\nfirst,second,third"_s, true);
+    EXPECT_EQ(table.record(0), (MergeFields{{u"Name"_s, u"first"_s}, {u"Name 2"_s, u"third"_s}}));
+}
+
+// Search
+
+struct SearchCase {
+    const char* name;
+    QString query;
+    QList<qsizetype> rows;
+};
+
+class SearchTest : public testing::TestWithParam<SearchCase> {
+protected:
+    const DataTable table{{u"Company"_s, u"City"_s},
+                          {{u"Acme Corp"_s, u"Springfield"_s},
+                           {u"Café Noir"_s, u"Zürich"_s},
+                           {u"cafe\u0301 decomposed"_s},
+                           {u"Cafe Plain"_s, u"ZURICH"_s},
+                           {},
+                           {u"STRASSE 5"_s, u"Straße 7"_s},
+                           {u"İstanbul"_s, u"Ǆemal"_s}}};
+};
+
+TEST_P(SearchTest, FindsTheRows) {
+    EXPECT_EQ(table.search(GetParam().query), GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queries, SearchTest,
+    testing::Values(
+        SearchCase{"EmptyGivesEveryRow", QString(), {0, 1, 2, 3, 4, 5, 6}},
+        SearchCase{"IgnoresCase", u"ACME"_s, {0}}, SearchCase{"AnyCell", u"field"_s, {0}},
+        SearchCase{"AccentsDistinguished", u"café"_s, {1, 2}},
+        SearchCase{"PlainDoesNotMatchAccented", u"cafe"_s, {3}},
+        SearchCase{"UmlautDistinguished", u"zurich"_s, {3}},
+        SearchCase{"UmlautIgnoringCase", u"ZÜRICH"_s, {1}},
+        SearchCase{"ColumnNamesNotSearched", u"Company"_s, {}}, SearchCase{"NoMatch", u"xyz"_s, {}},
+        SearchCase{"LongerThanEveryCell", u"Springfield and more"_s, {}},
+        SearchCase{"TitleCaseLigature", u"ǅEMAL"_s, {6}}, SearchCase{"Digits", u"5"_s, {5}}),
+    CaseName());
+
+TEST(SearchEdgeTest, QueryOfIgnorableCharactersNeverCrashes) {
+    const DataTable table{{u"A"_s}, {{u"a\u0001b"_s}, {u"plain"_s}}};
+    const QList<qsizetype> found = table.search(u"\u0001"_s);
+    EXPECT_THAT(found, testing::IsSubsetOf(QList<qsizetype>{0, 1}));
+}
+
+// Values
+
+TEST(ValueTest, EqualTablesHashAlike) {
+    const DataTable a = DataTable::parse(u"a,b\n1,2"_s, true);
+    const DataTable b = DataTable::parse(u"a;b\r\n1;2\r\n"_s, true);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(qHash(a), qHash(b));
+    const DataTable c = DataTable::parse(u"a,b\n1,3"_s, true);
+    EXPECT_NE(a, c);
+    EXPECT_NE(a, DataTable::parse(u"a,b\n1,2"_s, false));
+}
+
+// Round trip against a simple writer: random cells, quoted where they must be, parse back as
+// written (cells are written without surrounding blanks, which the parser would trim).
+
+QString randomCell(std::mt19937& random) {
+    static const QStringList pieces = {u"a"_s,    u"Z"_s,      u"7"_s,      u","_s,    u";"_s,
+                                       u"\t"_s,   u"|"_s,      u"\""_s,     u"\r"_s,   u"\n"_s,
+                                       u" "_s,    u"é"_s,      u"日本"_s,   u"🏷"_s, u"{x}"_s,
+                                       u"\r\n"_s, u"\u00A0"_s, u"e\u0301"_s};
+    std::uniform_int_distribution<int> length(0, 6);
+    std::uniform_int_distribution<qsizetype> piece(0, pieces.size() - 1);
+    QString cell;
+    for (int n = length(random); n > 0; --n) {
+        cell += pieces[piece(random)];
+    }
+    qsizetype b = 0;
+    qsizetype e = cell.size();
+    const auto blank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
+    while (b < e && blank(cell[b])) {
+        ++b;
+    }
+    while (e > b && blank(cell[e - 1])) {
+        --e;
+    }
+    return cell.sliced(b, e - b);
+}
+
+QString writeCsv(const Rows& rows, QChar delimiter, const QString& lineEnd, bool quoteAll) {
+    QString out;
+    for (const QStringList& row : rows) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (i > 0) {
+                out += delimiter;
+            }
+            const QString& cell = row[i];
+            const bool quote = quoteAll || cell.contains(delimiter) || cell.contains(u'"') ||
+                               cell.contains(u'\r') || cell.contains(u'\n');
+            if (quote) {
+                out += u'"' + QString(cell).replace(u"\""_s, u"\"\""_s) + u'"';
+            } else {
+                out += cell;
+            }
+        }
+        out += lineEnd;
+    }
+    return out;
+}
+
+TEST(RoundTripTest, WrittenRowsParseBackAsWritten) {
+    const QList<QChar> delimiters = {u',', u'\t', u';', u'|'};
+    const QStringList lineEnds = {u"\n"_s, u"\r"_s, u"\r\n"_s};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        const QChar delimiter = delimiters[random() % delimiters.size()];
+        const QString lineEnd = lineEnds[random() % lineEnds.size()];
+        const bool quoteAll = random() % 4 == 0;
+        Rows rows;
+        for (int r = int(random() % 12); r > 0; --r) {
+            QStringList row;
+            for (int c = 1 + int(random() % 5); c > 0; --c) {
+                row.append(randomCell(random));
+            }
+            // A row of one empty cell is a blank line, which the parser skips.
+            if (!(row.size() == 1 && row[0].isEmpty())) {
+                rows.append(row);
+            }
+        }
+        const QString text = writeCsv(rows, delimiter, lineEnd, quoteAll);
+        const DataTable table = DataTable::parse(text, false, delimiter);
+        ASSERT_EQ(table.rows, rows) << text.toStdString();
+        qsizetype width = 0;
+        for (const QStringList& row : rows) {
+            width = std::max(width, row.size());
+        }
+        EXPECT_EQ(table.columns.size(), width);
+        // Without a final line break the last row still parses.
+        if (!rows.isEmpty()) {
+            EXPECT_EQ(DataTable::parse(text.chopped(lineEnd.size()), false, delimiter).rows, rows);
+        }
+    }
+}
+
+TEST(RoundTripTest, LargeListLoadsRowForRow) {
+    Rows rows;
+    std::mt19937 random(42);
+    for (int r = 0; r < 20000; ++r) {
+        rows.append({QString::number(r), randomCell(random) + u"x"_s, u"Größe \"L\""_s});
+    }
+    const QString text = writeCsv(rows, u',', u"\r\n"_s, false);
+    QStringEncoder toUtf8(QStringConverter::Utf8);
+    const DataTable table = DataTable::load(toUtf8.encode(text), false);
+    EXPECT_EQ(table.rows, rows);
+}
+
+} // namespace
