@@ -1,0 +1,162 @@
+#include "LabelKit/barcode/SymbolGenerator.h"
+#include "LabelKit/barcode/ModuleMatrix.h"
+#include "LabelKit/model/UserError.h"
+#include "tests/barcode/Readers.h"
+#include "tests/support/TestSupport.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+QString q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QString code128Refusal(const QString& text) {
+    try {
+        SymbolGenerator::code128(text);
+    } catch (const UserError& error) {
+        return error.message();
+    }
+    return QStringLiteral("(encoded)");
+}
+
+QString qrRefusal(const QString& text) {
+    try {
+        SymbolGenerator::qrCode(text);
+    } catch (const UserError& error) {
+        return error.message();
+    }
+    return QStringLiteral("(encoded)");
+}
+
+TEST(Code128, HasNoQuietZoneAndStartsAndEndsWithItsStartAndStopCharacters) {
+    const QList<bool> modules = SymbolGenerator::code128(q("12345678"));
+    const QString text = moduleText(modules);
+    EXPECT_EQ(modules.size(), 79);
+    EXPECT_TRUE(modules.first());
+    EXPECT_TRUE(modules.last());
+    EXPECT_TRUE(text.startsWith(q("11010011100"))) << text.toStdString(); // start C
+    EXPECT_TRUE(text.endsWith(q("1100011101011"))) << text.toStdString(); // stop
+    // Every symbol character is 11 modules, the stop 13.
+    EXPECT_EQ((modules.size() - 13) % 11, 0);
+}
+
+TEST(Code128, EveryAsciiCharacterReadsBack) {
+    QStringList texts{q("12345678"), q("Vantrel CT221B"), q("a"), q("0"), q("lot 42/07-A")};
+    QString printable;
+    for (char16_t c = 0x20; c < 0x7F; ++c) {
+        printable.append(QChar(c));
+    }
+    texts << printable.left(60) << printable.mid(60);
+    QString controls;
+    for (char16_t c = 1; c < 0x20; ++c) {
+        controls.append(QChar(c));
+    }
+    texts << controls << q("tab\there") << QString(80, u'7') << QString(80, u'x');
+    for (const QString& text : texts) {
+        const QList<bool> modules = SymbolGenerator::code128(text);
+        const readers::Decoded read =
+            readers::decode(readers::drawRow(modules), ZXing::BarcodeFormat::Code128);
+        ASSERT_TRUE(read.valid) << text.toStdString();
+        EXPECT_EQ(read.text, text);
+    }
+}
+
+TEST(Code128, RefusesWhatItCannotCarry) {
+    EXPECT_EQ(code128Refusal(QString()), q("Empty"));
+    // ZXing would read ñ as a function character and encode a different symbol.
+    for (const char* text : {"caf\xc3\xa9", "\xc3\xb1", "\xc3\xb2\xc3\xb3\xc3\xb4",
+                             "\xe2\x82\xac 5", "\xf0\x9f\x98\x80", "\x7f\xc2\x80"}) {
+        EXPECT_EQ(code128Refusal(q(text)), q("Code 128 supports ASCII only")) << text;
+    }
+    EXPECT_EQ(code128Refusal(QString(81, u'1')),
+              q("Too long for Code 128 (80 characters at most)"));
+    EXPECT_EQ(code128Refusal(QString(100000, u'a')),
+              q("Too long for Code 128 (80 characters at most)"));
+    EXPECT_EQ(code128Refusal(QString(80, u'1')), q("(encoded)"));
+}
+
+TEST(QRCode, IsSquareWithoutBorderAtLevelM) {
+    const ModuleMatrix matrix = SymbolGenerator::qrCode(q("hello"));
+    EXPECT_EQ(matrix.width, 21);
+    EXPECT_EQ(matrix.height, 21);
+    EXPECT_EQ(matrix.dark.size(), 21 * 21);
+    // Finder patterns sit in the corners: no quiet border inside the matrix.
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_TRUE(matrix.isDark(i, 0));
+        EXPECT_TRUE(matrix.isDark(0, i));
+        EXPECT_TRUE(matrix.isDark(20 - i, 0));
+        EXPECT_TRUE(matrix.isDark(0, 20 - i));
+    }
+    const readers::Decoded read =
+        readers::decode(readers::drawModules(matrix, 3, 4), ZXing::BarcodeFormat::QRCode);
+    ASSERT_TRUE(read.valid);
+    EXPECT_EQ(read.text, q("hello"));
+    EXPECT_EQ(read.ecLevel, q("M"));
+}
+
+TEST(QRCode, CarriesAnyTextAsUtf8) {
+    for (const char* text :
+         {"https://example.com/p?id=42&lot=7", "0123456789", "HELLO WORLD", "caf\xc3\xa9",
+          "Gr\xc3\xbc\xc3\x9f"
+          "e \xe2\x82\xac 5 \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac",
+          "\xf0\x9f\x98\x80 smile", "line one\nline two", "\xc3\xb1\xc3\xb2"}) {
+        const ModuleMatrix matrix = SymbolGenerator::qrCode(q(text));
+        const readers::Decoded read =
+            readers::decode(readers::drawModules(matrix, 3, 4), ZXing::BarcodeFormat::QRCode);
+        ASSERT_TRUE(read.valid) << text;
+        EXPECT_EQ(read.text, q(text));
+        EXPECT_EQ(read.ecLevel, q("M")) << text;
+    }
+}
+
+TEST(QRCode, RefusesEmptyBrokenAndOversizedText) {
+    EXPECT_EQ(qrRefusal(QString()), q("Empty"));
+    EXPECT_EQ(qrRefusal(QString(QChar(0xD800))), q("Not valid Unicode text"));
+    EXPECT_EQ(qrRefusal(q("ab") + QChar(0xDC00) + q("cd")), q("Not valid Unicode text"));
+    // A level-M symbol holds at most 2331 bytes (version 40).
+    EXPECT_EQ(qrRefusal(QString(2331, u'a')), q("(encoded)"));
+    EXPECT_EQ(SymbolGenerator::qrCode(QString(2331, u'a')).width, 177);
+    EXPECT_EQ(qrRefusal(QString(2332, u'a')), q("Too long for a QR code"));
+    EXPECT_EQ(qrRefusal(QString(1000000, u'a')), q("Too long for a QR code"));
+}
+
+// The interface thread and a printing task may generate at the same time.
+TEST(SymbolGenerator, GivesTheSameSymbolsFromManyThreadsAtOnce) {
+    const QStringList linear{q("12345678"), q("ABC-abc-123"), q("https://example.com/label/42")};
+    const QStringList square = linear + QStringList{q("caf\xc3\xa9 \xe2\x82\xac")};
+    QList<QList<bool>> rows;
+    for (const QString& text : linear) {
+        rows.append(SymbolGenerator::code128(text));
+    }
+    QList<ModuleMatrix> matrices;
+    for (const QString& text : square) {
+        matrices.append(SymbolGenerator::qrCode(text));
+    }
+    std::vector<int> mismatches(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 50; ++round) {
+                for (qsizetype i = 0; i < linear.size(); ++i) {
+                    mismatches[t] += SymbolGenerator::code128(linear[i]) != rows[i];
+                }
+                for (qsizetype i = 0; i < square.size(); ++i) {
+                    mismatches[t] += SymbolGenerator::qrCode(square[i]) != matrices[i];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+} // namespace
