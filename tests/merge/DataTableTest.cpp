@@ -44,6 +44,10 @@ struct DecodeCase {
     QString text;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DecodeTest : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeTest, GivesTheText) {
@@ -140,6 +144,10 @@ struct ParseCase {
     Rows rows;
     std::optional<QChar> delimiter = std::nullopt;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseTest : public testing::TestWithParam<ParseCase> {};
 
@@ -258,6 +266,10 @@ struct NamingCase {
     QStringList columns;
 };
 
+void PrintTo(const NamingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ColumnNamingTest : public testing::TestWithParam<NamingCase> {};
 
 TEST_P(ColumnNamingTest, NamesTheColumns) {
@@ -346,6 +358,10 @@ struct SearchCase {
     QString query;
     QList<qsizetype> rows;
 };
+
+void PrintTo(const SearchCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SearchTest : public testing::TestWithParam<SearchCase> {
 protected:

@@ -1,0 +1,451 @@
+// Bounded randomized tests of the readers of outside input: the label file, CSV lists and
+// placeholder texts. Every case derives from a fixed seed, so a failure names the seed and the
+// input, and re-running gives the same inputs.
+#include "LabelKit/merge/DataTable.h"
+#include "LabelKit/merge/Placeholders.h"
+#include "LabelKit/model/LabelFile.h"
+#include "LabelKit/model/Templates.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Random = std::mt19937_64;
+
+qsizetype pick(Random& random, qsizetype count) {
+    return qsizetype(std::uniform_int_distribution<qsizetype>(0, count - 1)(random));
+}
+
+bool chance(Random& random, int percent) {
+    return pick(random, 100) < percent;
+}
+
+// A readable form of an input for failure messages.
+std::string shown(const QByteArray& bytes) {
+    return bytes.left(2000).toPercentEncoding(" ,;|\t{}[]:\"'+-_.").toStdString();
+}
+std::string shown(const QString& text) {
+    return shown(text.toUtf8());
+}
+
+// Byte-level mutations
+
+const QList<QByteArray> interestingBytes = {"\"",
+                                            ",",
+                                            ";",
+                                            "\t",
+                                            "|",
+                                            "\r\n",
+                                            "\r",
+                                            "\n",
+                                            "{",
+                                            "}",
+                                            "[",
+                                            "]",
+                                            ":",
+                                            "null",
+                                            "true",
+                                            "1e999",
+                                            "-0",
+                                            "\\u0000",
+                                            "\\",
+                                            "\xFF",
+                                            "\xFE",
+                                            "\x81",
+                                            "\xC3",
+                                            "\xED\xA0\x80",
+                                            "\xEF\xBB\xBF",
+                                            "\xFF\xFE",
+                                            "\0",
+                                            "\"\"",
+                                            "{date}",
+                                            "}{",
+                                            "\xE2\x80\xA8"};
+
+QByteArray mutateBytes(QByteArray bytes, Random& random, const QList<QByteArray>& splices) {
+    for (qsizetype steps = 1 + pick(random, 4); steps > 0; --steps) {
+        const qsizetype at = bytes.isEmpty() ? 0 : pick(random, bytes.size() + 1);
+        switch (pick(random, 7)) {
+        case 0:
+            if (at < bytes.size()) {
+                bytes[at] = char(bytes[at] ^ (1 << pick(random, 8)));
+            }
+            break;
+        case 1:
+            bytes.insert(at, char(pick(random, 256)));
+            break;
+        case 2:
+            bytes.remove(at, pick(random, 16));
+            break;
+        case 3:
+            bytes.insert(at, interestingBytes[pick(random, interestingBytes.size())]);
+            break;
+        case 4: {
+            const qsizetype length = pick(random, 32);
+            bytes.insert(at, bytes.mid(pick(random, bytes.size() + 1), length));
+            break;
+        }
+        case 5: {
+            const QByteArray& other = splices[pick(random, splices.size())];
+            const qsizetype from = pick(random, other.size() + 1);
+            bytes = bytes.left(at) + other.mid(from, pick(random, 64));
+            break;
+        }
+        default:
+            bytes.truncate(at);
+            break;
+        }
+    }
+    return bytes;
+}
+
+QByteArray randomBytes(Random& random, qsizetype maxLength) {
+    QByteArray bytes(pick(random, maxLength + 1), Qt::Uninitialized);
+    for (char& b : bytes) {
+        b = char(pick(random, 256));
+    }
+    return bytes;
+}
+
+// Texts built from pieces that matter to a reader, with some random characters between.
+QString randomText(Random& random, const QStringList& pieces, qsizetype maxPieces) {
+    QString text;
+    for (qsizetype n = pick(random, maxPieces + 1); n > 0; --n) {
+        if (chance(random, 10)) {
+            text += QChar(char16_t(pick(random, 0x10000)));
+        } else {
+            text += pieces[pick(random, pieces.size())];
+        }
+    }
+    return text;
+}
+
+// Label files
+
+QJsonValue randomJsonValue(Random& random, int depth) {
+    static const QStringList strings = {u""_s,
+                                        u"text"_s,
+                                        u"barcode"_s,
+                                        u"star"_s,
+                                        u"EAN13"_s,
+                                        u"ean13"_s,
+                                        u"center"_s,
+                                        u"Menlo"_s,
+                                        u"01234567-89ab-cdef-0123-456789ABCDEF"_s,
+                                        u"{01234567-89ab-cdef-0123-456789ABCDEF}"_s,
+                                        u"2025-03-14T09:26:53Z"_s,
+                                        u"2025-03-14T09:26:53.5Z"_s,
+                                        u"2025-02-30T09:26:53Z"_s,
+                                        u"9999-12-31T23:59:59Z"_s,
+                                        u"0001-01-01T00:00:00Z"_s,
+                                        u"2025-03-14T09:26:53+23:59"_s,
+                                        u"AAEC"_s,
+                                        u"AAE="_s,
+                                        u"A==="_s,
+                                        u"{serial} {date+30}"_s,
+                                        u"\u0000é🏷"_s};
+    switch (pick(random, depth > 3 ? 4 : 6)) {
+    case 0:
+        return QJsonValue::Null;
+    case 1:
+        return chance(random, 50);
+    case 2: {
+        static const QList<double> numbers = {
+            0, -0.0, 1, -1, 8.5, 45, 1e300, -1e300, 9.2233720368547758e18, 1e-320, 2, 30, 0.0625};
+        return numbers[pick(random, numbers.size())];
+    }
+    case 3:
+        return strings[pick(random, strings.size())];
+    case 4: {
+        QJsonArray array;
+        for (qsizetype n = pick(random, 4); n > 0; --n) {
+            array.append(randomJsonValue(random, depth + 1));
+        }
+        return array;
+    }
+    default: {
+        QJsonObject object;
+        static const QStringList keys = {u"kind"_s,     u"x"_s,         u"content"_s, u"id"_s,
+                                         u"rotation"_s, u"imageData"_s, u"modified"_s};
+        for (qsizetype n = pick(random, 4); n > 0; --n) {
+            object.insert(keys[pick(random, keys.size())], randomJsonValue(random, depth + 1));
+        }
+        return object;
+    }
+    }
+}
+
+// Replaces one value somewhere in the tree, or removes a member.
+QJsonValue mutateJson(const QJsonValue& value, Random& random, int depth) {
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        const QStringList keys = object.keys();
+        if (keys.isEmpty() || chance(random, 10)) {
+            return randomJsonValue(random, depth);
+        }
+        const QString key = keys[pick(random, keys.size())];
+        if (chance(random, 15)) {
+            object.remove(key);
+        } else {
+            object.insert(key, mutateJson(object.value(key), random, depth + 1));
+        }
+        return object;
+    }
+    if (value.isArray()) {
+        QJsonArray array = value.toArray();
+        if (array.isEmpty() || chance(random, 10)) {
+            return randomJsonValue(random, depth);
+        }
+        const qsizetype at = pick(random, array.size());
+        array.replace(at, mutateJson(array.at(at), random, depth + 1));
+        return array;
+    }
+    return randomJsonValue(random, depth);
+}
+
+// Reads bytes as a label file. Only UserError may come out of the reader; a document that reads
+// must also write (unless a number is not finite) and read back to the same bytes.
+void checkLabelFile(const QByteArray& bytes, quint64 seed) {
+    std::optional<LabelDocument> doc;
+    try {
+        doc = LabelFile::decode(bytes);
+    } catch (const UserError& error) {
+        EXPECT_FALSE(error.message().isEmpty()) << "seed " << seed;
+        return;
+    } catch (...) {
+        ADD_FAILURE() << "seed " << seed << ": the reader threw something else on " << shown(bytes);
+        return;
+    }
+    QByteArray written;
+    try {
+        written = LabelFile::encode(*doc);
+    } catch (const UserError&) {
+        return;
+    }
+    try {
+        const QByteArray again = LabelFile::encode(LabelFile::decode(written));
+        EXPECT_EQ(again, written) << "seed " << seed << ": input " << shown(bytes);
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "seed " << seed << ": written file does not read back: " << error.what()
+                      << " for input " << shown(bytes);
+    }
+}
+
+TEST(InputFuzz, LabelFileReaderSurvivesRandomBytes) {
+    for (quint64 seed = 1; seed <= 1500; ++seed) {
+        Random random(seed);
+        checkLabelFile(randomBytes(random, 200), seed);
+    }
+}
+
+TEST(InputFuzz, LabelFileReaderSurvivesMutatedLabelFiles) {
+    QList<QByteArray> seeds;
+    for (const LabelDocument& doc : Templates::starters()) {
+        seeds.append(LabelFile::encode(doc));
+    }
+    seeds.append(LabelFile::encode(Templates::identify(u"Shelf {serial}"_s, u"CT221B-7F"_s)));
+    for (quint64 seed = 1; seed <= 1500; ++seed) {
+        Random random(seed);
+        const QByteArray& start = seeds[pick(random, seeds.size())];
+        if (chance(random, 50)) {
+            checkLabelFile(mutateBytes(start, random, seeds), seed);
+        } else {
+            QJsonValue tree = QJsonDocument::fromJson(start).object();
+            for (qsizetype steps = 1 + pick(random, 3); steps > 0; --steps) {
+                tree = mutateJson(tree, random, 0);
+            }
+            const QJsonDocument json =
+                tree.isArray() ? QJsonDocument(tree.toArray()) : QJsonDocument(tree.toObject());
+            checkLabelFile(json.toJson(), seed);
+        }
+    }
+}
+
+// CSV lists
+
+const QStringList csvPieces = {u"a"_s,      u"Name"_s,   u"7"_s,      u","_s,       u";"_s,
+                               u"\t"_s,     u"|"_s,      u"\""_s,     u"\"\""_s,    u"\r"_s,
+                               u"\n"_s,     u"\r\n"_s,   u" "_s,      u"é"_s,       u"e\u0301"_s,
+                               u"🏷"_s,   u"{"_s,      u"}"_s,      u"{x}"_s,     u"\u00A0"_s,
+                               u"\u3000"_s, u"\uFEFF"_s, u"Name 2"_s, u"Column 2"_s};
+
+const QRegularExpression suffixed(u"\\A(.+) ([0-9]+)\\z"_s);
+
+bool isBlank(QChar c) {
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+// A writer for the round trip: every cell quoted, quotes doubled.
+QString quotedCsv(const QList<QStringList>& rows, QChar delimiter) {
+    QString out;
+    for (const QStringList& row : rows) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (i > 0) {
+                out += delimiter;
+            }
+            out += u'"' + QString(row[i]).replace(u"\""_s, u"\"\""_s) + u'"';
+        }
+        out += u"\r\n"_s;
+    }
+    return out;
+}
+
+void checkTableInvariants(const QString& text, quint64 seed) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed << ", text " << shown(text));
+    const DataTable with = DataTable::parse(text, true);
+    const DataTable without = DataTable::parse(text, false);
+
+    qsizetype width = 0;
+    for (const QStringList& row : without.rows) {
+        width = std::max(width, row.size());
+        ASSERT_GE(row.size(), 1);
+        for (const QString& cell : row) {
+            ASSERT_FALSE(!cell.isEmpty() && (isBlank(cell.front()) || isBlank(cell.back())))
+                << "untrimmed cell " << shown(cell);
+        }
+    }
+    ASSERT_EQ(without.columns.size(), width);
+    for (qsizetype i = 0; i < width; ++i) {
+        ASSERT_EQ(without.columns[i], u"Column "_s + QString::number(i + 1));
+    }
+
+    if (without.rows.isEmpty()) {
+        ASSERT_TRUE(with.columns.isEmpty());
+        ASSERT_TRUE(with.rows.isEmpty());
+        return;
+    }
+    ASSERT_EQ(with.rows, without.rows.mid(1));
+    ASSERT_EQ(with.columns.size(), width);
+    for (const QStringList& row : with.rows) {
+        ASSERT_LE(row.size(), with.columns.size());
+    }
+    QSet<QString> seen;
+    for (const QString& name : with.columns) {
+        ASSERT_FALSE(name.isEmpty());
+        ASSERT_FALSE(name.contains(u'{') || name.contains(u'}')) << shown(name);
+        if (seen.contains(name)) {
+            // The one way to a repeated name: a header cell that is itself the suffixed form
+            // generated for a repeated base name.
+            const auto m = suffixed.match(name);
+            ASSERT_TRUE(m.hasMatch()) << "repeated " << shown(name);
+            ASSERT_TRUE(with.columns.contains(m.captured(1))) << "repeated " << shown(name);
+        }
+        seen.insert(name);
+    }
+
+    // What was read, written again with every cell quoted, reads back the same.
+    for (const QChar delimiter : {QChar(u','), QChar(u'\t'), QChar(u';'), QChar(u'|')}) {
+        QList<QStringList> rows = DataTable::parse(text, false, delimiter).rows;
+        rows.removeIf([](const QStringList& row) { return row == QStringList{QString()}; });
+        ASSERT_EQ(DataTable::parse(quotedCsv(rows, delimiter), false, delimiter).rows, rows);
+    }
+}
+
+TEST(InputFuzz, CsvParserKeepsItsInvariantsOnRandomTexts) {
+    for (quint64 seed = 1; seed <= 3000; ++seed) {
+        Random random(seed);
+        checkTableInvariants(randomText(random, csvPieces, 40), seed);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST(InputFuzz, CsvLoaderSurvivesRandomAndMutatedBytes) {
+    QStringEncoder toUtf8(QStringConverter::Utf8);
+    QStringEncoder toUtf16(QStringConverter::Utf16LE);
+    const QList<QByteArray> seeds = {
+        toUtf8.encode(
+            u"SKU;Name;Größe\r\nA-1;\"Widget \"\"L\"\"\";42\r\nB-2;\"two\nlines\";\r\n"_s),
+        "\xEF\xBB\xBF"
+        "a,b,c\n1,2,3\n\"x,y\",\"\",z",
+        "\xFF\xFE" + QByteArray(toUtf16.encode(u"Name\tPrice\n\"Café\"\t2,50\n"_s)),
+        QByteArray("Caf\xE9|Stra\xDF"
+                   "e|\x80\r1|2|3")};
+    for (quint64 seed = 1; seed <= 2000; ++seed) {
+        Random random(seed);
+        const QByteArray bytes =
+            chance(random, 30) ? randomBytes(random, 120)
+                               : mutateBytes(seeds[pick(random, seeds.size())], random, seeds);
+        const QString text = DataTable::decode(bytes);
+        ASSERT_EQ(DataTable::load(bytes, true), DataTable::parse(text, true))
+            << "seed " << seed << ", bytes " << shown(bytes);
+        checkTableInvariants(text, seed);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+// Placeholders
+
+const QStringList placeholderPieces = {
+    u"{"_s,          u"}"_s,      u"{{"_s,   u"}}"_s,   u"date"_s,
+    u"date:"_s,      u"serial"_s, u"Name"_s, u"NAME"_s, u":"_s,
+    u"+"_s,          u"-"_s,      u"30"_s,   u"0"_s,    u"99999999999999999999"_s,
+    u"2147483648"_s, u"yyyy"_s,   u"MM"_s,   u"dd"_s,   u"'"_s,
+    u"\n"_s,         u" "_s,      u"\t"_s,   u"é"_s,    u"🏷"_s,
+    u"\u2028"_s,     u"GGGGG"_s,  u"x"_s};
+
+TEST(InputFuzz, PlaceholderExpansionKeepsItsInvariants) {
+    const LabelContext empty{std::nullopt, 0, {}, QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53))};
+    const LabelContext full{7,
+                            3,
+                            {{u"Name"_s, u"Widget {serial}"_s}, {u"name"_s, u"lower"_s}},
+                            QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53))};
+    for (quint64 seed = 1; seed <= 2500; ++seed) {
+        Random random(seed);
+        const QString text = randomText(random, placeholderPieces, 16);
+        SCOPED_TRACE(testing::Message() << "seed " << seed << ", text " << shown(text));
+
+        const QStringList tokens = Placeholders::tokens(text);
+        ASSERT_LE(tokens.size(), text.count(u'{'));
+        if (!text.contains(u'{')) {
+            const QString same = Placeholders::resolve(text, full);
+            ASSERT_EQ(same, text);
+            ASSERT_EQ(same.constData(), text.constData()) << "a text without braces was copied";
+        }
+        const QString withoutValues = Placeholders::resolve(text, empty);
+        if (!tokens.contains(u"date"_s)) {
+            ASSERT_EQ(withoutValues, text);
+        }
+        // A value is inserted as it is, never scanned again: its "{serial}" stays.
+        const QString withValues = Placeholders::resolve(text, full);
+        ASSERT_GE(withValues.count(u"Widget {serial}"_s), tokens.count(u"Name"_s));
+    }
+}
+
+TEST(InputFuzz, PlaceholderExpansionSurvivesRandomCharacters) {
+    const LabelContext context{1, 20, {{u"x"_s, u"y"_s}}, QDateTime::currentDateTime()};
+    for (quint64 seed = 1; seed <= 1000; ++seed) {
+        Random random(seed);
+        QString text;
+        for (qsizetype n = pick(random, 24); n > 0; --n) {
+            text += chance(random, 30)   ? QChar(u'{')
+                    : chance(random, 30) ? QChar(u'}')
+                                         : QChar(char16_t(pick(random, 0x10000)));
+        }
+        const QStringList tokens = Placeholders::tokens(text);
+        const QString out = Placeholders::resolve(text, context);
+        EXPECT_LE(tokens.size(), text.count(u'{')) << "seed " << seed;
+        if (tokens.isEmpty()) {
+            EXPECT_EQ(out, text) << "seed " << seed;
+        }
+    }
+}
+
+} // namespace
