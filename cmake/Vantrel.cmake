@@ -31,7 +31,7 @@ function(vantrel_test name)
         set(ARG_TIMEOUT 300)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;VANTREL_CLI=$<TARGET_FILE:vantrel-cli>;${ARG_ENVIRONMENT}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
 endfunction()
 
 # vantrel_bench(<name> SOURCES ... LIBS ...)

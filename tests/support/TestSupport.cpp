@@ -15,9 +15,11 @@ void PrintTo(const QByteArray& value, std::ostream* os) {
 
 namespace testsupport {
 
-QString dataPath(const QString& name) {
-    return QDir(qEnvironmentVariable("VANTREL_TEST_DATA")).filePath(name);
+QString sourcePath(const QString& path) {
+    return QDir(QStringLiteral(VANTREL_SOURCE_DIR)).filePath(path);
 }
+
+QString dataPath(const QString& name) { return sourcePath(QStringLiteral("tests/data/") + name); }
 
 QByteArray readBytes(const QString& path) {
     QFile file(path);
@@ -43,7 +45,7 @@ CliRun runCli(const QStringList& arguments, const QStringList& environment, int 
         env.insert(entry.left(eq), entry.mid(eq + 1));
     }
     process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("VANTREL_CLI"), arguments);
+    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
     CliRun run;
     if (!process.waitForStarted(timeoutMs)) {
         ADD_FAILURE() << "vantrel-cli did not start: " << process.errorString().toStdString();

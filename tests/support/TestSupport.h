@@ -16,6 +16,8 @@ namespace testsupport {
 
 // A file under tests/data.
 QString dataPath(const QString& name);
+// A file of the source tree, by its path from the repository root.
+QString sourcePath(const QString& path);
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
 
