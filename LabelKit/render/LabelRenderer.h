@@ -12,6 +12,10 @@
 // Turns a design and its merge values into a raster. Stateless; any thread.
 namespace LabelRenderer {
 
+// The most raster pixels one render may take (2^28: 256 MB of grey levels), so that a label of
+// absurd size is refused instead of exhausting memory.
+inline constexpr qint64 maxPixels = qint64(1) << 28;
+
 // Why the design cannot be rendered at this scale (its size has no dot count, or the raster
 // would be unreasonably large), or nothing when it can.
 std::optional<QString> sizeProblem(const LabelDocument& document, int scale);

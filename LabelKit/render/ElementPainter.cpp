@@ -1,0 +1,123 @@
+#include "LabelKit/render/ElementPainter.h"
+
+#include "LabelKit/render/FaceLibrary.h"
+#include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/render/TextBlock.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double minimumFitted = 4;
+constexpr double fitStep = 0.5;
+// Measurements within this much of a bound count as fitting it (dots).
+constexpr double tolerance = 0.5;
+
+QStringList wordsOf(const QString& text) {
+    QStringList words;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u' ' || text[i] == u'\n') {
+            if (i > start) {
+                words.append(text.mid(start, i - start));
+            }
+            start = i + 1;
+        }
+    }
+    return words;
+}
+
+// The first size of the search p0, p0 - 0.5, p0 - 1, ... that is at most 4 points: where the
+// search gives up.
+double giveUpSize(double start) {
+    return start - fitStep * std::ceil((start - minimumFitted) / fitStep);
+}
+
+} // namespace
+
+void ElementPainter::drawInvalidMark(QPainter& painter, const QRectF& local) {
+    painter.save();
+    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(local.adjusted(1, 1, -1, -1));
+    painter.drawLine(local.topLeft(), local.bottomRight());
+    painter.drawLine(local.topRight(), local.bottomLeft());
+    painter.restore();
+}
+
+void ElementPainter::drawText(QPainter& painter, const QString& text, const LabelElement& element,
+                              const QRectF& box) {
+    if (text.isEmpty()) {
+        return;
+    }
+    const double points = element.shrinkToFit
+                              ? LabelRenderer::fittedFontSize(text, element, box.size())
+                              : element.fontSize;
+    if (!(points > 0 && points <= TextBlock::maxPoints)) {
+        drawInvalidMark(painter, box);
+        return;
+    }
+    const TextBlock block(text, FaceLibrary::face(element.fontFamily, element.bold), points,
+                          element.align, box.width(), painter.device());
+    // Shorter text is centred vertically; taller text starts at the top and runs on below.
+    const double top = box.top() + std::max(0.0, (box.height() - block.height()) / 2);
+    block.draw(painter, QPointF(box.left(), top));
+}
+
+double LabelRenderer::fittedFontSize(const QString& text, const LabelElement& element,
+                                     QSizeF boxDots) {
+    const double start = element.fontSize;
+    if (!(start > minimumFitted)) {
+        return start; // small sizes (and sizes that are not numbers) are used as they are
+    }
+    const QStringList words = wordsOf(text);
+    if (text.isEmpty()) {
+        return start; // no lines and no words: every size fits
+    }
+    const FaceLibrary::Face& face = FaceLibrary::face(element.fontFamily, element.bold);
+    const QImage device(1, 1, QImage::Format_Grayscale8);
+    const double w = boxDots.width();
+    const double h = boxDots.height();
+
+    // Sizes too large to draw are searched from the largest drawable size down.
+    double p = start <= TextBlock::maxPoints ? start : TextBlock::maxPoints;
+
+    // Both one line's height and the widest word's width grow in proportion to the size, so
+    // the sizes at which a single line is taller than the box, or a word wider, fail without
+    // measuring. Skipping them keeps the search short for big sizes in small boxes.
+    constexpr double reference = 100;
+    double limit = (h + tolerance) / TextBlock::dots(face.ascent + face.descent);
+    for (const QString& word : words) {
+        const double width = TextBlock::lineWidth(word, face, reference, &device);
+        if (width > 0) {
+            limit = std::min(limit, (w + tolerance) / width * reference);
+        }
+    }
+    limit *= 1.001; // measurements are linear only to a few parts in a million
+    if (std::isfinite(limit) && p > limit) {
+        p -= fitStep * std::floor((p - limit) / fitStep);
+        if (p <= minimumFitted) {
+            return giveUpSize(start <= TextBlock::maxPoints ? start : TextBlock::maxPoints);
+        }
+    }
+
+    for (;;) {
+        const TextBlock block(text, face, p, TextAlign::left, w, &device);
+        bool fits = block.height() <= h + tolerance;
+        for (qsizetype i = 0; fits && i < words.size(); ++i) {
+            fits = TextBlock::lineWidth(words[i], face, p, &device) <= w + tolerance;
+        }
+        if (fits) {
+            return p;
+        }
+        p -= fitStep;
+        if (p <= minimumFitted) {
+            return p;
+        }
+    }
+}
