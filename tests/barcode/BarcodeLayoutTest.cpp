@@ -1,0 +1,360 @@
+#include "LabelKit/barcode/ModuleMatrix.h"
+#include "LabelKit/barcode/RetailBarcode.h"
+#include "LabelKit/barcode/SymbolGenerator.h"
+#include "LabelKit/render/LabelRenderer.h"
+#include "tests/barcode/Labels.h"
+#include "tests/barcode/Readers.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+QString q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Elements sit at (2 mm, 2 mm): their box starts 16 dots from the label's left and top edges.
+constexpr qint64 kBox = 16;
+
+qint64 firstDark(const RenderedLabel& label, qint64 y) {
+    for (qint64 x = 0; x < label.width; ++x) {
+        if (label.isBlack(x, y)) {
+            return x;
+        }
+    }
+    return -1;
+}
+
+qint64 lastDark(const RenderedLabel& label, qint64 y) {
+    for (qint64 x = label.width - 1; x >= 0; --x) {
+        if (label.isBlack(x, y)) {
+            return x;
+        }
+    }
+    return -1;
+}
+
+// The modules read off one raster row: module i is the pixel in the middle of its k dots.
+QString modulesAt(const RenderedLabel& label, qint64 y, qint64 x0, qint64 k, qsizetype count) {
+    QString modules;
+    for (qsizetype i = 0; i < count; ++i) {
+        modules.append(label.isBlack(x0 + i * k + k / 2, y) ? u'1' : u'0');
+    }
+    return modules;
+}
+
+// Every dark run of the row starts and ends on the module grid.
+void expectRunsOnGrid(const RenderedLabel& label, qint64 y, qint64 x0, qint64 k) {
+    for (qint64 x = 1; x < label.width; ++x) {
+        if (label.isBlack(x, y) != label.isBlack(x - 1, y)) {
+            EXPECT_EQ((x - x0) % k, 0) << "edge at x = " << x;
+        }
+    }
+}
+
+// The framed cross of content that cannot be drawn fills the box: its centre and the inside of
+// its frame are dark.
+void expectInvalidMark(const RenderedLabel& label, qint64 left, qint64 top, qint64 width,
+                       qint64 height) {
+    EXPECT_TRUE(label.isBlack(left + width / 2, top + height / 2));
+    EXPECT_TRUE(label.isBlack(left + 1, top + height / 2));
+    EXPECT_TRUE(label.isBlack(left + width - 2, top + height / 2));
+    EXPECT_TRUE(label.isBlack(left + width / 2, top + 1));
+    EXPECT_TRUE(label.isBlack(left + width / 2, top + height - 2));
+}
+
+TEST(RetailLayout, Ean13FortyMillimetresWideHasTwoDotModulesStartingSixtyFiveDotsIn) {
+    const RetailSymbol symbol = RetailBarcode::encode(Symbology::ean13, q("400638133393"));
+    const RenderedLabel label =
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 40, 12));
+    const qint64 row = kBox + 10;
+    // 320 dots hold 113 modules of 2 dots: 226 dots centred, 47 free on each side.
+    EXPECT_EQ(firstDark(label, row), kBox + 65);
+    EXPECT_EQ(lastDark(label, row), kBox + 65 + 95 * 2 - 1);
+    EXPECT_EQ(modulesAt(label, row, kBox + 65, 2, 95), moduleText(symbol.modules));
+    expectRunsOnGrid(label, row, kBox + 65, 2);
+}
+
+TEST(RetailLayout, GuardBarsReachHalfwayIntoTheTextBand) {
+    const RetailSymbol symbol = RetailBarcode::encode(Symbology::ean13, q("400638133393"));
+    const RenderedLabel label =
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 40, 12));
+    // k = 2 and Lh = 96: digits at 9k = 18 dots (under 0.28 Lh = 26.9), band round(18.9) = 19,
+    // bars 77 dots tall, guards 9.5 dots more.
+    const qint64 x0 = kBox + 65;
+    const qint64 barsEnd = kBox + 77;
+    int dataBars = 0;
+    int dataBarsBelow = 0;
+    for (int i = 0; i < 95; ++i) {
+        const qint64 x = x0 + 2 * i;
+        if (!symbol.modules[i]) {
+            EXPECT_FALSE(label.isBlack(x, kBox + 40)) << i;
+            continue;
+        }
+        EXPECT_TRUE(label.isBlack(x, kBox)) << i;
+        EXPECT_TRUE(label.isBlack(x, barsEnd - 1)) << i;
+        if (symbol.guards.count(i)) {
+            EXPECT_TRUE(label.isBlack(x, barsEnd + 8)) << i;
+            EXPECT_FALSE(label.isBlack(x, barsEnd + 10)) << i;
+            EXPECT_FALSE(label.isBlack(x + 1, barsEnd + 10)) << i;
+        } else {
+            ++dataBars;
+            dataBarsBelow += label.isBlack(x, barsEnd) ? 1 : 0;
+        }
+    }
+    // Below the data bars only the tops of a few digits may show.
+    EXPECT_GT(dataBars, 20);
+    EXPECT_LT(dataBarsBelow, dataBars / 4);
+}
+
+TEST(RetailLayout, WithoutTextBarsFillTheBoxHeightAndQuietZonesShrink) {
+    const RenderedLabel label = labels::render(
+        labels::barcode(Symbology::ean13, q("400638133393"), 40, 12, /*showText=*/false));
+    // 109 modules of 2 dots: 218 dots, 51 free on each side, bars 14 dots further in.
+    const qint64 x0 = kBox + 51 + 14;
+    EXPECT_EQ(firstDark(label, kBox), x0);
+    EXPECT_EQ(firstDark(label, kBox + 95), x0);
+    EXPECT_EQ(firstDark(label, kBox + 96), -1);
+    for (qint64 y = kBox; y < kBox + 96; ++y) {
+        EXPECT_EQ(label.isBlack(x0 + 2 * 50, y), true) << y; // a bar of the right half
+    }
+}
+
+TEST(RetailLayout, ModulesAreWholeDotsWhateverTheSpareWidth) {
+    for (const double widthMM : {10.25, 14.25, 20.0, 28.25, 28.5, 41.75, 55.0}) {
+        SCOPED_TRACE(widthMM);
+        const RenderedLabel label =
+            labels::render(labels::barcode(Symbology::ean8, q("9638507"), widthMM, 10, false));
+        // Centring rounds in the element's own coordinates, whose origin is the box centre.
+        const qint64 lw = std::llround(widthMM * 8);
+        const qint64 k = lw / 81;
+        const qint64 centre = kBox + lw / 2;
+        const qint64 x0 = centre + std::llround(-lw / 2.0 + (lw - 81.0 * k) / 2) + 7 * k;
+        EXPECT_EQ(firstDark(label, kBox + 5), x0);
+        EXPECT_EQ(modulesAt(label, kBox + 5, x0, k, 67),
+                  moduleText(RetailBarcode::encode(Symbology::ean8, q("9638507")).modules));
+        expectRunsOnGrid(label, kBox + 5, x0, k);
+    }
+}
+
+TEST(RetailLayout, TooNarrowOrRefusedContentShowsTheInvalidMark) {
+    // 14 mm = 112 dots < 113 modules with text; 13.5 mm = 108 dots < 109 without.
+    expectInvalidMark(labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 14, 10)),
+                      kBox, kBox, 112, 80);
+    expectInvalidMark(
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 13.5, 10, false)), kBox,
+        kBox, 108, 80);
+    // 14.125 mm = 113 dots and 13.625 mm = 109 dots just fit, at one dot per module.
+    const RenderedLabel fits =
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 14.125, 10));
+    EXPECT_EQ(firstDark(fits, kBox + 5), kBox + 9);
+    EXPECT_FALSE(fits.isBlack(kBox + 56, kBox + 40)); // no cross through the middle
+    const RenderedLabel fitsWithoutText =
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 13.625, 10, false));
+    EXPECT_EQ(firstDark(fitsWithoutText, kBox + 5), kBox + 7);
+    for (const auto& [symbology, content] :
+         {std::pair(Symbology::ean13, "4006381333932"), std::pair(Symbology::upcE, "2425261"),
+          std::pair(Symbology::ean8, "96385"), std::pair(Symbology::upcA, "0360002914x"),
+          std::pair(Symbology::upcA, "")}) {
+        SCOPED_TRACE(content);
+        expectInvalidMark(labels::render(labels::barcode(symbology, q(content), 40, 10)), kBox,
+                          kBox, 320, 80);
+    }
+}
+
+class Code128Layout : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(LabelRenderer::code128Modules(kText), 90); }
+    const QString kText = QStringLiteral("ABCDE");
+};
+
+TEST_F(Code128Layout, ScalesByWholeDotsAndCentres) {
+    const QString modules = moduleText(SymbolGenerator::code128(kText));
+    struct Case {
+        double widthMM;
+        qint64 k;
+        qint64 offset; // first bar from the box's left edge
+    };
+    // 320 dots: k = 3, 270 dots of bars 25 dots in; 160 dots: k = 1, 35 in; 80 dots: one dot
+    // per module all the same, overhanging the box by 5 dots on each side.
+    for (const Case c : {Case{40, 3, 25}, Case{20, 1, 35}, Case{10, 1, -5}, Case{45.5, 4, 2}}) {
+        SCOPED_TRACE(c.widthMM);
+        const RenderedLabel label =
+            labels::render(labels::barcode(Symbology::code128, kText, c.widthMM, 10, false), 2, 2);
+        const qint64 x0 = kBox + c.offset;
+        EXPECT_EQ(firstDark(label, kBox + 40), x0);
+        EXPECT_EQ(lastDark(label, kBox + 40), x0 + 90 * c.k - 1);
+        EXPECT_EQ(modulesAt(label, kBox + 40, x0, c.k, 90), modules);
+        expectRunsOnGrid(label, kBox + 40, x0, c.k);
+    }
+}
+
+TEST_F(Code128Layout, TextBandIsTwentyEightDotsAndBarsKeepEightDots) {
+    const qint64 x0 = kBox + 25; // a start bar column
+    // Lh = 100: bars 72 dots, text band 28.
+    const RenderedLabel tall =
+        labels::render(labels::barcode(Symbology::code128, kText, 40, 12.5, true));
+    EXPECT_TRUE(tall.isBlack(x0, kBox));
+    EXPECT_TRUE(tall.isBlack(x0, kBox + 71));
+    EXPECT_FALSE(tall.isBlack(x0, kBox + 72));
+    bool textInBand = false;
+    for (qint64 y = kBox + 72; y < kBox + 100; ++y) {
+        for (qint64 x = kBox; x < kBox + 320; ++x) {
+            textInBand = textInBand || tall.isBlack(x, y);
+        }
+    }
+    EXPECT_TRUE(textInBand);
+    // Lh = 24: bars 8 dots, the band still 28 dots and running below the box.
+    const RenderedLabel shortBox =
+        labels::render(labels::barcode(Symbology::code128, kText, 40, 3, true), 6);
+    EXPECT_TRUE(shortBox.isBlack(x0, kBox + 7));
+    EXPECT_FALSE(shortBox.isBlack(x0, kBox + 8));
+    bool belowBox = false;
+    for (qint64 y = kBox + 24; y < kBox + 36; ++y) {
+        for (qint64 x = kBox; x < kBox + 320; ++x) {
+            belowBox = belowBox || shortBox.isBlack(x, y);
+        }
+    }
+    EXPECT_TRUE(belowBox);
+    // Without text the bars take the whole box.
+    const RenderedLabel noText =
+        labels::render(labels::barcode(Symbology::code128, kText, 40, 12.5, false));
+    EXPECT_TRUE(noText.isBlack(x0, kBox + 99));
+    EXPECT_FALSE(noText.isBlack(x0, kBox + 100));
+}
+
+TEST(Code128Drawing, EmptyOrNonAsciiContentShowsTheInvalidMark) {
+    for (const char* content : {"", "caf\xc3\xa9", "\xc3\xb1"}) {
+        SCOPED_TRACE(content);
+        expectInvalidMark(labels::render(labels::barcode(Symbology::code128, q(content), 30, 10)),
+                          kBox, kBox, 240, 80);
+    }
+}
+
+TEST(QRLayout, ScalesTheSquareByWholeDotsAndCentresIt) {
+    const QString text = QStringLiteral("twenty letters long!"); // version 2: 25 modules
+    const ModuleMatrix matrix = SymbolGenerator::qrCode(text);
+    ASSERT_EQ(matrix.width, 25);
+    // 20 x 30 mm: side 160 dots, k = 6, a 150-dot square 5 dots in and 45 dots down.
+    const RenderedLabel label = labels::render(labels::qr(text, 20, 30));
+    const qint64 x = kBox + 5;
+    const qint64 y = kBox + 45;
+    for (int my = 0; my < 25; ++my) {
+        for (int mx = 0; mx < 25; ++mx) {
+            ASSERT_EQ(label.isBlack(x + 6 * mx + 3, y + 6 * my + 3), matrix.isDark(mx, my))
+                << mx << ", " << my;
+        }
+    }
+    EXPECT_TRUE(label.isBlack(x, y));
+    EXPECT_FALSE(label.isBlack(x - 1, y));
+    EXPECT_FALSE(label.isBlack(x, y - 1));
+    EXPECT_TRUE(label.isBlack(x + 149, y)); // top-right finder
+    EXPECT_FALSE(label.isBlack(x + 150, y));
+    EXPECT_TRUE(label.isBlack(x, y + 149)); // bottom-left finder
+    EXPECT_FALSE(label.isBlack(x, y + 150));
+    const readers::Decoded read = readers::decode(labels::image(label));
+    ASSERT_TRUE(read.valid);
+    EXPECT_EQ(read.text, text);
+}
+
+TEST(QRLayout, ASmallBoxGetsOneDotPerModuleCentredAndOverhanging) {
+    const QString text = QStringLiteral("twenty letters long!");
+    // 2 x 2 mm = 16 dots for 25 modules, drawn 25 dots wide. The box centre is at 24 dots, the
+    // box's own corner at -8: the square starts at round(-8 - 4.5) = -13, 11 on the label.
+    const RenderedLabel label = labels::render(labels::qr(text, 2, 2), 4, 2, 2);
+    EXPECT_TRUE(label.isBlack(11, 11));
+    EXPECT_FALSE(label.isBlack(10, 11));
+    EXPECT_FALSE(label.isBlack(11, 10));
+    EXPECT_TRUE(label.isBlack(35, 11));
+    EXPECT_FALSE(label.isBlack(36, 11));
+    EXPECT_TRUE(label.isBlack(11, 35));
+    EXPECT_FALSE(label.isBlack(11, 36));
+}
+
+TEST(QRDrawing, EmptyOrOversizedContentShowsTheInvalidMark) {
+    expectInvalidMark(labels::render(labels::qr(QString(), 20, 20)), kBox, kBox, 160, 160);
+    expectInvalidMark(labels::render(labels::qr(QString(3000, u'x'), 20, 20)), kBox, kBox, 160,
+                      160);
+}
+
+struct Issue {
+    LabelElement element;
+    const char* content;
+    std::optional<QString> message;
+};
+
+void PrintTo(const Issue& issue, std::ostream* os) {
+    *os << rawValue(issue.element.symbology).toStdString() << " \"" << issue.content << "\" "
+        << issue.element.width << " mm";
+}
+
+class BarcodeIssue : public ::testing::TestWithParam<Issue> {};
+
+TEST_P(BarcodeIssue, WarnsAboutWhatWillNotPrintWell) {
+    const Issue& issue = GetParam();
+    EXPECT_EQ(LabelRenderer::barcodeIssue(issue.element, q(issue.content)), issue.message);
+}
+
+LabelElement withText(Symbology symbology, double widthMM, bool showText, qint64 rotation = 0,
+                      double heightMM = 12) {
+    return labels::barcode(symbology, QString(), widthMM, heightMM, showText, rotation);
+}
+
+const QString kNarrow = QStringLiteral("Too narrow: widen the box");
+const QString kTooLong = QStringLiteral("Too long for this width");
+const QString kNarrowBars = QStringLiteral("Narrow bars: may scan poorly");
+
+INSTANTIATE_TEST_SUITE_P(
+    LabelRenderer, BarcodeIssue,
+    ::testing::Values(
+        Issue{withText(Symbology::ean13, 40, true), "", q("Empty")},
+        Issue{withText(Symbology::code128, 40, true), "", q("Empty")},
+        Issue{withText(Symbology::ean13, 40, true), "4006381333932", q("Check digit should be 1")},
+        Issue{withText(Symbology::upcE, 40, true), "2425261", q("UPC-E must start with 0 or 1")},
+        Issue{withText(Symbology::ean8, 40, true), "12",
+              q("EAN-8 needs 7 digits (check digit added) or 8 digits")},
+        Issue{withText(Symbology::upcA, 40, true), "0360002914x", q("Digits only")},
+        // EAN-13 with text needs 113 dots; without, 109. The width is truncated to whole dots.
+        Issue{withText(Symbology::ean13, 14.125, true), "400638133393", std::nullopt},
+        Issue{withText(Symbology::ean13, 14.1, true), "400638133393", kNarrow},
+        Issue{withText(Symbology::ean13, 13.625, false), "400638133393", std::nullopt},
+        Issue{withText(Symbology::ean13, 13.6, false), "400638133393", kNarrow},
+        // EAN-8 has no side digits: 67 + 14 = 81 either way.
+        Issue{withText(Symbology::ean8, 10.125, true), "9638507", std::nullopt},
+        Issue{withText(Symbology::ean8, 10, true), "9638507", kNarrow},
+        // UPC-E: 51 + 18 = 69 with text.
+        Issue{withText(Symbology::upcE, 8.625, true), "0425261", std::nullopt},
+        Issue{withText(Symbology::upcE, 8.5, true), "0425261", kNarrow},
+        Issue{withText(Symbology::upcE, 8.125, false), "0425261", std::nullopt},
+        // Code 128 "ABCDE" is 90 modules.
+        Issue{withText(Symbology::code128, 40, true), "ABCDE", std::nullopt},
+        Issue{withText(Symbology::code128, 22.5, true), "ABCDE", std::nullopt},
+        Issue{withText(Symbology::code128, 20, true), "ABCDE", kNarrowBars},
+        Issue{withText(Symbology::code128, 11.25, true), "ABCDE", kNarrowBars},
+        Issue{withText(Symbology::code128, 10, true), "ABCDE", kTooLong},
+        Issue{withText(Symbology::code128, 40, true), "caf\xc3\xa9",
+              q("Code 128 supports ASCII only")},
+        Issue{withText(Symbology::code128, 400, true),
+              "123456789012345678901234567890123456789012345678901234567890123456789012345678901",
+              q("Too long for Code 128 (80 characters at most)")},
+        // An upright element lays its symbol along the box's height.
+        Issue{withText(Symbology::code128, 10, true, 90, 40), "ABCDE", std::nullopt},
+        Issue{withText(Symbology::code128, 40, true, 270, 10), "ABCDE", kTooLong},
+        Issue{withText(Symbology::code128, 40, true, 180, 10), "ABCDE", std::nullopt},
+        Issue{withText(Symbology::ean13, 10, true, -90, 40), "400638133393", std::nullopt},
+        Issue{withText(Symbology::ean13, 40, true, 450, 10), "400638133393", kNarrow},
+        Issue{withText(Symbology::code128, std::nan(""), true), "ABCDE", kTooLong},
+        Issue{withText(Symbology::code128, -5, true), "ABCDE", kTooLong},
+        Issue{withText(Symbology::code128, 1e300, true), "ABCDE", std::nullopt}));
+
+TEST(Code128Modules, IsTheSymbolWidthOrNothing) {
+    EXPECT_EQ(LabelRenderer::code128Modules(q("12345678")), 79);
+    EXPECT_EQ(LabelRenderer::code128Modules(q("ABCDE")), 90);
+    EXPECT_EQ(LabelRenderer::code128Modules(QString()), std::nullopt);
+    EXPECT_EQ(LabelRenderer::code128Modules(q("caf\xc3\xa9")), std::nullopt);
+}
+
+} // namespace
