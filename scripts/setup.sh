@@ -14,7 +14,7 @@ PACKAGES=(
     qt6-base-dev qt6-connectivity-dev qcoro-qt6-dev libzxing-dev libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # faces the label fonts map onto
-    fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
+    fonts-urw-base35 fonts-liberation2 fonts-dejavu-core fonts-lato
     # test tools: real windows, an independent barcode reader, a BlueZ stand-in, Python's csv
     xvfb xauth zbar-tools dbus python3 python3-dbusmock
 )
