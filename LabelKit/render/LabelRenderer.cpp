@@ -34,10 +34,6 @@ double roundHalfAway(double v) {
     return std::round(v);
 }
 
-double atLeastOneDot(double dots) {
-    return dots >= 1 ? dots : 1;
-}
-
 void strokeShape(QPainter& painter, const LabelElement& element, const QRectF& local) {
     const bool ellipse = element.kind == ElementKind::ellipse;
     double w = element.strokeMM * Dots::perMM;
@@ -70,13 +66,15 @@ void strokeShape(QPainter& painter, const LabelElement& element, const QRectF& l
 void drawElement(QPainter& painter, const LabelElement& element, const LabelContext& context) {
     const double bx = element.x * Dots::perMM;
     const double by = element.y * Dots::perMM;
-    double bw = atLeastOneDot(element.width * Dots::perMM);
-    double bh = atLeastOneDot(element.height * Dots::perMM);
-    for (const double v : {bx, by, bw, bh}) {
+    const double width = element.width * Dots::perMM;
+    const double height = element.height * Dots::perMM;
+    for (const double v : {bx, by, width, height}) {
         if (!(std::abs(v) <= geometryLimit)) {
             return;
         }
     }
+    double bw = std::max(width, 1.0);
+    double bh = std::max(height, 1.0);
     // Quarter turns only; other angles are snapped down to one.
     qint64 r = element.rotation % 360;
     if (r < 0) {

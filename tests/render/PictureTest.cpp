@@ -1,0 +1,272 @@
+#include "LabelKit/render/PicturePainter.h"
+
+#include "tests/render/RenderTesting.h"
+
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QRadialGradient>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace rendertest;
+
+namespace {
+
+QImage solid(int w, int h, QColor color, QImage::Format format = QImage::Format_RGB32) {
+    QImage image(w, h, format);
+    image.fill(color);
+    return image;
+}
+
+// A picture element in a box given in dots (on a 40 x 40 mm label, 320 x 320 dots).
+RenderedLabel pictured(const QByteArray& bytes, int x, int y, int w, int h, bool exact = false) {
+    LabelElement e = element(ElementKind::image, x / 8.0, y / 8.0, w / 8.0, h / 8.0);
+    e.imageData = bytes;
+    return render(document(40, 40, {e}), exact);
+}
+
+TEST(Pictures, ScaledToFitAndCentred) {
+    // 100 x 50 pixels in a 200 x 200 box: 200 x 100, 50 dots free above and below.
+    const QByteArray wide = encoded(solid(100, 50, Qt::black));
+    EXPECT_EQ(ink(pictured(wide, 40, 40, 200, 200)), QRect(40, 90, 200, 100));
+    // 50 x 100 in a 200 x 100 box: 50 x 100, 75 dots free left and right.
+    const QByteArray tall = encoded(solid(50, 100, Qt::black));
+    EXPECT_EQ(ink(pictured(tall, 40, 40, 200, 100)), QRect(115, 40, 50, 100));
+    // Small pictures are enlarged as well.
+    EXPECT_EQ(ink(pictured(encoded(solid(4, 2, Qt::black)), 0, 0, 100, 100)),
+              QRect(0, 25, 100, 50));
+}
+
+TEST(Pictures, TransparentPartsShowThePaper) {
+    QImage image = solid(20, 20, Qt::transparent, QImage::Format_ARGB32);
+    QPainter(&image).fillRect(0, 0, 10, 20, Qt::black);
+    const RenderedLabel label = pictured(encoded(image), 0, 0, 200, 200);
+    EXPECT_EQ(ink(label), QRect(0, 0, 100, 200));
+    EXPECT_EQ(pixel(label, 150, 100), 255);
+    // Half-transparent black is a mid grey on the paper.
+    const RenderedLabel half =
+        pictured(encoded(solid(4, 4, QColor(0, 0, 0, 128), QImage::Format_ARGB32)), 0, 0, 80, 80);
+    EXPECT_NEAR(pixel(half, 40, 40), 127, 3);
+}
+
+TEST(Pictures, ColoursBecomeGreyLevels) {
+    auto grey = [](QColor colour) {
+        return pixel(pictured(encoded(solid(8, 8, colour)), 0, 0, 80, 80), 40, 40);
+    };
+    // Darker to lighter as the eye sees them: blue, red, green, yellow.
+    const int blue = grey(QColor(0, 0, 255));
+    const int red = grey(QColor(255, 0, 0));
+    const int green = grey(QColor(0, 255, 0));
+    const int yellow = grey(QColor(255, 255, 0));
+    EXPECT_GT(blue, 0);
+    EXPECT_LT(blue, red);
+    EXPECT_LT(red, green);
+    EXPECT_LT(green, yellow);
+    EXPECT_LT(yellow, 255);
+}
+
+TEST(Pictures, PreviewKeepsGreysAndPrintDithers) {
+    const QByteArray grey = encoded(solid(10, 10, QColor(128, 128, 128)));
+    const RenderedLabel preview = pictured(grey, 40, 40, 160, 160, false);
+    EXPECT_EQ(pixel(preview, 100, 100), 128);
+    EXPECT_FALSE(onlyBlackAndWhite(preview));
+    const RenderedLabel print = pictured(grey, 40, 40, 160, 160, true);
+    EXPECT_TRUE(onlyBlackAndWhite(print));
+    const double black = double(blackCount(print, QRect(40, 40, 160, 160))) / (160 * 160);
+    EXPECT_NEAR(black, 0.5, 0.02);
+    // Outside the picture the paper stays white.
+    EXPECT_EQ(blackCount(print, QRect(0, 0, 320, 40)), 0);
+}
+
+TEST(Pictures, TextOverAPictureStaysCrisp) {
+    // Dithering happens before text and shapes are drawn: a white box edge over grey keeps its
+    // straight black outline.
+    LabelElement e = element(ElementKind::image, 0, 0, 40, 40);
+    e.imageData = encoded(solid(10, 10, QColor(200, 200, 200)));
+    LabelElement frame = element(ElementKind::box, 5, 5, 30, 30);
+    frame.strokeMM = 0.5;
+    const RenderedLabel label = render(document(40, 40, {frame, e}));
+    EXPECT_EQ(blackCount(label, QRect(40, 40, 240, 4)), 240 * 4);
+}
+
+TEST(Pictures, WhatCannotBeDecodedShowsTheMark) {
+    const QRect box(40, 40, 160, 80);
+    expectInvalidMark(pictured(QByteArray("definitely not a picture"), 40, 40, 160, 80), box);
+    expectInvalidMark(pictured(QByteArray(), 40, 40, 160, 80), box);
+    LabelElement absent = element(ElementKind::image, 5, 5, 20, 10);
+    expectInvalidMark(render(document(40, 40, {absent})), box);
+    // A truncated file is not a picture either.
+    const QByteArray png = encoded(solid(64, 64, Qt::black));
+    expectInvalidMark(pictured(png.left(40), 40, 40, 160, 80), box);
+}
+
+quint32 crc32(const QByteArray& bytes) {
+    quint32 crc = 0xffffffffu;
+    for (const char c : bytes) {
+        crc ^= uchar(c);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// A well-formed PNG header claiming width x height 8-bit grey pixels, and no image data.
+QByteArray claimedPng(quint32 width, quint32 height) {
+    QByteArray ihdr("IHDR");
+    char size[8];
+    qToBigEndian(width, size);
+    qToBigEndian(height, size + 4);
+    ihdr.append(size, 8).append("\x08\x00\x00\x00\x00", 5);
+    char length[4];
+    qToBigEndian(quint32(13), length);
+    char crc[4];
+    qToBigEndian(crc32(ihdr), crc);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(length, 4) + ihdr + QByteArray(crc, 4);
+}
+
+TEST(Pictures, DecompressionBombsAreRefusedBeforeDecoding) {
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(PicturePainter::decode(claimedPng(100000, 100000)).isNull());
+    EXPECT_TRUE(PicturePainter::decode(claimedPng(8193, 8192)).isNull());
+    expectInvalidMark(pictured(claimedPng(100000, 100000), 40, 40, 160, 80),
+                      QRect(40, 40, 160, 80));
+    EXPECT_LT(timer.elapsed(), 5000);
+    // A large real picture still decodes.
+    EXPECT_FALSE(PicturePainter::decode(encoded(solid(4096, 2048, Qt::white))).isNull());
+}
+
+// A GIF of 2 x 2 frames with a black and white palette, each frame one palette index.
+QByteArray gif(const QList<int>& frames) {
+    QByteArray bytes("GIF89a\x02\0\x02\0\x80\0\0", 13);
+    bytes.append("\0\0\0\xff\xff\xff", 6);
+    for (const int index : frames) {
+        bytes.append("\x2c\0\0\0\0\x02\0\x02\0\0", 10);
+        // LZW with 2-bit pixels: a clear code before every pixel keeps the codes 3 bits wide.
+        const QList<int> codes{4, index, 4, index, 4, index, 4, index, 5};
+        QByteArray data;
+        quint32 bits = 0;
+        int count = 0;
+        for (const int code : codes) {
+            bits |= quint32(code) << count;
+            count += 3;
+            while (count >= 8) {
+                data.append(char(bits & 0xff));
+                bits >>= 8;
+                count -= 8;
+            }
+        }
+        if (count > 0) {
+            data.append(char(bits & 0xff));
+        }
+        bytes.append(char(2)).append(char(data.size())).append(data).append(char(0));
+    }
+    return bytes.append(char(0x3b));
+}
+
+TEST(Pictures, OnlyTheFirstImageIsUsed) {
+    const QImage black = PicturePainter::decode(gif({0, 1}));
+    const QImage white = PicturePainter::decode(gif({1, 0}));
+    ASSERT_FALSE(black.isNull());
+    ASSERT_FALSE(white.isNull());
+    EXPECT_EQ(qGray(black.pixel(1, 1)), 0);
+    EXPECT_EQ(qGray(white.pixel(1, 1)), 255);
+}
+
+// A JPEG of the picture with an EXIF orientation tag (6: the stored pixels must be turned a
+// quarter turn clockwise to stand upright).
+QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) {
+    const QByteArray jpeg = encoded(image, "JPG", 95);
+    QByteArray tiff("MM\0\x2a\0\0\0\x08", 8);
+    tiff.append("\0\x01", 2);         // one entry
+    tiff.append("\x01\x12\0\x03", 4); // Orientation, SHORT
+    tiff.append("\0\0\0\x01", 4);     // count 1
+    char value[2];
+    qToBigEndian(orientation, value);
+    tiff.append(value, 2).append("\0\0", 2);
+    tiff.append("\0\0\0\0", 4); // no next directory
+    QByteArray app1("Exif\0\0", 6);
+    app1.append(tiff);
+    char length[2];
+    qToBigEndian(quint16(app1.size() + 2), length);
+    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + QByteArray(length, 2) + app1 + jpeg.mid(2);
+}
+
+TEST(Pictures, OrientationTagsAreHonoured) {
+    // Stored 40 x 20 with the black half on the left; shown upright it is 20 x 40, black on top.
+    QImage stored = solid(40, 20, Qt::white);
+    QPainter(&stored).fillRect(0, 0, 20, 20, Qt::black);
+    const QImage upright = PicturePainter::decode(jpegWithOrientation(stored, 6));
+    ASSERT_EQ(upright.size(), QSize(20, 40));
+    EXPECT_LT(qGray(upright.pixel(10, 5)), 64);
+    EXPECT_GT(qGray(upright.pixel(10, 35)), 192);
+}
+
+// A photograph-like picture: a lit sphere on a graded background, with fine texture.
+QImage photo(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, 0, h);
+    sky.setColorAt(0, QColor(40, 60, 120));
+    sky.setColorAt(1, QColor(230, 220, 200));
+    painter.fillRect(image.rect(), sky);
+    QRadialGradient sphere(QPointF(w * 0.4, h * 0.4), h * 0.45, QPointF(w * 0.35, h * 0.3));
+    sphere.setColorAt(0, QColor(255, 250, 240));
+    sphere.setColorAt(1, QColor(60, 20, 10));
+    painter.setBrush(sphere);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(w * 0.45, h * 0.5), h * 0.4, h * 0.4);
+    painter.end();
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int grain = int((x * 7919 + y * 104729) % 13) - 6;
+            const QRgb c = line[x];
+            line[x] =
+                qRgb(std::clamp(qRed(c) + grain, 0, 255), std::clamp(qGreen(c) + grain, 0, 255),
+                     std::clamp(qBlue(c) + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+TEST(Pictures, APhotoPrintsWithItsTones) {
+    LabelElement e = element(ElementKind::image, 0, 0, 50, 30);
+    e.imageData = encoded(photo(1600, 960), "JPG", 90);
+    const LabelDocument doc = document(50, 30, {e});
+    const RenderedLabel grey = render(doc, false);
+    const RenderedLabel print = render(doc, true);
+    ASSERT_TRUE(onlyBlackAndWhite(print));
+    // Over every 16 x 16 block the share of white dots follows the grey level of the preview.
+    const int block = 16;
+    double worst = 0;
+    double total = 0;
+    int blocks = 0;
+    for (int by = 0; by + block <= print.height; by += block) {
+        for (int bx = 0; bx + block <= print.width; bx += block) {
+            double tone = 0;
+            double white = 0;
+            for (int y = by; y < by + block; ++y) {
+                for (int x = bx; x < bx + block; ++x) {
+                    tone += pixel(grey, x, y);
+                    white += pixel(print, x, y);
+                }
+            }
+            const double difference = std::abs(tone - white) / (block * block);
+            worst = std::max(worst, difference);
+            total += difference;
+            ++blocks;
+        }
+    }
+    EXPECT_LT(total / blocks, 6) << "mean difference of block tones";
+    EXPECT_LT(worst, 40) << "largest difference of one block's tone";
+    // The picture holds both deep shadows and bright highlights, and so does the print.
+    EXPECT_GT(blackCount(print), print.width * print.height / 10);
+    EXPECT_LT(blackCount(print), print.width * print.height * 9 / 10);
+}
+
+} // namespace

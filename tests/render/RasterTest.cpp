@@ -1,0 +1,188 @@
+#include "LabelKit/model/UserError.h"
+#include "LabelKit/render/LabelRenderer.h"
+
+#include "tests/render/RenderTesting.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace rendertest;
+
+namespace {
+
+struct SizeCase {
+    double widthMM;
+    double heightMM;
+    int scale;
+    qint64 width;
+    qint64 height;
+};
+
+class RasterSize : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(RasterSize, FollowsTheDotsAndTheScale) {
+    const SizeCase c = GetParam();
+    for (const bool exact : {true, false}) {
+        const RenderedLabel label = render(document(c.widthMM, c.heightMM), exact, c.scale);
+        EXPECT_EQ(label.width, c.width);
+        EXPECT_EQ(label.height, c.height);
+        ASSERT_EQ(label.pixels.size(), c.width * c.height);
+        // A design without elements is blank paper in either mode.
+        EXPECT_EQ(label.pixels.count(char(255)), c.width * c.height);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RasterSize,
+    ::testing::Values(SizeCase{50, 30, 1, 400, 240}, SizeCase{50, 30, 3, 1200, 720},
+                      SizeCase{0.5, 30, 1, 8, 240},     // raised to the 8-dot minimum
+                      SizeCase{50.0625, 1, 1, 401, 8},  // 400.5 rounds away from zero
+                      SizeCase{50.06, 30, 1, 400, 240}, // 400.48
+                      SizeCase{40, 30, 0, 320, 240},    // scale 0 acts as 1
+                      SizeCase{40, 30, -4, 320, 240},   // and so does a negative one
+                      SizeCase{-12, 0, 2, 16, 16}));    // sizes below the minimum
+
+TEST(RenderedLabel, BlackIsBelow128) {
+    RenderedLabel label;
+    label.width = 2;
+    label.height = 1;
+    label.pixels = QByteArray("\x7f\x80", 2);
+    EXPECT_TRUE(label.isBlack(0, 0));
+    EXPECT_FALSE(label.isBlack(1, 0));
+}
+
+RenderedLabel filled(qint64 width, qint64 height, uchar value) {
+    RenderedLabel label;
+    label.width = width;
+    label.height = height;
+    label.pixels = QByteArray(width * height, char(value));
+    return label;
+}
+
+TEST(RenderedLabel, PackedRowsOfUniformRasters) {
+    EXPECT_EQ(filled(10, 1, 0).packedRows(), QByteArray("\x00\x3f", 2));
+    EXPECT_EQ(filled(8, 2, 255).packedRows(), QByteArray("\xff\xff", 2));
+    // Rows past a multiple of 8 are padded with white bits.
+    const QByteArray wide = filled(401, 3, 0).packedRows();
+    ASSERT_EQ(wide.size(), 51 * 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(wide.mid(row * 51, 50), QByteArray(50, 0));
+        EXPECT_EQ(uchar(wide[row * 51 + 50]), 0x7f);
+    }
+}
+
+TEST(RenderedLabel, PackedRowsAgreeWithIsBlackForEveryPixel) {
+    QRandomGenerator random(17);
+    for (const qint64 width : {1, 7, 8, 9, 63, 401}) {
+        RenderedLabel label = filled(width, 5, 255);
+        for (char& c : label.pixels) {
+            c = char(random.bounded(256));
+        }
+        const QByteArray packed = label.packedRows();
+        const qint64 rowBytes = (width + 7) / 8;
+        ASSERT_EQ(packed.size(), rowBytes * 5);
+        for (qint64 y = 0; y < label.height; ++y) {
+            for (qint64 x = 0; x < rowBytes * 8; ++x) {
+                const bool bit = uchar(packed[y * rowBytes + x / 8]) & (0x80 >> (x % 8));
+                // A clear bit is a burned dot; bits past the width stay set.
+                EXPECT_EQ(!bit, x < width && label.isBlack(x, y)) << width << " " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(RenderedLabel, ImageSharesThePixels) {
+    RenderedLabel label = filled(13, 3, 255);
+    label.pixels[14] = char(0);
+    const QImage image = label.image();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(image.size(), QSize(13, 3));
+    EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(label.pixels.constData()));
+    EXPECT_EQ(qGray(image.pixel(1, 1)), 0);
+    EXPECT_EQ(qGray(image.pixel(0, 1)), 255);
+
+    // Writing to either side leaves the other as it was.
+    QImage copy = image;
+    copy.setPixel(0, 0, 0);
+    EXPECT_EQ(uchar(label.pixels[0]), 255);
+    label.pixels[1] = char(0);
+    EXPECT_EQ(qGray(image.pixel(1, 0)), 255);
+}
+
+TEST(RenderedLabel, ImageOutlivesTheRaster) {
+    QImage image;
+    {
+        RenderedLabel label = filled(9, 9, 0);
+        image = label.image();
+    }
+    EXPECT_EQ(qGray(image.pixel(8, 8)), 0);
+    EXPECT_TRUE(RenderedLabel().image().isNull());
+}
+
+struct ProblemCase {
+    const char* name;
+    double widthMM;
+    double heightMM;
+    int scale;
+    const char* message; // nullptr: renders
+};
+
+class SizeProblem : public ::testing::TestWithParam<ProblemCase> {};
+
+TEST_P(SizeProblem, IsReportedAndRefused) {
+    const ProblemCase c = GetParam();
+    const LabelDocument doc = document(c.widthMM, c.heightMM);
+    const auto problem = LabelRenderer::sizeProblem(doc, c.scale);
+    if (!c.message) {
+        EXPECT_FALSE(problem) << problem->toStdString();
+        return;
+    }
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(*problem, QString::fromUtf8(c.message));
+    try {
+        LabelRenderer::render(doc, context(), c.scale, true);
+        ADD_FAILURE() << "rendered a design that cannot be drawn";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(), *problem);
+    }
+}
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SizeProblem,
+    ::testing::Values(
+        ProblemCase{"NotANumber", nan, 30, 1,
+                    "The label's width (nan mm) is not a size that can be printed."},
+        ProblemCase{"Infinite", 40, -inf, 1,
+                    "The label's height (-inf mm) is not a size that can be printed."},
+        ProblemCase{"BeyondTheDotRange", 1.2e18, 30, 1,
+                    "The label's width (1.2e+18 mm) is not a size that can be printed."},
+        ProblemCase{"TenMetresSquare", 10000, 10000, 1,
+                    "The label is too large to draw: 10000 × 10000 mm is more than 268 million "
+                    "printer dots."},
+        ProblemCase{"HugeScale", 50, 30, 1000000,
+                    "The label is too large to draw at 1000000×: 50 × 30 mm is more than 268 "
+                    "million pixels."},
+        ProblemCase{"ProductWouldOverflow", 1e15, 1e15, 1,
+                    "The label is too large to draw: 1e+15 × 1e+15 mm is more than 268 million "
+                    "printer dots."},
+        ProblemCase{"TenMetresLong", 10000, 30, 1, nullptr},
+        ProblemCase{"LargeButDrawable", 1024, 512, 2, nullptr}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(SizeProblem, TheBoundIsTheProductOfBothSides) {
+    // 2^28 pixels exactly fit, one row more does not.
+    EXPECT_FALSE(LabelRenderer::sizeProblem(document(2048, 2048), 1));
+    EXPECT_TRUE(LabelRenderer::sizeProblem(document(2048, 2048.125), 1));
+    EXPECT_FALSE(LabelRenderer::sizeProblem(document(1024, 1024), 2));
+    EXPECT_TRUE(LabelRenderer::sizeProblem(document(1024, 1024.125), 2));
+}
+
+} // namespace

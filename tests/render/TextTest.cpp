@@ -1,0 +1,290 @@
+#include "LabelKit/model/LabelFont.h"
+#include "LabelKit/render/ElementPainter.h"
+#include "LabelKit/render/FaceLibrary.h"
+#include "LabelKit/render/TextBlock.h"
+
+#include "tests/render/RenderTesting.h"
+
+#include <QElapsedTimer>
+#include <QRawFont>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace rendertest;
+
+namespace {
+
+// Ink of one text element alone on a 60 x 40 mm label (480 x 320 dots).
+RenderedLabel alone(const LabelElement& e) {
+    return render(document(60, 40, {e}));
+}
+
+// A text box given in dots (whole millimetre eighths).
+LabelElement textInDots(const QString& content, int x, int y, int w, int h, double points = 12) {
+    return text(content, x / 8.0, y / 8.0, w / 8.0, h / 8.0, points);
+}
+
+TEST(Text, SizesArePointsAt203DotsPerInch) {
+    EXPECT_NEAR(TextBlock::dots(12), 33.8333, 1e-4);
+    EXPECT_NEAR(TextBlock::dots(72), 203, 1e-9);
+}
+
+TEST(Text, FractionalSizesKeepTheirWidth) {
+    const FaceLibrary::Face& face = FaceLibrary::face(QStringLiteral("Helvetica"), false);
+    const QImage device(1, 1, QImage::Format_Grayscale8);
+    const QString sample = QStringLiteral("Hamburgefonstiv 0123456789");
+    const double at12 = TextBlock::lineWidth(sample, face, 12, &device);
+    const double at125 = TextBlock::lineWidth(sample, face, 12.5, &device);
+    EXPECT_GT(at125, at12);
+    EXPECT_NEAR(at125 / at12, 12.5 / 12, 1e-4);
+    EXPECT_NEAR(TextBlock::lineWidth(sample, face, 12.25, &device) / at12, 12.25 / 12, 1e-4);
+
+    // And on the raster: the same line drawn at both sizes ends at different places.
+    const QString line = QStringLiteral("HHHHHHHHHHHHHHH");
+    const QRect ink12 = ink(alone(textInDots(line, 8, 8, 460, 100, 12)));
+    const QRect ink125 = ink(alone(textInDots(line, 8, 8, 460, 100, 12.5)));
+    EXPECT_EQ(ink12.left(), ink125.left());
+    // 15 H of 0.722 em: 366.6 dots at 12 pt against 381.9 at 12.5 pt.
+    EXPECT_NEAR(ink125.width() - ink12.width(), 15.3, 2);
+}
+
+TEST(Text, ShorterTextIsCentredVertically) {
+    const QRect inShort = ink(alone(textInDots(QStringLiteral("HHHH"), 16, 16, 300, 100)));
+    const QRect inTall = ink(alone(textInDots(QStringLiteral("HHHH"), 16, 16, 300, 160)));
+    ASSERT_FALSE(inShort.isNull());
+    EXPECT_EQ(inTall.top() - inShort.top(), 30);
+    EXPECT_EQ(inTall.size(), inShort.size());
+    // One line of Helvetica is 33.8 dots; its capitals sit in the upper part of it.
+    const double lineTop = 16 + (100 - TextBlock::dots(12)) / 2;
+    EXPECT_NEAR(inShort.bottom() + 1, lineTop + 0.77 * TextBlock::dots(12), 1.5);
+}
+
+TEST(Text, TallerTextStartsAtTheTopAndSpillsBelow) {
+    const QString paragraph = QStringLiteral("one two three four five six seven eight nine ten");
+    const RenderedLabel short20 = alone(textInDots(paragraph, 16, 40, 120, 20));
+    const RenderedLabel short40 = alone(textInDots(paragraph, 16, 40, 120, 40));
+    EXPECT_EQ(short20.pixels, short40.pixels);
+    const QRect spilled = ink(short20);
+    EXPECT_GE(spilled.top(), 40);
+    EXPECT_LT(spilled.top(), 40 + 12);
+    EXPECT_GT(spilled.bottom(), 40 + 40 + 60);
+}
+
+TEST(Text, AlignsToTheBoxEdges) {
+    const QString word = QStringLiteral("HHHH");
+    const int left = 40;
+    const int width = 320;
+    auto aligned = [&](TextAlign align) {
+        LabelElement e = textInDots(word, left, 40, width, 60);
+        e.align = align;
+        return ink(alone(e));
+    };
+    const QRect l = aligned(TextAlign::left);
+    const QRect c = aligned(TextAlign::center);
+    const QRect r = aligned(TextAlign::right);
+    // H has a side bearing of about 2.7 dots at 12 pt.
+    EXPECT_NEAR(l.left() - left, 2.7, 1.5);
+    EXPECT_NEAR(left + width - (r.right() + 1), 2.7, 1.5);
+    EXPECT_NEAR((c.left() + c.right() + 1) / 2.0, left + width / 2.0, 1);
+    EXPECT_EQ(l.size(), r.size());
+    EXPECT_EQ(l.top(), c.top());
+}
+
+TEST(Text, WrapsAtTheBoxWidth) {
+    // Four words of three H (73 dots each at 12 pt): one line of 321 dots when there is room,
+    // one word a line in a 100-dot box.
+    const QString words = QStringLiteral("HHH HHH HHH HHH");
+    const QRect wide = ink(alone(textInDots(words, 8, 8, 460, 300)));
+    const QRect narrow = ink(alone(textInDots(words, 8, 8, 100, 300)));
+    EXPECT_LT(wide.height(), 30);
+    EXPECT_GT(wide.width(), 300);
+    EXPECT_NEAR(narrow.width(), 68, 3);
+    EXPECT_NEAR(narrow.height(), 3 * TextBlock::dots(12) + 24.4, 2);
+    // A word too long for a line is broken rather than run past the box.
+    const QRect broken =
+        ink(alone(textInDots(QStringLiteral("HHHHHHHHHHHHHHHHHHHH"), 8, 8, 100, 300)));
+    EXPECT_LE(broken.right(), 8 + 100);
+    EXPECT_GT(broken.height(), 3 * TextBlock::dots(12));
+}
+
+TEST(Text, LineFeedsAlwaysBreak) {
+    const QRect one = ink(alone(textInDots(QStringLiteral("HH"), 8, 8, 460, 300)));
+    const QRect two = ink(alone(textInDots(QStringLiteral("HH\nHH"), 8, 8, 460, 300)));
+    const QRect crlf = ink(alone(textInDots(QStringLiteral("HH\r\nHH"), 8, 8, 460, 300)));
+    const QRect three = ink(alone(textInDots(QStringLiteral("HH\n\nHH"), 8, 8, 460, 300)));
+    const double line = TextBlock::dots(12);
+    EXPECT_EQ(two.width(), one.width());
+    EXPECT_NEAR(two.height() - one.height(), line, 1);
+    EXPECT_EQ(crlf, two);
+    EXPECT_NEAR(three.height() - one.height(), 2 * line, 1);
+    // A closing line feed adds no empty line, so the text stays centred as it was.
+    EXPECT_EQ(ink(alone(textInDots(QStringLiteral("HH\n"), 8, 8, 460, 300))), one);
+}
+
+// The ink of a raster turned a quarter turn clockwise.
+QRect turnedClockwise(const QRect& r, qint64 height) {
+    return QRect(int(height) - 1 - r.bottom(), r.left(), r.height(), r.width());
+}
+
+TEST(Text, TurnedTextWrapsAtTheBoxHeight) {
+    const QString words = QStringLiteral("HHH HHH HHH HHH");
+    // The same content laid out in a 30 x 10 mm box, and turned inside a 10 x 30 mm box.
+    const LabelDocument flat = document(40, 22, {text(words, 6, 6, 30, 10, 14)});
+    LabelElement turned = text(words, 6, 6, 10, 30, 14);
+    turned.rotation = 90;
+    const RenderedLabel upright = render(flat);
+    const RenderedLabel sideways = render(document(22, 40, {turned}));
+    const QRect expected = turnedClockwise(ink(upright), upright.height);
+    const QRect actual = ink(sideways);
+    // Both are laid out in a 240 x 80 dot rectangle; turned, it spans x 48..128, y 48..288.
+    EXPECT_NEAR(actual.left(), expected.left(), 1);
+    EXPECT_NEAR(actual.top(), expected.top(), 1);
+    EXPECT_NEAR(actual.width(), expected.width(), 1);
+    EXPECT_NEAR(actual.height(), expected.height(), 1);
+    EXPECT_GE(actual.left(), 48);
+    EXPECT_LE(actual.right(), 128);
+    EXPECT_GE(actual.top(), 48);
+    EXPECT_LE(actual.bottom(), 288);
+    // Two lines of 39.5 dots, read from the top down, the first at the box's right edge.
+    EXPECT_GT(actual.width(), 1.5 * TextBlock::dots(14));
+    EXPECT_GT(blackCount(sideways, QRect(108, 48, 20, 240)), 0);
+    EXPECT_GT(blackCount(sideways, QRect(48, 48, 20, 240)), 0);
+    EXPECT_EQ(blackCount(sideways, QRect(0, 0, 176, 48)), 0);
+}
+
+TEST(Text, BoldAndFamiliesChangeTheFace) {
+    auto width = [](const QString& family, bool bold) {
+        LabelElement e = textInDots(QStringLiteral("Hamburgefonstiv"), 8, 8, 460, 100);
+        e.fontFamily = family;
+        e.bold = bold;
+        return ink(alone(e)).width();
+    };
+    const int helvetica = width(QStringLiteral("Helvetica"), false);
+    EXPECT_GT(width(QStringLiteral("Helvetica"), true), helvetica);
+    EXPECT_LT(width(QStringLiteral("Avenir Next Condensed"), false), helvetica * 0.9);
+    EXPECT_NE(width(QStringLiteral("Georgia"), false), helvetica);
+    // Names the table lacks, and names in the wrong case, draw as Helvetica.
+    EXPECT_EQ(width(QStringLiteral("Comic Sans"), false), helvetica);
+    EXPECT_EQ(width(QStringLiteral("helvetica"), false), helvetica);
+}
+
+TEST(Text, EveryLabelFontLoadsItsOwnFile) {
+    for (const LabelFont& font : LabelFont::all()) {
+        for (const bool bold : {false, true}) {
+            const FaceLibrary::Face& face = FaceLibrary::face(font.family, bold);
+            EXPECT_EQ(face.faceName, font.face(bold));
+            const QString path =
+                QStandardPaths::locate(QStandardPaths::GenericDataLocation, face.fileName);
+            ASSERT_FALSE(path.isEmpty())
+                << face.fileName.toStdString() << " is missing: run scripts/setup.sh";
+            ASSERT_TRUE(face.loaded) << face.faceName.toStdString();
+            // Qt resolves the face to exactly that file, not to another copy of the family.
+            const QRawFont chosen = QRawFont::fromFont(face.font(200));
+            const QRawFont file(path, 200);
+            EXPECT_EQ(chosen.fontTable("head"), file.fontTable("head")) << path.toStdString();
+            EXPECT_EQ(chosen.fontTable("name"), file.fontTable("name")) << path.toStdString();
+        }
+    }
+    const FaceLibrary::Face& menlo = FaceLibrary::face(QStringLiteral("Menlo"), false);
+    const QImage device(1, 1, QImage::Format_Grayscale8);
+    EXPECT_DOUBLE_EQ(TextBlock::lineWidth(QStringLiteral("iiii"), menlo, 12, &device),
+                     TextBlock::lineWidth(QStringLiteral("MMMM"), menlo, 12, &device));
+}
+
+TEST(Text, PlaceholdersAreExpandedAndEmptyTextDrawsNothing) {
+    EXPECT_EQ(alone(textInDots(QStringLiteral("{serial}"), 8, 8, 200, 100)).pixels,
+              alone(textInDots(QStringLiteral("7"), 8, 8, 200, 100)).pixels);
+    EXPECT_EQ(blackCount(alone(textInDots(QString(), 8, 8, 200, 100))), 0);
+}
+
+TEST(Text, UndrawableSizesShowTheInvalidMark) {
+    for (const double points : {0.0, -3.0, std::numeric_limits<double>::quiet_NaN(),
+                                std::numeric_limits<double>::infinity(), 20000.0}) {
+        SCOPED_TRACE(points);
+        expectInvalidMark(alone(textInDots(QStringLiteral("H"), 16, 16, 96, 64, points)),
+                          QRect(16, 16, 96, 64));
+    }
+}
+
+struct FitCase {
+    const char* name;
+    const char* text;
+    double points;
+    double width;
+    double height;
+    double expected;
+};
+
+class FittedSize : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(FittedSize, ShrinksByHalfPoints) {
+    const FitCase c = GetParam();
+    LabelElement e(ElementKind::text);
+    e.fontSize = c.points;
+    e.shrinkToFit = true;
+    const double fitted =
+        LabelRenderer::fittedFontSize(QString::fromUtf8(c.text), e, QSizeF(c.width, c.height));
+    if (std::isnan(c.expected)) {
+        EXPECT_TRUE(std::isnan(fitted));
+    } else {
+        EXPECT_DOUBLE_EQ(fitted, c.expected);
+    }
+}
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Helvetica lines are one em tall (2.819 dots a point); H is 0.722 em wide.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FittedSize,
+    ::testing::Values(FitCase{"FitsAtItsOwnSize", "H", 20, 1000, 1000, 20},
+                      FitCase{"NeverGrows", "H", 8.3, 1000, 1000, 8.3},
+                      FitCase{"SmallSizesAreNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 3, 1, 1, 3},
+                      FitCase{"FourIsNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 4, 1, 1, 4},
+                      FitCase{"LineHeight", "H", 30, 1000, 60, 21}, // 21 x 2.819 = 59.2 <= 60.5
+                      FitCase{"LineFeedMakesTwoLines", "H\nH", 30, 1000, 60, 10.5},
+                      FitCase{"WidestWord", "HHHHHHHHHH", 20, 200, 1000,
+                              9.5}, // 10 H: 20.36 dots a point
+                      FitCase{"TwoSpacesMakeTwoWords", "HHHHH  HHHHH", 20, 110, 1000, 10.5},
+                      FitCase{"LineFeedsSplitWords", "HHHHH\nHHHHH", 20, 110, 1000, 10.5},
+                      FitCase{"TooLongWordGivesFour", "Incomprehensibilities", 20, 30, 1000, 4},
+                      FitCase{"GivesUpBelowFour", "Incomprehensibilities", 20.3, 30, 1000, 3.8},
+                      FitCase{"EmptyTextFits", "", 20, 1, 1, 20},
+                      FitCase{"HugeSizesAreSearchedQuickly", "H", 1e9, 1000, 60, 21},
+                      FitCase{"NotANumber", "H", nan, 100, 100, nan},
+                      FitCase{"Negative", "H", -5, 100, 100, -5}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(FittedSize, AHugeSearchStaysShort) {
+    LabelElement e(ElementKind::text);
+    e.fontSize = 9000;
+    e.shrinkToFit = true;
+    QString many;
+    for (int i = 0; i < 200; ++i) {
+        many += QStringLiteral("word ");
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const double fitted = LabelRenderer::fittedFontSize(many, e, QSizeF(400, 240));
+    EXPECT_GT(fitted, 4);
+    EXPECT_LT(fitted, 12);
+    EXPECT_LT(timer.elapsed(), 20000);
+}
+
+TEST(FittedSize, DrawingUsesTheFittedSize) {
+    LabelElement e =
+        textInDots(QStringLiteral("Shrink this long line to fit"), 16, 16, 200, 40, 30);
+    const QRect unfitted = ink(alone(e));
+    e.shrinkToFit = true;
+    const QRect fitted = ink(alone(e));
+    EXPECT_GT(unfitted.bottom(), 16 + 40);
+    EXPECT_GE(fitted.left(), 16);
+    EXPECT_LE(fitted.right(), 16 + 200);
+    EXPECT_GE(fitted.top(), 16);
+    EXPECT_LE(fitted.bottom(), 16 + 40);
+}
+
+} // namespace
