@@ -12,6 +12,7 @@ namespace TSPL {
 
 // Encodes a raster rendered at scale 1; the document gives size, gap and density. Density is
 // clamped to 0...15 and copies raised to at least 1.
+// Throws UserError when the size or the gap is not a finite number of millimetres.
 QByteArray job(const RenderedLabel& label, const LabelDocument& document, qint64 copies);
 
 // Renders the design exactly at scale 1 and encodes it.
