@@ -17,7 +17,7 @@ Arguments::Arguments(QStringList arguments) : m_arguments(std::move(arguments)) 
 }
 
 QStringList Arguments::options(const QString& name) {
-    const QString dashed = QStringLiteral("--") + name;
+    const QString dashed = name.startsWith(u'-') ? name : QStringLiteral("--") + name;
     const QString prefix = dashed + u'=';
     QStringList values;
     for (qsizetype i = 0; i < m_end;) {

@@ -24,7 +24,8 @@ class Arguments {
 public:
     explicit Arguments(QStringList arguments);
 
-    // --name VALUE or --name=VALUE; the last occurrence wins.
+    // --name VALUE or --name=VALUE; the last occurrence wins. A name given with its own dash
+    // ("-o") is matched as written.
     std::optional<QString> option(const QString& name);
     // Every occurrence, in order.
     QStringList options(const QString& name);

@@ -1,0 +1,82 @@
+// render, job: a label drawn as a PNG, and the TSPL bytes the printer receives.
+#include "tools/vantrel-cli/Cli.h"
+
+#include "LabelKit/model/LabelFile.h"
+#include "LabelKit/model/UserError.h"
+#include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/tspl/TSPL.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QSaveFile>
+
+#include <limits>
+
+namespace {
+
+// The design a command works on.
+LabelDocument design(const QString& path) {
+    return LabelFile::decode(readFile(path));
+}
+
+// Writes the whole output at once: a file is replaced only when every byte was written, and
+// "-" writes to standard output.
+void writeOutput(const QString& path, const QByteArray& bytes) {
+    if (path == QStringLiteral("-")) {
+        Cli::out(bytes);
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        throw UserError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString()));
+    }
+}
+
+QString outputOption(Arguments& args) {
+    const auto output = args.option(QStringLiteral("-o"));
+    if (!output || output->isEmpty()) {
+        throw UsageError(QStringLiteral("missing -o OUT"));
+    }
+    return *output;
+}
+
+int render(Arguments& args, Cli&) {
+    const QString output = outputOption(args);
+    const int scale = int(args.integer(QStringLiteral("scale"), 1, 64).value_or(1));
+    const bool smooth = args.flag(QStringLiteral("smooth"));
+    const LabelContext context = mergeOptions(args);
+    const QString path = args.positional(QStringLiteral("FILE"));
+    args.finish();
+
+    const RenderedLabel label = LabelRenderer::render(design(path), context, scale, !smooth);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(label.image())) {
+        throw UserError(
+            QStringLiteral("Couldn't encode the picture: %1").arg(writer.errorString()));
+    }
+    writeOutput(output, png);
+    return 0;
+}
+
+int job(Arguments& args, Cli&) {
+    const QString output = outputOption(args);
+    const qint64 copies = args.integer(QStringLiteral("copies"), std::numeric_limits<qint64>::min(),
+                                       std::numeric_limits<qint64>::max())
+                              .value_or(1);
+    const LabelContext context = mergeOptions(args);
+    const QString path = args.positional(QStringLiteral("FILE"));
+    args.finish();
+    writeOutput(output, TSPL::job(design(path), context, copies));
+    return 0;
+}
+
+const CommandRegistration renderCommand(
+    {QStringLiteral("render"),
+     QStringLiteral("render FILE -o OUT.png [--scale N] [--smooth] [merge options]"), render});
+const CommandRegistration jobCommand(
+    {QStringLiteral("job"), QStringLiteral("job FILE -o OUT [--copies N] [merge options]"), job});
+
+} // namespace
