@@ -1,0 +1,133 @@
+#include "LabelKit/printer/VirtualPrinter.h"
+
+#include "LabelKit/printer/PrinterManager.h"
+
+#include <QDir>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+VirtualPrinter::VirtualPrinter(const QString& name, const QString& folder, QObject* parent)
+    : QObject(parent)
+    , m_id(QUuid::createUuid())
+    , m_localName(name)
+    , m_peripheralName(name)
+    , m_folder(folder)
+    , m_infoReply(QByteArrayLiteral("CT221B") + '\0' + QByteArrayLiteral("V1.0.7")) {}
+
+void VirtualPrinter::setFolder(const QString& folder) {
+    m_folder = folder;
+    m_nextNumber.reset();
+}
+
+QList<QBluetoothUuid> VirtualPrinter::services() const {
+    if (m_faults.serviceMissing) {
+        return {};
+    }
+    return {PrinterManager::serviceUUID};
+}
+
+QList<QBluetoothUuid> VirtualPrinter::characteristics(const QBluetoothUuid& service) const {
+    if (m_faults.serviceMissing || service != PrinterManager::serviceUUID) {
+        return {};
+    }
+    QList<QBluetoothUuid> list;
+    if (!m_faults.writeCharacteristicMissing) {
+        list.append(PrinterManager::txUUID);
+    }
+    if (!m_faults.notifyCharacteristicMissing) {
+        list.append(PrinterManager::rxUUID);
+    }
+    return list;
+}
+
+void VirtualPrinter::clearRecord() {
+    m_writeSizes.clear();
+    m_received.clear();
+    m_pagesPrinted = 0;
+    m_connectionRequests = 0;
+    m_maxWritesInFlight = 0;
+    m_savedFiles.clear();
+    m_errors.clear();
+}
+
+bool VirtualPrinter::receive(const QByteArray& bytes) {
+    m_writeSizes.append(bytes.size());
+    m_received.append(bytes);
+    bool infoRequested = false;
+    handle(m_interpreter.feed(bytes), &infoRequested);
+    return infoRequested;
+}
+
+void VirtualPrinter::linkDropped() {
+    m_writesInFlight = 0;
+    handle(m_interpreter.reset(), nullptr);
+}
+
+void VirtualPrinter::handle(const QList<TsplInterpreter::Event>& events, bool* infoRequested) {
+    for (const TsplInterpreter::Event& event : events) {
+        switch (event.kind) {
+        case TsplInterpreter::Event::Kind::infoRequest:
+            if (infoRequested) {
+                *infoRequested = true;
+            }
+            break;
+        case TsplInterpreter::Event::Kind::error:
+            reportError(event.error);
+            break;
+        case TsplInterpreter::Event::Kind::page:
+            save(event);
+            break;
+        }
+    }
+}
+
+void VirtualPrinter::reportError(const QString& message) {
+    m_errors.append(message);
+    Q_EMIT streamError(message);
+}
+
+qint64 VirtualPrinter::nextNumber() {
+    if (!m_nextNumber) {
+        static const QRegularExpression numbered(QStringLiteral("^(\\d{4,9})\\.(tspl|png)$"));
+        qint64 highest = 0;
+        for (const QString& file : QDir(m_folder).entryList(QDir::Files)) {
+            if (const auto match = numbered.match(file); match.hasMatch()) {
+                highest = std::max(highest, match.captured(1).toLongLong());
+            }
+        }
+        m_nextNumber = highest + 1;
+    }
+    return (*m_nextNumber)++;
+}
+
+void VirtualPrinter::save(const TsplInterpreter::Event& page) {
+    ++m_pagesPrinted;
+    if (m_folder.isEmpty()) {
+        Q_EMIT printed(QString(), page.copies);
+        return;
+    }
+    const QDir dir(m_folder);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        reportError(QStringLiteral("Couldn't create the folder %1.").arg(m_folder));
+        return;
+    }
+    const QString stem = QStringLiteral("%1").arg(nextNumber(), 4, 10, QLatin1Char('0'));
+    const QString tsplPath = dir.filePath(stem + QStringLiteral(".tspl"));
+    const QString pngPath = dir.filePath(stem + QStringLiteral(".png"));
+
+    QSaveFile tspl(tsplPath);
+    if (!tspl.open(QIODevice::WriteOnly) || tspl.write(page.job) != page.job.size() ||
+        !tspl.commit()) {
+        reportError(QStringLiteral("Couldn't save %1: %2").arg(tsplPath, tspl.errorString()));
+        return;
+    }
+    QSaveFile png(pngPath);
+    QImageWriter writer(&png, "png");
+    if (!png.open(QIODevice::WriteOnly) || !writer.write(page.image) || !png.commit()) {
+        reportError(QStringLiteral("Couldn't save %1: %2").arg(pngPath, png.errorString()));
+        return;
+    }
+    m_savedFiles.append(pngPath);
+    Q_EMIT printed(pngPath, page.copies);
+}

@@ -1,0 +1,153 @@
+#include "tests/printer/ManagerFixture.h"
+
+#include <QSignalSpy>
+
+using asyncsupport::runFor;
+using asyncsupport::runUntil;
+
+class Discovery : public ManagerFixture {};
+
+struct Advertisement {
+    const char* name;
+    QString localName;
+    QString peripheralName;
+    QString listedAs; // empty: ignored
+};
+
+void PrintTo(const Advertisement& a, std::ostream* os) {
+    *os << a.name;
+}
+
+class DiscoveryNames : public ManagerFixture,
+                       public ::testing::WithParamInterface<Advertisement> {};
+
+TEST_P(DiscoveryNames, ListsOnlyNamesStartingWithThePrinterPrefix) {
+    const Advertisement& ad = GetParam();
+    printer->setLocalName(ad.localName);
+    printer->setPeripheralName(ad.peripheralName);
+    central->advertise(printer, -60);
+    if (ad.listedAs.isEmpty()) {
+        EXPECT_TRUE(manager->printers().isEmpty());
+    } else {
+        ASSERT_EQ(manager->printers().size(), 1);
+        EXPECT_EQ(manager->printers()[0].advertisedName, ad.listedAs);
+        EXPECT_EQ(manager->printers()[0].peripheralID, printer->id());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DiscoveryNames,
+    ::testing::Values(
+        Advertisement{"PrefixAndSuffix", QStringLiteral("CT221B-A"), QString(),
+                      QStringLiteral("CT221B-A")},
+        Advertisement{"PrefixAlone", QStringLiteral("CT221B"), QString(), QStringLiteral("CT221B")},
+        Advertisement{"PeripheralNameWhenNoLocalName", QString(), QStringLiteral("CT221B-P"),
+                      QStringLiteral("CT221B-P")},
+        Advertisement{"LocalNameWins", QStringLiteral("Printer"), QStringLiteral("CT221B-Q"),
+                      QString()},
+        Advertisement{"OtherDevice", QStringLiteral("Printer"), QStringLiteral("Printer"),
+                      QString()},
+        Advertisement{"NoNameAtAll", QString(), QString(), QString()},
+        Advertisement{"EmptyLocalName", QStringLiteral(""), QStringLiteral("CT221B-R"), QString()},
+        Advertisement{"PrefixIsCaseSensitive", QStringLiteral("ct221b-x"), QString(), QString()},
+        Advertisement{"PrefixNotAtStart", QStringLiteral("XCT221B"), QString(), QString()}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(Discovery, StoresNoReadingAsMinus100) {
+    central->advertise(printer, 127);
+    ASSERT_EQ(manager->printers().size(), 1);
+    EXPECT_EQ(manager->printers()[0].rssi, -100);
+}
+
+// The flood of duplicate advertisements changes nothing unless the signal moves by more than
+// 4 dB, 2 s have passed, or another peripheral carries the name.
+TEST_F(Discovery, DuplicateAdvertisementsDoNotChurn) {
+    QSignalSpy changes(manager.get(), &PrinterManager::printersChanged);
+    central->advertise(printer, -61);
+    ASSERT_EQ(changes.count(), 1);
+    const DiscoveredPrinter first = manager->printers()[0];
+
+    central->advertise(printer, -63);
+    central->advertise(printer, -57);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(manager->printers()[0], first);
+
+    central->advertise(printer, -66);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(manager->printers()[0].rssi, -66);
+    EXPECT_GT(manager->printers()[0].lastSeen, first.lastSeen);
+
+    runFor(2.2);
+    central->advertise(printer, -66);
+    EXPECT_EQ(changes.count(), 3) << "a steady printer is still seen again after 2 s";
+
+    VirtualPrinter* twin = addPrinter(name());
+    central->advertise(twin, -66);
+    EXPECT_EQ(changes.count(), 4);
+    ASSERT_EQ(manager->printers().size(), 1) << "one entry per advertised name";
+    EXPECT_EQ(manager->printers()[0].peripheralID, twin->id());
+}
+
+TEST_F(Discovery, KeepsTheListSortedByName) {
+    VirtualPrinter* b = addPrinter(QStringLiteral("CT221B-B"));
+    VirtualPrinter* a = addPrinter(QStringLiteral("CT221B-A"));
+    central->advertise(b, -50);
+    central->advertise(a, -50);
+    central->advertise(printer, -50);
+    QStringList names;
+    for (const DiscoveredPrinter& p : manager->printers()) {
+        names.append(p.advertisedName);
+    }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("CT221B-A"), QStringLiteral("CT221B-B"), name()}));
+}
+
+TEST_F(Discovery, ScansWhileAskedAndWhileTheRadioIsOn) {
+    QSignalSpy scanning(manager.get(), &PrinterManager::isScanningChanged);
+    manager->startScanning();
+    manager->startScanning();
+    EXPECT_TRUE(manager->isScanning());
+    EXPECT_TRUE(central->isScanning());
+    EXPECT_TRUE(runUntil([&] { return !manager->printers().isEmpty(); }))
+        << "the printer advertises while scanning";
+
+    manager->stopScanning();
+    EXPECT_TRUE(manager->isScanning()) << "one view still asks";
+    manager->stopScanning();
+    manager->stopScanning();
+    EXPECT_EQ(manager->scanRequests(), 0);
+    EXPECT_FALSE(manager->isScanning());
+    EXPECT_FALSE(central->isScanning());
+
+    manager->startScanning();
+    setRadio(BluetoothState::poweredOff);
+    EXPECT_FALSE(manager->isScanning());
+    setRadio(BluetoothState::poweredOn);
+    EXPECT_TRUE(manager->isScanning()) << "scanning resumes with the radio";
+    EXPECT_EQ(scanning.count(), 5) << "the field announces real changes only";
+}
+
+TEST_F(Discovery, PresenceLastsThirtySecondsOrWhileConnected) {
+    central->advertise(printer, -60);
+    const DiscoveredPrinter seen = manager->printers()[0];
+    EXPECT_TRUE(manager->isAvailable(seen));
+    runFor(31);
+    EXPECT_FALSE(manager->isAvailable(manager->printers()[0]));
+
+    const auto outcome = asyncsupport::run(manager->sendRaw({}, name()));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    EXPECT_TRUE(manager->isConnected(name()));
+    runFor(31);
+    EXPECT_TRUE(manager->isAvailable(manager->printers()[0])) << "connected counts as available";
+}
+
+TEST_F(Discovery, ADroppedLinkCountsAsSeenJustNow) {
+    const auto outcome = asyncsupport::run(manager->sendRaw({}, name()));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    runFor(8);
+    const Clock::time_point before = manager->printers()[0].lastSeen;
+    manager->disconnect();
+    ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
+    runUntil([&] { return manager->activity() == PrinterActivity::idle(); });
+    EXPECT_GT(manager->printers()[0].lastSeen - before, Clock::duration(7.5));
+    EXPECT_LT(Clock::now() - manager->printers()[0].lastSeen, Clock::duration(1.0));
+}

@@ -1,0 +1,80 @@
+#include "tests/printer/ManagerFixture.h"
+
+#include <QSignalSpy>
+
+using asyncsupport::run;
+
+struct Reply {
+    const char* name;
+    QByteArray bytes;
+    PrinterInfo expected; // the model falls back to "CT221B-ASKED"
+};
+
+void PrintTo(const Reply& r, std::ostream* os) {
+    *os << r.name;
+}
+
+class InfoReplies : public ::testing::TestWithParam<Reply> {};
+
+TEST_P(InfoReplies, GiveFirmwareAndModel) {
+    EXPECT_EQ(PrinterManager::parseInfo(GetParam().bytes, QStringLiteral("CT221B-ASKED")),
+              GetParam().expected);
+}
+
+namespace {
+QByteArray bytes(const char* data, int size) {
+    return QByteArray(data, size);
+}
+const QString asked = QStringLiteral("CT221B-ASKED");
+const QString unknown = QStringLiteral("unknown");
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, InfoReplies,
+    ::testing::Values(
+        Reply{"ModelThenFirmware",
+              bytes("CT221B\0V1.2.3", 13),
+              {QStringLiteral("V1.2.3"), QStringLiteral("CT221B")}},
+        Reply{"FirmwareThenModel",
+              bytes("\0\0V2.0.0\0\0CT221B-X\0", 19),
+              {QStringLiteral("V2.0.0"), QStringLiteral("CT221B-X")}},
+        Reply{"FirmwareCutAtItsFirstV", bytes("xxV1.4", 6), {QStringLiteral("V1.4"), asked}},
+        Reply{"NoV1AndNoLeadingV", bytes("xxVER3", 6), {unknown, asked}},
+        Reply{"ShortSegmentsDropped", bytes("CT1\x01\x02\0V10", 9), {unknown, asked}},
+        Reply{"UnprintableBytesFiltered",
+              bytes("C\x01T\x7F"
+                    "221\xFF"
+                    "B\0\x1BV1.9",
+                    15),
+              {QStringLiteral("V1.9"), QStringLiteral("CT221B")}},
+        Reply{"WholeSentence", bytes("Model CT221B V1.0", 17), {QStringLiteral("V1.0"), asked}},
+        Reply{"Empty", QByteArray(), {unknown, asked}}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+class Info : public ManagerFixture {};
+
+TEST_F(Info, ReadsStoresAndAnnouncesThePrintersAnswer) {
+    QSignalSpy changes(manager.get(), &PrinterManager::infoChanged);
+    const auto outcome = run(manager->readInfo(name()));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    const PrinterInfo expected{QStringLiteral("V1.0.7"), QStringLiteral("CT221B")};
+    EXPECT_EQ(*outcome.value, expected);
+    EXPECT_EQ(manager->info().value(name()), expected);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(printer->writeSizes(), QList<qint64>{8}) << "the request goes out in one write";
+    EXPECT_TRUE(printer->errors().isEmpty()) << "the request is not mistaken for TSPL";
+    EXPECT_EQ(manager->activity(), PrinterActivity::connected(name()));
+
+    ASSERT_TRUE(run(manager->readInfo(name())).succeeded());
+    EXPECT_EQ(changes.count(), 1) << "the same answer again is no change";
+}
+
+TEST_F(Info, ANotificationNobodyAskedForIsDropped) {
+    ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
+    central->notify(printer, QByteArray("CT221B-OLD\0V9.9.9", 18));
+    asyncsupport::runFor(0.5);
+    const auto outcome = run(manager->readInfo(name()));
+    ASSERT_TRUE(outcome.succeeded());
+    EXPECT_EQ(outcome.value->firmware, QStringLiteral("V1.0.7"))
+        << "the reply, not the stale value";
+}
