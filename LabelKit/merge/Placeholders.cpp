@@ -39,7 +39,9 @@ std::optional<Match> nextMatch(QStringView text, qsizetype from) {
     return std::nullopt;
 }
 
-bool isBlank(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
+bool isBlank(QChar c) {
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
 
 QStringView trimmed(QStringView s) {
     qsizetype b = 0;
@@ -205,7 +207,9 @@ bool codePointLess(const QString& a, const QString& b) {
 
 } // namespace
 
-QString Placeholders::defaultDateFormat() { return QStringLiteral("MM/dd/yyyy"); }
+QString Placeholders::defaultDateFormat() {
+    return QStringLiteral("MM/dd/yyyy");
+}
 
 QString Placeholders::resolve(const QString& text, const LabelContext& context) {
     if (!text.contains(u'{')) {
@@ -238,7 +242,9 @@ QStringList Placeholders::tokens(const QString& text) {
     return result;
 }
 
-bool Placeholders::isBuiltIn(QStringView name) { return name == u"serial" || name == u"date"; }
+bool Placeholders::isBuiltIn(QStringView name) {
+    return name == u"serial" || name == u"date";
+}
 
 QSet<QString> Placeholders::placeholders(const LabelDocument& document) {
     QSet<QString> result;

@@ -57,7 +57,9 @@ QString title(Symbology symbology) {
     return {};
 }
 
-bool isRetail(Symbology symbology) { return symbology != Symbology::code128; }
+bool isRetail(Symbology symbology) {
+    return symbology != Symbology::code128;
+}
 
 QString inputHint(Symbology symbology) {
     switch (symbology) {

@@ -15,9 +15,13 @@ LabelDocument::LabelDocument(QString name, double widthMM, double heightMM,
     , elements(std::move(elements))
     , modified(QDateTime::currentDateTimeUtc()) {}
 
-std::optional<qint64> LabelDocument::widthDots() const { return Dots::from(widthMM); }
+std::optional<qint64> LabelDocument::widthDots() const {
+    return Dots::from(widthMM);
+}
 
-std::optional<qint64> LabelDocument::heightDots() const { return Dots::from(heightMM); }
+std::optional<qint64> LabelDocument::heightDots() const {
+    return Dots::from(heightMM);
+}
 
 const LabelElement* LabelDocument::element(const QUuid& elementID) const {
     for (const LabelElement& e : elements) {

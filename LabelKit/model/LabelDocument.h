@@ -19,7 +19,7 @@ struct LabelDocument {
     double gapMM = 2;
     qint64 density = 8; // sent clamped to 0...15, stored as set
     QList<LabelElement> elements;
-    QDateTime modified; // UTC; time of the last save
+    QDateTime modified;              // UTC; time of the last save
     std::optional<QString> dataName; // file name of the attached list, when there is one
     bool dataHasHeader = true;
 

@@ -150,7 +150,9 @@ LabelElement decodeElement(const QJsonObject& o) {
     return e;
 }
 
-QString uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString uuidText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
 
 QString dateText(const QDateTime& date) {
     // Whole seconds: a fraction is dropped, not rounded.
@@ -203,7 +205,8 @@ LabelDocument LabelFile::decode(const QByteArray& bytes) {
                             .arg(error.offset));
     }
     if (!json.isObject()) {
-        throw UserError(QStringLiteral("The file isn't a label file: it doesn't hold a JSON object."));
+        throw UserError(
+            QStringLiteral("The file isn't a label file: it doesn't hold a JSON object."));
     }
     const QJsonObject o = json.object();
 

@@ -4,7 +4,8 @@
 
 const QList<LabelFont>& LabelFont::all() {
     static const QList<LabelFont> fonts{
-        {QStringLiteral("Helvetica"), QStringLiteral("Helvetica"), QStringLiteral("Helvetica-Bold")},
+        {QStringLiteral("Helvetica"), QStringLiteral("Helvetica"),
+         QStringLiteral("Helvetica-Bold")},
         {QStringLiteral("Avenir Next"), QStringLiteral("AvenirNext-Regular"),
          QStringLiteral("AvenirNext-Bold")},
         {QStringLiteral("Avenir Next Condensed"), QStringLiteral("AvenirNextCondensed-Regular"),

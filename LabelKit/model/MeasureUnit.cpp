@@ -13,7 +13,8 @@ namespace {
 // binary value just below it), and drops trailing zeros.
 std::string roundHalfEven(double value, int places) {
     char buffer[400];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (ec != std::errc()) {
         return {};
     }
@@ -82,7 +83,9 @@ MeasureUnit MeasureUnit::load(const SettingsStore& settings, const QLocale& loca
     return regionDefault(locale);
 }
 
-void MeasureUnit::save(SettingsStore& settings) const { settings.setText(storageKey(), rawValue()); }
+void MeasureUnit::save(SettingsStore& settings) const {
+    settings.setText(storageKey(), rawValue());
+}
 
 QString MeasureUnit::rawValue() const {
     return m_value == mm ? QStringLiteral("mm") : QStringLiteral("inches");
@@ -134,6 +137,6 @@ QString MeasureUnit::number(double lengthMM, const QLocale& locale) const {
 }
 
 QString MeasureUnit::sizeText(double widthMM, double heightMM, const QLocale& locale) const {
-    return number(widthMM, locale) + QStringLiteral(" \u00D7 ") + number(heightMM, locale) +
-           u' ' + symbol();
+    return number(widthMM, locale) + QStringLiteral(" \u00D7 ") + number(heightMM, locale) + u' ' +
+           symbol();
 }

@@ -35,28 +35,30 @@ LabelDocument design(const QString& name, QList<LabelElement> elements) {
 
 } // namespace
 
-LabelDocument Templates::blank() { return design(QStringLiteral("New label"), {}); }
+LabelDocument Templates::blank() {
+    return design(QStringLiteral("New label"), {});
+}
 
 LabelDocument Templates::binTag() {
-    return design(QStringLiteral("Bin tag"),
-                  {
-                      text(QStringLiteral("BIN A-12"), 2, 1.5, 36, 9, 20, true, TextAlign::center,
-                           true),
-                      item(ElementKind::barcode, QStringLiteral("A-12"), 2, 12, 36, 15),
-                  });
+    return design(
+        QStringLiteral("Bin tag"),
+        {
+            text(QStringLiteral("BIN A-12"), 2, 1.5, 36, 9, 20, true, TextAlign::center, true),
+            item(ElementKind::barcode, QStringLiteral("A-12"), 2, 12, 36, 15),
+        });
 }
 
 LabelDocument Templates::skuTag() {
     LabelElement barcode = item(ElementKind::barcode, QStringLiteral("SKU-{serial}"), 2, 20, 36, 9);
     barcode.showText = false;
-    return design(QStringLiteral("SKU tag"),
-                  {
-                      text(QStringLiteral("Item name"), 2, 2, 21, 12, 11, true, TextAlign::left,
-                           true),
-                      text(QStringLiteral("SKU {serial}"), 2, 15, 21, 5, 9),
-                      item(ElementKind::qr, QStringLiteral("SKU-{serial}"), 24, 2, 14, 14),
-                      barcode,
-                  });
+    return design(
+        QStringLiteral("SKU tag"),
+        {
+            text(QStringLiteral("Item name"), 2, 2, 21, 12, 11, true, TextAlign::left, true),
+            text(QStringLiteral("SKU {serial}"), 2, 15, 21, 5, 9),
+            item(ElementKind::qr, QStringLiteral("SKU-{serial}"), 24, 2, 14, 14),
+            barcode,
+        });
 }
 
 LabelDocument Templates::dated() {
@@ -76,7 +78,9 @@ LabelDocument Templates::plainText() {
                   {text(QStringLiteral("Text"), 2, 2, 36, 26, 28, true, TextAlign::center, true)});
 }
 
-QList<LabelDocument> Templates::starters() { return {binTag(), skuTag(), dated(), plainText()}; }
+QList<LabelDocument> Templates::starters() {
+    return {binTag(), skuTag(), dated(), plainText()};
+}
 
 LabelDocument Templates::identify(const QString& nickname, const QString& advertisedName) {
     return design(QStringLiteral("Identify"),

@@ -2,6 +2,4 @@
 
 #include <utility>
 
-UserError::UserError(QString message)
-    : m_message(std::move(message))
-    , m_utf8(m_message.toUtf8()) {}
+UserError::UserError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}

@@ -160,7 +160,9 @@ std::optional<TextMap> SettingsStore::textMap(const QString& key) const {
     return result;
 }
 
-void SettingsStore::setText(const QString& key, const QString& value) { put(key, value); }
+void SettingsStore::setText(const QString& key, const QString& value) {
+    put(key, value);
+}
 
 void SettingsStore::setInteger(const QString& key, qint64 value) {
     put(key, QVariant::fromValue<qint64>(value));
@@ -171,7 +173,9 @@ void SettingsStore::setReal(const QString& key, double value) {
     put(key, std::isfinite(value) ? QVariant(value) : QVariant());
 }
 
-void SettingsStore::setBoolean(const QString& key, bool value) { put(key, value); }
+void SettingsStore::setBoolean(const QString& key, bool value) {
+    put(key, value);
+}
 
 void SettingsStore::setTextMap(const QString& key, const TextMap& value) {
     QVariantMap map;
@@ -181,7 +185,9 @@ void SettingsStore::setTextMap(const QString& key, const TextMap& value) {
     put(key, map);
 }
 
-void SettingsStore::remove(const QString& key) { put(key, QVariant()); }
+void SettingsStore::remove(const QString& key) {
+    put(key, QVariant());
+}
 
 void SettingsStore::put(const QString& key, const QVariant& value) {
     write(key, value);
@@ -190,9 +196,13 @@ void SettingsStore::put(const QString& key, const QVariant& value) {
 
 MemorySettingsStore::MemorySettingsStore(QObject* parent) : SettingsStore(parent) {}
 
-QVariant MemorySettingsStore::value(const QString& key) const { return m_values.value(key); }
+QVariant MemorySettingsStore::value(const QString& key) const {
+    return m_values.value(key);
+}
 
-QStringList MemorySettingsStore::keys() const { return m_values.keys(); }
+QStringList MemorySettingsStore::keys() const {
+    return m_values.keys();
+}
 
 void MemorySettingsStore::write(const QString& key, const QVariant& value) {
     if (value.isValid()) {
@@ -203,25 +213,34 @@ void MemorySettingsStore::write(const QString& key, const QVariant& value) {
 }
 
 FileSettingsStore::FileSettingsStore(const QString& path, QObject* parent)
-    : SettingsStore(parent)
-    , m_settings(std::make_unique<QSettings>(path, jsonFormat())) {
+    : SettingsStore(parent), m_settings(std::make_unique<QSettings>(path, jsonFormat())) {
     m_settings->setFallbacksEnabled(false);
 }
 
-FileSettingsStore::~FileSettingsStore() { m_settings->sync(); }
+FileSettingsStore::~FileSettingsStore() {
+    m_settings->sync();
+}
 
 QString FileSettingsStore::defaultPath() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QDir(base).filePath(QStringLiteral("Vantrel/settings.json"));
 }
 
-QString FileSettingsStore::path() const { return m_settings->fileName(); }
+QString FileSettingsStore::path() const {
+    return m_settings->fileName();
+}
 
-QVariant FileSettingsStore::value(const QString& key) const { return m_settings->value(key); }
+QVariant FileSettingsStore::value(const QString& key) const {
+    return m_settings->value(key);
+}
 
-QStringList FileSettingsStore::keys() const { return m_settings->allKeys(); }
+QStringList FileSettingsStore::keys() const {
+    return m_settings->allKeys();
+}
 
-void FileSettingsStore::sync() { m_settings->sync(); }
+void FileSettingsStore::sync() {
+    m_settings->sync();
+}
 
 void FileSettingsStore::write(const QString& key, const QVariant& value) {
     if (value.isValid()) {

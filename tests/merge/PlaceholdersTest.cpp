@@ -153,9 +153,10 @@ TEST_F(Expansion, DayOffsetsKeepTheWallClockAcrossDaylightSaving) {
 }
 
 TEST(Tokens, InOrderWithDuplicatesAndDatesNormalised) {
-    EXPECT_EQ(Placeholders::tokens(QStringLiteral("{sku} { Name }{date+3}{serial}{Name}{date:yy}{}")),
-              QStringList({QStringLiteral("sku"), QStringLiteral("Name"), QStringLiteral("date"),
-                           QStringLiteral("serial"), QStringLiteral("Name"), QStringLiteral("date")}));
+    EXPECT_EQ(
+        Placeholders::tokens(QStringLiteral("{sku} { Name }{date+3}{serial}{Name}{date:yy}{}")),
+        QStringList({QStringLiteral("sku"), QStringLiteral("Name"), QStringLiteral("date"),
+                     QStringLiteral("serial"), QStringLiteral("Name"), QStringLiteral("date")}));
     EXPECT_TRUE(Placeholders::tokens(QStringLiteral("no {\n} tokens {}")).isEmpty());
 }
 
@@ -183,7 +184,8 @@ TEST(DocumentPlaceholders, CollectsTokensOfEveryElement) {
               QSet<QString>({QStringLiteral("sku"), QStringLiteral("Name"), QStringLiteral("date"),
                              QStringLiteral("serial")}));
     EXPECT_TRUE(Placeholders::usesSerial(doc));
-    EXPECT_EQ(Placeholders::fieldNames(doc), QStringList({QStringLiteral("Name"), QStringLiteral("sku")}));
+    EXPECT_EQ(Placeholders::fieldNames(doc),
+              QStringList({QStringLiteral("Name"), QStringLiteral("sku")}));
 
     LabelElement line(ElementKind::line);
     line.content = QStringLiteral("{Batch}");
@@ -195,8 +197,7 @@ TEST(DocumentPlaceholders, CollectsTokensOfEveryElement) {
 
 TEST(DocumentPlaceholders, FieldNamesSortByCodePoint) {
     // U+FF21 (fullwidth A) sorts before U+1F600 by code point, though not by UTF-16 unit.
-    const LabelDocument doc =
-        documentWith({QStringLiteral("{b} {B} {\U0001F600} {\uFF21} {a}")});
+    const LabelDocument doc = documentWith({QStringLiteral("{b} {B} {\U0001F600} {\uFF21} {a}")});
     EXPECT_EQ(Placeholders::fieldNames(doc),
               QStringList({QStringLiteral("B"), QStringLiteral("a"), QStringLiteral("b"),
                            QStringLiteral("\uFF21"), QStringLiteral("\U0001F600")}));

@@ -99,8 +99,12 @@ TEST(QuarterTurn, FourTurnsRestoreTheBox) {
 
 TEST(QuarterTurn, TheRemainderTakesTheSignOfTheAngle) {
     LabelElement e;
-    for (auto [from, to] : {std::pair<qint64, qint64>{270, 0}, {-90, 0}, {-180, -90}, {-450, -0},
-                            {45, 135}, {350, 80}}) {
+    for (auto [from, to] : {std::pair<qint64, qint64>{270, 0},
+                            {-90, 0},
+                            {-180, -90},
+                            {-450, -0},
+                            {45, 135},
+                            {350, 80}}) {
         e.rotation = from;
         e.rotateQuarter();
         EXPECT_EQ(e.rotation, to) << from;
@@ -116,9 +120,10 @@ TEST(LabelFont, TheTableHoldsSixFamiliesInMenuOrder) {
     for (const LabelFont& f : LabelFont::all()) {
         families.append(f.family);
     }
-    EXPECT_EQ(families, QStringList({QStringLiteral("Helvetica"), QStringLiteral("Avenir Next"),
-                                     QStringLiteral("Avenir Next Condensed"), QStringLiteral("Menlo"),
-                                     QStringLiteral("Georgia"), QStringLiteral("Courier New")}));
+    EXPECT_EQ(families,
+              QStringList({QStringLiteral("Helvetica"), QStringLiteral("Avenir Next"),
+                           QStringLiteral("Avenir Next Condensed"), QStringLiteral("Menlo"),
+                           QStringLiteral("Georgia"), QStringLiteral("Courier New")}));
 }
 
 TEST(LabelFont, LookupIsExactWithHelveticaAsFallback) {
@@ -147,7 +152,8 @@ TEST(Enumerations, SymbologyTable) {
         EXPECT_TRUE(isRetail(s));
     }
     EXPECT_EQ(title(Symbology::ean8), QStringLiteral("EAN-8"));
-    EXPECT_EQ(inputHint(Symbology::ean8), QStringLiteral("7 digits (check digit added) or 8 digits"));
+    EXPECT_EQ(inputHint(Symbology::ean8),
+              QStringLiteral("7 digits (check digit added) or 8 digits"));
     EXPECT_EQ(sample(Symbology::upcE), QStringLiteral("0425261"));
     EXPECT_EQ(title(ElementKind::qr), QStringLiteral("QR"));
     EXPECT_EQ(symbol(ElementKind::line), QStringLiteral("line.diagonal"));

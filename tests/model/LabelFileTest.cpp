@@ -13,10 +13,13 @@
 
 namespace {
 
-LabelDocument decode(const char* json) { return LabelFile::decode(QByteArray(json)); }
+LabelDocument decode(const char* json) {
+    return LabelFile::decode(QByteArray(json));
+}
 
 LabelElement onlyElement(const char* elementJson) {
-    const LabelDocument doc = LabelFile::decode(QByteArray(R"({"elements": [)") + elementJson + "]}");
+    const LabelDocument doc =
+        LabelFile::decode(QByteArray(R"({"elements": [)") + elementJson + "]}");
     EXPECT_EQ(doc.elements.size(), 1);
     return doc.elements.value(0);
 }
@@ -44,8 +47,8 @@ TEST(LabelFileReading, AnEmptyObjectIsADefaultDocument) {
 }
 
 TEST(LabelFileReading, NotJsonOrNotAnObjectFails) {
-    for (const char* bytes : {"", "{", "not json", "[1, 2]", "42", "\"label\"", "null",
-                              "{\"name\": \"a\"} trailing"}) {
+    for (const char* bytes :
+         {"", "{", "not json", "[1, 2]", "42", "\"label\"", "null", "{\"name\": \"a\"} trailing"}) {
         EXPECT_THROW(decode(bytes), UserError) << bytes;
     }
     try {
@@ -119,16 +122,18 @@ TEST_P(LabelFileDates, OnlyWholeSecondInternetDateTimesParse) {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, LabelFileDates,
-    ::testing::Values(
-        DateCase{"2025-03-14T09:26:53Z", true, QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
-        DateCase{"2025-03-14T10:26:53+01:00", true,
-                 QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
-        DateCase{"2025-03-14T04:56:53-04:30", true,
-                 QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
-        DateCase{"2025-03-14T09:26:53.250Z", false, {}}, DateCase{"2025-03-14T09:26:53", false, {}},
-        DateCase{"2025-03-14 09:26:53Z", false, {}}, DateCase{"2025-02-30T09:26:53Z", false, {}},
-        DateCase{"2025-03-14T25:26:53Z", false, {}}, DateCase{"14/03/2025", false, {}},
-        DateCase{"", false, {}}));
+    ::testing::Values(DateCase{"2025-03-14T09:26:53Z", true,
+                               QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
+                      DateCase{"2025-03-14T10:26:53+01:00", true,
+                               QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
+                      DateCase{"2025-03-14T04:56:53-04:30", true,
+                               QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC)},
+                      DateCase{"2025-03-14T09:26:53.250Z", false, {}},
+                      DateCase{"2025-03-14T09:26:53", false, {}},
+                      DateCase{"2025-03-14 09:26:53Z", false, {}},
+                      DateCase{"2025-02-30T09:26:53Z", false, {}},
+                      DateCase{"2025-03-14T25:26:53Z", false, {}},
+                      DateCase{"14/03/2025", false, {}}, DateCase{"", false, {}}));
 
 TEST(LabelFileReading, ABadEntryEmptiesTheWholeElementList) {
     EXPECT_TRUE(decode(R"({"elements": [{"kind": "box"}, null]})").elements.isEmpty());
@@ -248,10 +253,11 @@ TEST(LabelFileWriting, KeysAreSortedAndValuesEncodedAsStored) {
     // One member a line: pretty-printed.
     EXPECT_GT(bytes.count('\n'), 40);
     // Keys in sorted order at the top level.
-    const QStringList topLevel = {QStringLiteral("\"dataHasHeader\""), QStringLiteral("\"density\""),
-                                  QStringLiteral("\"elements\""), QStringLiteral("\"gapMM\""),
-                                  QStringLiteral("\"heightMM\""), QStringLiteral("\"modified\""),
-                                  QStringLiteral("\"name\""), QStringLiteral("\"widthMM\"")};
+    const QStringList topLevel = {
+        QStringLiteral("\"dataHasHeader\""), QStringLiteral("\"density\""),
+        QStringLiteral("\"elements\""),      QStringLiteral("\"gapMM\""),
+        QStringLiteral("\"heightMM\""),      QStringLiteral("\"modified\""),
+        QStringLiteral("\"name\""),          QStringLiteral("\"widthMM\"")};
     qsizetype last = -1;
     for (const QString& key : topLevel) {
         const qsizetype at = text.lastIndexOf(key);
@@ -265,8 +271,11 @@ TEST(LabelFileWriting, AbsentOptionalsAreLeftOut) {
     doc.elements.removeLast();
     const QJsonObject o = QJsonDocument::fromJson(LabelFile::encode(doc)).object();
     EXPECT_FALSE(o.contains(QStringLiteral("dataName")));
-    EXPECT_FALSE(o.value(QStringLiteral("elements")).toArray().at(0).toObject().contains(
-        QStringLiteral("imageData")));
+    EXPECT_FALSE(o.value(QStringLiteral("elements"))
+                     .toArray()
+                     .at(0)
+                     .toObject()
+                     .contains(QStringLiteral("imageData")));
     EXPECT_EQ(o.value(QStringLiteral("elements")).toArray().at(0).toObject().size(), 18);
     EXPECT_EQ(o.size(), 9);
     doc.dataName = QStringLiteral("list.csv");
@@ -300,7 +309,8 @@ TEST(LabelFileWriting, NumbersJsonCannotHoldFailTheWrite) {
 }
 
 TEST(LabelFileWriting, TheSampleLabelRoundTripsByteForByte) {
-    const QByteArray bytes = testsupport::readBytes(testsupport::sourcePath(QStringLiteral("samples/bin-tag.vtllabel")));
+    const QByteArray bytes =
+        testsupport::readBytes(testsupport::sourcePath(QStringLiteral("samples/bin-tag.vtllabel")));
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_EQ(LabelFile::encode(LabelFile::decode(bytes)), bytes);
 }

@@ -63,7 +63,8 @@ TEST(Templates, TheSkuTagIsNumbered) {
 }
 
 TEST(Templates, IdentifyShowsNicknameAdvertisedNameAndTime) {
-    const LabelDocument doc = Templates::identify(QStringLiteral("Front {x}"), QStringLiteral("CT221B-A"));
+    const LabelDocument doc =
+        Templates::identify(QStringLiteral("Front {x}"), QStringLiteral("CT221B-A"));
     EXPECT_EQ(doc.name, QStringLiteral("Identify"));
     ASSERT_EQ(doc.elements.size(), 3);
     for (const LabelElement& e : doc.elements) {

@@ -23,7 +23,8 @@ protected:
     }
     std::unique_ptr<SettingsStore> makeStore() {
         if (GetParam()) {
-            return std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("settings.json")));
+            return std::make_unique<FileSettingsStore>(
+                dir.filePath(QStringLiteral("settings.json")));
         }
         return std::make_unique<MemorySettingsStore>();
     }
@@ -121,7 +122,8 @@ TEST_F(FileSettingsStoreTest, TypesSurviveARestart) {
 
 TEST_F(FileSettingsStoreTest, AMapHoldingNonTextReadsAsAbsent) {
     QDir().mkpath(dir.filePath(QStringLiteral("Vantrel")));
-    testsupport::writeBytes(path(), R"({"printer.nicknames": {"textMap": {"A": "Front", "B": 3}}})");
+    testsupport::writeBytes(path(),
+                            R"({"printer.nicknames": {"textMap": {"A": "Front", "B": 3}}})");
     FileSettingsStore store(path());
     EXPECT_FALSE(store.textMap(QStringLiteral("printer.nicknames")));
     EXPECT_TRUE(store.contains(QStringLiteral("printer.nicknames")));

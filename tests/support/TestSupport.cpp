@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-void PrintTo(const QString& value, std::ostream* os) { *os << '"' << value.toStdString() << '"'; }
+void PrintTo(const QString& value, std::ostream* os) {
+    *os << '"' << value.toStdString() << '"';
+}
 
 void PrintTo(const QByteArray& value, std::ostream* os) {
     *os << "bytes(" << value.size() << ") \"" << value.left(200).toStdString() << '"';
@@ -19,7 +21,9 @@ QString sourcePath(const QString& path) {
     return QDir(QStringLiteral(VANTREL_SOURCE_DIR)).filePath(path);
 }
 
-QString dataPath(const QString& name) { return sourcePath(QStringLiteral("tests/data/") + name); }
+QString dataPath(const QString& name) {
+    return sourcePath(QStringLiteral("tests/data/") + name);
+}
 
 QByteArray readBytes(const QString& path) {
     QFile file(path);

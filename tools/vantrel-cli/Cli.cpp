@@ -141,7 +141,9 @@ void Cli::out(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-void Cli::outLine(const QString& line) { out(line.toUtf8() + '\n'); }
+void Cli::outLine(const QString& line) {
+    out(line.toUtf8() + '\n');
+}
 
 void Cli::errLine(const QString& line) {
     const QByteArray bytes = line.toUtf8() + '\n';
@@ -161,7 +163,9 @@ CommandRegistration::CommandRegistration(Command command) {
               [](const Command& a, const Command& b) { return a.name < b.name; });
 }
 
-const QList<Command>& commands() { return registry(); }
+const QList<Command>& commands() {
+    return registry();
+}
 
 QString usageText() {
     QString text = QStringLiteral("usage: vantrel-cli [--library DIR] [--virtual DIR] COMMAND "

@@ -41,10 +41,11 @@ int csv(Arguments& args, Cli&) {
     return 0;
 }
 
-const CommandRegistration checkCommand({QStringLiteral("check"), QStringLiteral("check FILE"), check});
-const CommandRegistration expandCommand(
-    {QStringLiteral("expand"), QStringLiteral("expand TEXT [merge options]"), expand});
-const CommandRegistration csvCommand(
-    {QStringLiteral("csv"), QStringLiteral("csv FILE [--no-header]"), csv});
+const CommandRegistration checkCommand({QStringLiteral("check"), QStringLiteral("check FILE"),
+                                        check});
+const CommandRegistration expandCommand({QStringLiteral("expand"),
+                                         QStringLiteral("expand TEXT [merge options]"), expand});
+const CommandRegistration csvCommand({QStringLiteral("csv"),
+                                      QStringLiteral("csv FILE [--no-header]"), csv});
 
 } // namespace
