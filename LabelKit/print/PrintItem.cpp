@@ -1,0 +1,51 @@
+#include "LabelKit/print/PrintItem.h"
+
+#include "LabelKit/tspl/TSPL.h"
+
+#include <algorithm>
+#include <utility>
+
+PrintItem::PrintItem(LabelDocument document, LabelContext context, qint64 copies)
+    : document(std::move(document)), context(std::move(context)), copies(copies) {}
+
+QByteArray PrintItem::job() const {
+    return TSPL::job(document, context, copies);
+}
+
+QList<PrintItem> PrintItem::serialRun(const LabelDocument& document, qint64 start, qint64 count,
+                                      qint64 digits, qint64 copies, const MergeFields& fields) {
+    QList<PrintItem> items;
+    if (count < 1) {
+        return items;
+    }
+    items.reserve(qsizetype(std::min<qint64>(count, 100000)));
+    for (qint64 i = 0; i < count; ++i) {
+        qint64 serial = 0;
+        if (__builtin_add_overflow(start, i, &serial)) {
+            break; // no further serial number exists
+        }
+        items.append(PrintItem(
+            document, LabelContext{serial, digits, fields, QDateTime::currentDateTimeUtc()},
+            copies));
+    }
+    return items;
+}
+
+QList<PrintItem> PrintItem::rows(const LabelDocument& document, const DataTable& table,
+                                 const QList<qsizetype>& rows, qint64 copies,
+                                 const MergeFields& fields) {
+    QList<PrintItem> items;
+    items.reserve(rows.size());
+    for (const qsizetype row : rows) {
+        MergeFields merged = fields;
+        const MergeFields record = table.record(row);
+        for (auto it = record.cbegin(); it != record.cend(); ++it) {
+            merged.insert(it.key(), it.value());
+        }
+        items.append(PrintItem(
+            document,
+            LabelContext{std::nullopt, 0, std::move(merged), QDateTime::currentDateTimeUtc()},
+            copies));
+    }
+    return items;
+}

@@ -1,0 +1,155 @@
+#include "LabelKit/print/PrintRequest.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A library of three labels in store order; names compare ignoring letter case, like the
+// store's look-up (which also ignores diacritics; the store's own tests cover that).
+class Library {
+public:
+    Library() {
+        for (const char* name : {"Bin tag", "Shelf", "SHELF"}) {
+            m_labels.append(LabelDocument(QString::fromUtf8(name)));
+        }
+    }
+    PrintRequest::LabelLookup lookup() {
+        return [this](const QString& name) -> std::optional<LabelDocument> {
+            m_asked.append(name);
+            for (const LabelDocument& doc : m_labels) {
+                if (doc.name.compare(name, Qt::CaseInsensitive) == 0) {
+                    return doc;
+                }
+            }
+            return std::nullopt;
+        };
+    }
+    QUuid id(qsizetype index) const { return m_labels[index].id; }
+    const QStringList& asked() const { return m_asked; }
+
+private:
+    QList<LabelDocument> m_labels;
+    QStringList m_asked;
+};
+
+struct LinkCase {
+    const char* name;
+    const char* url;
+    qsizetype label = -1; // index in the library; -1: no request
+    qint64 copies = 1;
+    MergeFields fields = {};
+};
+
+class PrintLink : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(PrintLink, GivesTheRequestOrNothing) {
+    const LinkCase& c = GetParam();
+    Library library;
+    const std::optional<PrintRequest> request =
+        PrintRequest::fromURL(QString::fromUtf8(c.url), library.lookup());
+    if (c.label < 0) {
+        EXPECT_FALSE(request) << c.url;
+        return;
+    }
+    ASSERT_TRUE(request) << c.url;
+    EXPECT_EQ(request->labelID, library.id(c.label));
+    EXPECT_EQ(request->copies, c.copies);
+    EXPECT_EQ(request->fields, c.fields);
+    EXPECT_FALSE(request->id.isNull());
+}
+
+MergeFields fields(std::initializer_list<std::pair<const char*, const char*>> list) {
+    MergeFields map;
+    for (const auto& [k, v] : list) {
+        map.insert(QString::fromUtf8(k), QString::fromUtf8(v));
+    }
+    return map;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, PrintLink,
+    ::testing::Values(
+        LinkCase{"Plain", "vantrel://print?label=Bin%20tag", 0},
+        LinkCase{"OlderScheme", "kestlabel://print?label=Bin%20tag", 0},
+        LinkCase{"OtherLetterCase", "vantrel://print?label=BIN%20TAG", 0},
+        LinkCase{"FirstOfTwoNamesDifferingInCase", "vantrel://print?label=shelf", 1},
+        LinkCase{"FirstLabelItemCounts", "vantrel://print?label=Shelf&label=Bin%20tag", 1},
+        LinkCase{"Copies", "vantrel://print?label=Bin%20tag&copies=12", 0, 12},
+        LinkCase{"CopiesWithPlus", "vantrel://print?copies=%2B3&label=Bin%20tag", 0, 3},
+        LinkCase{"CopiesWithoutBound", "vantrel://print?label=Bin%20tag&copies=100000", 0, 100000},
+        LinkCase{"FirstCopiesItemCounts", "vantrel://print?label=Bin%20tag&copies=2&copies=5", 0,
+                 2},
+        LinkCase{"CopiesZero", "vantrel://print?label=Bin%20tag&copies=0", 0, 1},
+        LinkCase{"CopiesOne", "vantrel://print?label=Bin%20tag&copies=1", 0, 1},
+        LinkCase{"CopiesNegative", "vantrel://print?label=Bin%20tag&copies=-5", 0, 1},
+        LinkCase{"CopiesNotANumber", "vantrel://print?label=Bin%20tag&copies=abc", 0, 1},
+        LinkCase{"CopiesWithSpace", "vantrel://print?label=Bin%20tag&copies=%2012", 0, 1},
+        LinkCase{"CopiesWithFraction", "vantrel://print?label=Bin%20tag&copies=2.5", 0, 1},
+        LinkCase{"CopiesOverflowing", "vantrel://print?label=Bin%20tag&copies=99999999999999999999",
+                 0, 1},
+        LinkCase{"CopiesInOtherDigits", "vantrel://print?label=Bin%20tag&copies=%D9%A3", 0, 1},
+        LinkCase{"CopiesEmpty", "vantrel://print?label=Bin%20tag&copies=", 0, 1},
+        LinkCase{"CopiesWithoutValue", "vantrel://print?label=Bin%20tag&copies", 0, 1},
+        LinkCase{"LaterFieldWins", "vantrel://print?label=Bin%20tag&SKU=123&SKU=456", 0, 1,
+                 fields({{"SKU", "456"}})},
+        LinkCase{"FieldWithoutValue", "vantrel://print?Note&label=Bin%20tag", 0, 1,
+                 fields({{"Note", ""}})},
+        LinkCase{"FieldsDecoded",
+                 "vantrel://print?label=Bin%20tag&Caf%C3%A9=cr%C3%A8me%20br%C3%BBl%C3%A9e&"
+                 "Sum=a+b%3Dc&Braces=%7Bserial%7D",
+                 0, 1,
+                 fields({{"Café", "crème brûlée"}, {"Sum", "a+b=c"}, {"Braces", "{serial}"}})},
+        LinkCase{"EmptyItemsSkipped", "vantrel://print?&&label=Bin%20tag&&", 0},
+        LinkCase{"PathAndFragmentIgnored", "vantrel://print/x/y?label=Bin%20tag#copies=9", 0},
+        LinkCase{"UserAndPortIgnored", "vantrel://someone@print:80?label=Bin%20tag", 0}),
+    [](const ::testing::TestParamInfo<LinkCase>& p) { return p.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Ignored, PrintLink,
+    ::testing::Values(LinkCase{"HostInOtherCase", "vantrel://Print?label=Bin%20tag"},
+                      LinkCase{"OtherHost", "vantrel://open?label=Bin%20tag"},
+                      LinkCase{"NoHost", "vantrel:print?label=Bin%20tag"},
+                      LinkCase{"HostInPath", "vantrel:///print?label=Bin%20tag"},
+                      LinkCase{"SchemeInOtherCase", "Vantrel://print?label=Bin%20tag"},
+                      LinkCase{"OtherScheme", "https://print?label=Bin%20tag"},
+                      LinkCase{"FileScheme", "file:///etc/passwd?label=Bin%20tag"},
+                      LinkCase{"NoScheme", "//print?label=Bin%20tag"},
+                      LinkCase{"NotAUrl", "Bin tag"}, LinkCase{"Empty", ""},
+                      LinkCase{"NoQuery", "vantrel://print"},
+                      LinkCase{"EmptyQuery", "vantrel://print?"},
+                      LinkCase{"OnlyEmptyItems", "vantrel://print?&&"},
+                      LinkCase{"NoLabelItem", "vantrel://print?copies=2&Name=x"},
+                      LinkCase{"LabelWithoutValue", "vantrel://print?label&copies=2"},
+                      LinkCase{"LabelCaseMatters", "vantrel://print?Label=Bin%20tag"},
+                      LinkCase{"UnknownLabel", "vantrel://print?label=Nothing"},
+                      LinkCase{"LabelAsPath", "vantrel://print?label=..%2F..%2Fetc%2Fpasswd"},
+                      LinkCase{"BrokenPercentEscape", "vantrel://print?label=Bin%zztag"},
+                      LinkCase{"InvalidUtf8", "vantrel://print?label=Bin%20tag&Name=%FF"},
+                      LinkCase{"RawSpace", "vantrel://print?label=Bin tag"},
+                      LinkCase{"ControlCharacter", "vantrel://print?label=Bin%20tag&x=\x01"}),
+    [](const ::testing::TestParamInfo<LinkCase>& p) { return p.param.name; });
+
+TEST(PrintLinkLookUp, OnlyTheDecodedLabelNameIsLookedUp) {
+    Library library;
+    ASSERT_TRUE(PrintRequest::fromURL(
+        QStringLiteral("vantrel://print?Name=%2Fetc%2Fpasswd&label=Bin%20tag"), library.lookup()));
+    EXPECT_EQ(library.asked(), QStringList{QStringLiteral("Bin tag")});
+}
+
+TEST(PrintLinkLookUp, EveryRequestIsDistinct) {
+    Library library;
+    const QString link = QStringLiteral("vantrel://print?label=Bin%20tag");
+    const auto first = PrintRequest::fromURL(link, library.lookup());
+    const auto second = PrintRequest::fromURL(link, library.lookup());
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first->id, second->id);
+    EXPECT_EQ(first->labelID, second->labelID);
+}
+
+TEST(PrintLinkLookUp, WithoutALookUpNothingIsFound) {
+    EXPECT_FALSE(PrintRequest::fromURL(QStringLiteral("vantrel://print?label=Bin%20tag"), {}));
+}
+
+} // namespace
