@@ -1,0 +1,233 @@
+'''A BlueZ stand-in with one CT221B for the QtBluetooth backend's tests.
+
+Load it with python-dbusmock on a private system bus:
+    /usr/bin/python3 -m dbusmock --system --template tests/printer/ct221b_bluez.py
+
+It is dbusmock's bluez5 template; AddPrinter() of the org.vantrel.StandIn interface of the main
+object adds an adapter hci0, a device "CT221B-MOCK" and the printer's GATT service with its write
+and notify characteristics. The device connects, resolves its services, records every write,
+answers the info request with a notification, and misbehaves on demand through the same
+interface.
+'''
+
+import dbus
+from gi.repository import GLib
+
+from dbusmock import OBJECT_MANAGER_IFACE, mockobject
+from dbusmock.templates import bluez5
+from dbusmock.templates.bluez5 import *  # noqa: F401,F403  (the template's main-object methods)
+
+BUS_NAME = bluez5.BUS_NAME
+MAIN_OBJ = bluez5.MAIN_OBJ
+SYSTEM_BUS = bluez5.SYSTEM_BUS
+IS_OBJECT_MANAGER = bluez5.IS_OBJECT_MANAGER
+
+STANDIN_IFACE = 'org.vantrel.StandIn'
+GATT_SERVICE_IFACE = 'org.bluez.GattService1'
+GATT_CHAR_IFACE = 'org.bluez.GattCharacteristic1'
+GATT_DESC_IFACE = 'org.bluez.GattDescriptor1'
+
+ADAPTER = 'hci0'
+ADDRESS = 'C2:21:B0:00:00:01'
+NAME = 'CT221B-MOCK'
+DEVICE_PATH = '/org/bluez/hci0/dev_C2_21_B0_00_00_01'
+SERVICE_PATH = DEVICE_PATH + '/service0010'
+TX_PATH = SERVICE_PATH + '/char0011'
+RX_PATH = SERVICE_PATH + '/char0013'
+CCCD_PATH = RX_PATH + '/desc0014'
+
+SERVICE_UUID = '49535343-fe7d-4ae5-8fa9-9fafd205e455'
+TX_UUID = '49535343-8841-43f4-a8d4-ecbe34729bb3'
+RX_UUID = '49535343-1e4d-4bd9-ba61-23c647249616'
+CCCD_UUID = '00002902-0000-1000-8000-00805f9b34fb'
+
+INFO_REQUEST = bytes.fromhex('DD0005040000E5DD')
+INFO_REPLY = b'CT221B\x00V1.0.7'
+
+
+def device():
+    return mockobject.objects[DEVICE_PATH]
+
+
+def emit_changed(obj, iface, changes):
+    obj.EmitSignal(dbus.PROPERTIES_IFACE, 'PropertiesChanged', 'sa{sv}as', [iface, changes, []])
+
+
+def set_connected(connected):
+    dev = device()
+    dev.connected = connected
+    dev.props[bluez5.DEVICE_IFACE]['Connected'] = dbus.Boolean(connected, variant_level=1)
+    dev.props[bluez5.DEVICE_IFACE]['ServicesResolved'] = dbus.Boolean(connected, variant_level=1)
+    if connected:
+        emit_changed(dev, bluez5.DEVICE_IFACE, {'Connected': dbus.Boolean(True, variant_level=1)})
+        emit_changed(dev, bluez5.DEVICE_IFACE, {'ServicesResolved': dbus.Boolean(True, variant_level=1)})
+    else:
+        rx = mockobject.objects[RX_PATH]
+        rx.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(False, variant_level=1)
+        emit_changed(dev, bluez5.DEVICE_IFACE, {
+            'ServicesResolved': dbus.Boolean(False, variant_level=1),
+            'Connected': dbus.Boolean(False, variant_level=1),
+        })
+
+
+def DeviceConnect(dev):
+    if dev.faults.get('refuse'):
+        raise dbus.exceptions.DBusException('Connection refused', name='org.bluez.Error.Failed')
+    if not dev.connected:
+        set_connected(True)
+
+
+def DeviceDisconnect(dev):
+    if dev.connected:
+        set_connected(False)
+
+
+def notify(value):
+    rx = mockobject.objects[RX_PATH]
+    if not rx.props[GATT_CHAR_IFACE]['Notifying']:
+        return False
+    data = dbus.Array([dbus.Byte(b) for b in value], signature='y', variant_level=1)
+    rx.props[GATT_CHAR_IFACE]['Value'] = data
+    emit_changed(rx, GATT_CHAR_IFACE, {'Value': data})
+    return False
+
+
+def WriteValue(char, value, options):
+    dev = device()
+    data = bytes(value)
+    dev.writes.append(data)
+    dev.write_types.append(str(options.get('type', '')))
+    chunk = len(dev.writes)
+    if not dev.connected:
+        raise dbus.exceptions.DBusException('Not connected', name='org.bluez.Error.Failed')
+    if dev.faults.get('failWrite') == chunk:
+        raise dbus.exceptions.DBusException('Write rejected', name='org.bluez.Error.Failed')
+    if dev.faults.get('dropAfter') == chunk:
+        # The link drops before the write is answered, as when the printer goes out of range.
+        set_connected(False)
+    if data == INFO_REQUEST and not dev.faults.get('silentInfo'):
+        GLib.timeout_add(20, notify, INFO_REPLY)
+
+
+def ReadValue(char, options):
+    return char.props[GATT_CHAR_IFACE]['Value']
+
+
+def StartNotify(char):
+    char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(True, variant_level=1)
+    emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(True, variant_level=1)})
+
+
+def StopNotify(char):
+    char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(False, variant_level=1)
+    emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(False, variant_level=1)})
+
+
+def add_gatt_object(mock, path, iface, props, methods):
+    mock.AddObject(path, iface, props, methods)
+    mockobject.objects['/'].EmitSignal(OBJECT_MANAGER_IFACE, 'InterfacesAdded', 'oa{sa{sv}}',
+                                       [dbus.ObjectPath(path), {iface: props}])
+
+
+def characteristic(uuid, flags):
+    return {
+        'UUID': dbus.String(uuid, variant_level=1),
+        'Service': dbus.ObjectPath(SERVICE_PATH, variant_level=1),
+        'Value': dbus.Array([], signature='y', variant_level=1),
+        'Notifying': dbus.Boolean(False, variant_level=1),
+        'Flags': dbus.Array(flags, signature='s', variant_level=1),
+    }
+
+
+CHAR_METHODS = [
+    ('ReadValue', 'a{sv}', 'ay', ReadValue),
+    ('WriteValue', 'aya{sv}', '', WriteValue),
+    ('StartNotify', '', '', StartNotify),
+    ('StopNotify', '', '', StopNotify),
+]
+
+
+def load(mock, parameters):
+    bluez5.load(mock, parameters)
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
+def AddPrinter(mock):
+    '''Adds the adapter, the printer and its GATT objects (once the mock is on the bus).'''
+    bluez5.AddAdapter(mock, ADAPTER, 'Vantrel test')
+    bluez5.AddDevice(mock, ADAPTER, ADDRESS, NAME)
+    dev = device()
+    dev.AddMethods(bluez5.DEVICE_IFACE, [
+        ('Connect', '', '', DeviceConnect),
+        ('Disconnect', '', '', DeviceDisconnect),
+    ])
+    dev.faults = {}
+    dev.writes = []
+    dev.write_types = []
+
+    add_gatt_object(mock, SERVICE_PATH, GATT_SERVICE_IFACE, {
+        'UUID': dbus.String(SERVICE_UUID, variant_level=1),
+        'Device': dbus.ObjectPath(DEVICE_PATH, variant_level=1),
+        'Primary': dbus.Boolean(True, variant_level=1),
+        'Includes': dbus.Array([], signature='o', variant_level=1),
+    }, [])
+    add_gatt_object(mock, TX_PATH, GATT_CHAR_IFACE, characteristic(TX_UUID, ['write']), CHAR_METHODS)
+    add_gatt_object(mock, RX_PATH, GATT_CHAR_IFACE, characteristic(RX_UUID, ['notify']), CHAR_METHODS)
+    add_gatt_object(mock, CCCD_PATH, GATT_DESC_IFACE, {
+        'UUID': dbus.String(CCCD_UUID, variant_level=1),
+        'Characteristic': dbus.ObjectPath(RX_PATH, variant_level=1),
+        'Value': dbus.Array([], signature='y', variant_level=1),
+        'Flags': dbus.Array(['read', 'write'], signature='s', variant_level=1),
+    }, [
+        ('ReadValue', 'a{sv}', 'ay', 'ret = self.props["%s"]["Value"]' % GATT_DESC_IFACE),
+        ('WriteValue', 'aya{sv}', '', ''),
+    ])
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='si', out_signature='')
+def SetFault(self, name, value):
+    '''failWrite N, dropAfter N (chunk numbers from 1), silentInfo 1, refuse 1; 0 clears.'''
+    if value:
+        device().faults[str(name)] = int(value)
+    else:
+        device().faults.pop(str(name), None)
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
+def Reset(self):
+    dev = device()
+    dev.faults = {}
+    dev.writes = []
+    dev.write_types = []
+    if dev.connected:
+        set_connected(False)
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='aay')
+def Writes(self):
+    return dbus.Array([dbus.ByteArray(w) for w in device().writes], signature='ay')
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='as')
+def WriteTypes(self):
+    return dbus.Array(device().write_types, signature='s')
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='n', out_signature='')
+def SetRssi(self, rssi):
+    dev = device()
+    dev.props[bluez5.DEVICE_IFACE]['RSSI'] = dbus.Int16(rssi, variant_level=1)
+    emit_changed(dev, bluez5.DEVICE_IFACE, {'RSSI': dbus.Int16(rssi, variant_level=1)})
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='b', out_signature='')
+def SetPowered(self, powered):
+    adapter = mockobject.objects['/org/bluez/' + ADAPTER]
+    adapter.props[bluez5.ADAPTER_IFACE]['Powered'] = dbus.Boolean(powered, variant_level=1)
+    emit_changed(adapter, bluez5.ADAPTER_IFACE, {'Powered': dbus.Boolean(powered, variant_level=1)})
+
+
+@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
+def DropLink(self):
+    if device().connected:
+        set_connected(False)
