@@ -172,7 +172,7 @@ private:
     qsizetype quotedSection(qsizetype i) {
         const QStringView view(m_s, m_n);
         for (;;) {
-            const qsizetype q = view.indexOf(u'"', i);
+            const qsizetype q = view.indexOf(QChar(u'"'), i);
             if (q < 0) {
                 return -1;
             }
@@ -244,12 +244,33 @@ private:
         while (e > b && isBlank(field[e - 1].unicode())) {
             --e;
         }
-        m_row.append(field.sliced(b, e - b).toString());
+        m_row.append(cell(field.sliced(b, e - b)));
         m_begin = m_end = 0;
         if (m_inBuffer) {
-            m_buffer.clear();
+            m_buffer.truncate(0); // keeps the capacity for the next such field
             m_inBuffer = false;
         }
+    }
+
+    // Lists repeat short values (names, categories, cities, units): a small direct-mapped cache of
+    // recent cells lets a repeated value share its string instead of allocating a new one.
+    QString cell(QStringView text) {
+        if (text.isEmpty()) {
+            return QString();
+        }
+        if (text.size() > maxCachedCell) {
+            return text.toString();
+        }
+        // A few code units and the length spread the values well enough for a cache: a collision
+        // costs an allocation, never a wrong cell.
+        const qsizetype n = text.size();
+        const size_t h = size_t(n) * 0x9E3779B1u ^ text[0].unicode() * 31u ^
+                         text[n / 2].unicode() * 131u ^ text[n - 1].unicode() * 1031u;
+        QString& slot = m_cache[(h ^ (h >> 10)) % m_cache.size()];
+        if (QStringView(slot) != text) {
+            slot = text.toString();
+        }
+        return slot;
     }
 
     void endRecord() {
@@ -273,6 +294,8 @@ private:
     qsizetype m_end = 0;
     QString m_buffer;
     bool m_inBuffer = false;
+    static constexpr qsizetype maxCachedCell = 48;
+    std::array<QString, 1024> m_cache;
 };
 
 QStringList columnNames(const QStringList& header, qsizetype width) {
