@@ -1,5 +1,6 @@
 // render, job: a label drawn as a PNG, and the TSPL bytes the printer receives.
 #include "tools/vantrel-cli/Cli.h"
+#include "tools/vantrel-cli/LabelSource.h"
 
 #include "LabelKit/model/LabelFile.h"
 #include "LabelKit/model/UserError.h"
@@ -14,9 +15,13 @@
 
 namespace {
 
-// The design a command works on.
-LabelDocument design(const QString& path) {
-    return LabelFile::decode(readFile(path));
+// The design a command works on: a label file or a stored label, with the merge fields of a
+// list row when one is asked for.
+LabelDocument design(const QString& fileOrName, const Cli& cli, const RowOptions& rows,
+                     LabelContext& context) {
+    const LabelSource source = LabelSource::resolve(fileOrName, cli);
+    rows.apply(source, context);
+    return source.document;
 }
 
 // Writes the whole output at once: a file is replaced only when every byte was written, and
@@ -40,15 +45,17 @@ QString outputOption(Arguments& args) {
     return *output;
 }
 
-int render(Arguments& args, Cli&) {
+int render(Arguments& args, Cli& cli) {
     const QString output = outputOption(args);
     const int scale = int(args.integer(QStringLiteral("scale"), 1, 64).value_or(1));
     const bool smooth = args.flag(QStringLiteral("smooth"));
-    const LabelContext context = mergeOptions(args);
+    LabelContext context = mergeOptions(args);
+    const RowOptions rows = RowOptions::take(args);
     const QString path = args.positional(QStringLiteral("FILE"));
     args.finish();
 
-    const RenderedLabel label = LabelRenderer::render(design(path), context, scale, !smooth);
+    const LabelDocument doc = design(path, cli, rows, context);
+    const RenderedLabel label = LabelRenderer::render(doc, context, scale, !smooth);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -61,22 +68,29 @@ int render(Arguments& args, Cli&) {
     return 0;
 }
 
-int job(Arguments& args, Cli&) {
+int job(Arguments& args, Cli& cli) {
     const QString output = outputOption(args);
     const qint64 copies = args.integer(QStringLiteral("copies"), std::numeric_limits<qint64>::min(),
                                        std::numeric_limits<qint64>::max())
                               .value_or(1);
-    const LabelContext context = mergeOptions(args);
+    LabelContext context = mergeOptions(args);
+    const RowOptions rows = RowOptions::take(args);
     const QString path = args.positional(QStringLiteral("FILE"));
     args.finish();
-    writeOutput(output, TSPL::job(design(path), context, copies));
+    const LabelDocument doc = design(path, cli, rows, context);
+    writeOutput(output, TSPL::job(doc, context, copies));
     return 0;
 }
 
 const CommandRegistration renderCommand(
     {QStringLiteral("render"),
-     QStringLiteral("render FILE -o OUT.png [--scale N] [--smooth] [merge options]"), render});
+     QStringLiteral("render FILE|NAME -o OUT.png [--scale N] [--smooth] [--csv CSV [--no-header] "
+                    "--row N] [merge options]"),
+     render});
 const CommandRegistration jobCommand(
-    {QStringLiteral("job"), QStringLiteral("job FILE -o OUT [--copies N] [merge options]"), job});
+    {QStringLiteral("job"),
+     QStringLiteral("job FILE|NAME -o OUT [--copies N] [--csv CSV [--no-header] --row N] "
+                    "[merge options]"),
+     job});
 
 } // namespace
