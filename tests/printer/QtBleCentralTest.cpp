@@ -9,11 +9,16 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using asyncsupport::run;
 using asyncsupport::runUntil;
@@ -71,6 +76,26 @@ class BlueZStandIn : public ::testing::Test {
 protected:
     static constexpr const char* printerName = "CT221B-MOCK";
 
+    // The private bus lives as long as the test program: QtDBus keeps its first system bus
+    // connection for the life of the process.
+    struct PrivateBus {
+        qint64 pid = 0;
+        QString folder;
+        ~PrivateBus() {
+            if (pid > 0) {
+                ::kill(pid_t(pid), SIGTERM);
+            }
+            if (!folder.isEmpty()) {
+                QDir(folder).removeRecursively();
+            }
+        }
+    };
+
+    static PrivateBus& privateBus() {
+        static PrivateBus bus;
+        return bus;
+    }
+
     static void SetUpTestSuite() {
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty()) {
@@ -85,29 +110,28 @@ protected:
             s_missing = QStringLiteral("python3-dbusmock is not installed");
             return;
         }
-        s_bus = new QProcess;
-        s_bus->start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                              QStringLiteral("--print-address")});
-        if (!s_bus->waitForStarted(5000) || !s_bus->waitForReadyRead(5000)) {
-            s_failure = "the private bus did not start";
-            return;
+        PrivateBus& bus = privateBus();
+        if (bus.pid == 0) {
+            QTemporaryDir folder;
+            folder.setAutoRemove(false);
+            bus.folder = folder.path();
+            const QString socket = QDir(bus.folder).filePath(QStringLiteral("system_bus_socket"));
+            if (!QProcess::startDetached(daemon,
+                                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                          QStringLiteral("--address=unix:path=") + socket},
+                                         QString(), &bus.pid) ||
+                !runUntil([&] { return QFileInfo::exists(socket); }, 10000, 20000)) {
+                s_failure = "the private bus did not start";
+                return;
+            }
+            // QtDBus and QtBluetooth read these on first use of the system bus.
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).toUtf8());
+            qputenv("BLUETOOTH_FORCE_DBUS_LE_VERSION", "5.50");
         }
-        const QByteArray address = s_bus->readLine().trimmed();
-        // QtDBus and QtBluetooth read these on first use of the system bus in this process.
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
-        qputenv("BLUETOOTH_FORCE_DBUS_LE_VERSION", "5.50");
         startStandIn();
     }
 
-    static void TearDownTestSuite() {
-        stopStandIn();
-        if (s_bus) {
-            s_bus->terminate();
-            s_bus->waitForFinished(5000);
-            delete s_bus;
-            s_bus = nullptr;
-        }
-    }
+    static void TearDownTestSuite() { stopStandIn(); }
 
     static void startStandIn() {
         s_standIn = new QProcess;
@@ -183,7 +207,6 @@ protected:
 
     static inline QString s_missing;
     static inline std::string s_failure;
-    static inline QProcess* s_bus = nullptr;
     static inline QProcess* s_standIn = nullptr;
 };
 

@@ -1,0 +1,80 @@
+#include "LabelKit/printer/PrintActions.h"
+
+#include "LabelKit/model/Templates.h"
+#include "LabelKit/model/UserError.h"
+#include "LabelKit/store/LabelStore.h"
+
+namespace {
+
+PrintItem itemFor(const LabelDocument& document, const std::optional<QString>& text,
+                  qint64 copies) {
+    LabelContext context;
+    context.date = QDateTime::currentDateTimeUtc();
+    if (text) {
+        context.fields.insert(QStringLiteral("text"), *text);
+    }
+    return PrintItem(document, context, std::max<qint64>(1, copies));
+}
+
+QString printedLabels(qint64 copies, const QString& name) {
+    return QStringLiteral("Printed %1 × %2.").arg(copies).arg(name);
+}
+
+QString printed() {
+    return QStringLiteral("Printed.");
+}
+
+// Built outside the coroutines: GCC 12 cannot keep an initializer list's array in a coroutine
+// frame.
+QList<PrintItem> batchOf(const PrintItem& item) {
+    return {item};
+}
+
+QCoro::Task<QString> printDocument(PrinterManager& printers, LabelDocument document,
+                                   std::optional<QString> text, qint64 copies,
+                                   std::optional<QString> printer) {
+    const PrintItem item = itemFor(document, text, copies);
+    co_await printers.print(batchOf(item), printer);
+    co_return printedLabels(item.copies, document.name);
+}
+
+} // namespace
+
+QString PrintActions::missingLabel(const QString& name) {
+    return QStringLiteral("There is no label named “%1”.").arg(name);
+}
+
+QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterManager& printers,
+                                              QString name, qint64 copies,
+                                              std::optional<QString> text,
+                                              std::optional<QString> printer) {
+    const std::optional<LabelDocument> document = store.labelNamed(name);
+    if (!document) {
+        throw UserError(missingLabel(name));
+    }
+    co_return co_await printDocument(printers, *document, std::move(text), copies,
+                                     std::move(printer));
+}
+
+QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterManager& printers,
+                                              QUuid id, QString name, qint64 copies,
+                                              std::optional<QString> text,
+                                              std::optional<QString> printer) {
+    const std::optional<LabelDocument> document = store.label(id);
+    if (!document) {
+        throw UserError(missingLabel(name));
+    }
+    co_return co_await printDocument(printers, *document, std::move(text), copies,
+                                     std::move(printer));
+}
+
+QCoro::Task<QString> PrintActions::printText(PrinterManager& printers, QString text, qint64 copies,
+                                             std::optional<QString> printer) {
+    LabelDocument document = Templates::plainText();
+    if (!document.elements.isEmpty()) {
+        document.elements.first().content = text;
+    }
+    const PrintItem item = itemFor(document, std::nullopt, copies);
+    co_await printers.print(batchOf(item), std::move(printer));
+    co_return printed();
+}

@@ -1,0 +1,99 @@
+#include "LabelKit/printer/PrintActions.h"
+
+#include "tests/printer/ManagerFixture.h"
+
+#include "LabelKit/model/Templates.h"
+#include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/store/LabelStore.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+
+using asyncsupport::run;
+
+// The automation actions over a real label store (seeded with the starter designs) and the
+// virtual printer.
+class PrintActionsTest : public ManagerFixture {
+protected:
+    void SetUp() override {
+        ManagerFixture::SetUp();
+        ASSERT_TRUE(m_library.isValid() && m_output.isValid());
+        store = std::make_unique<LabelStore>(m_library.path(), true);
+        printer->setFolder(m_output.path());
+        discoverAll();
+    }
+
+    // The single label printed, as the printer burned it.
+    QImage printed() const {
+        EXPECT_EQ(printer->savedFiles().size(), 1);
+        return printer->savedFiles().isEmpty() ? QImage()
+                                               : QImage(printer->savedFiles().first())
+                                                     .convertToFormat(QImage::Format_Grayscale8);
+    }
+
+    QImage rendered(const LabelDocument& document, const MergeFields& fields) const {
+        LabelContext context;
+        context.fields = fields;
+        context.date = QDateTime::currentDateTimeUtc();
+        return LabelRenderer::render(document, context, 1, true).image();
+    }
+
+    QTemporaryDir m_library;
+    QTemporaryDir m_output;
+    std::unique_ptr<LabelStore> store;
+};
+
+TEST_F(PrintActionsTest, PrintsAStoredLabelFoundByNameInAnyLetterCase) {
+    const auto outcome =
+        run(PrintActions::printLabel(*store, *manager, QStringLiteral("bin TAG"), 3, std::nullopt));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    EXPECT_EQ(*outcome.value, QStringLiteral("Printed 3 × Bin tag."));
+    EXPECT_TRUE(printer->received().endsWith("PRINT 1,3\r\n"));
+    EXPECT_EQ(printed(), rendered(*store->labelNamed(QStringLiteral("Bin tag")), {}));
+}
+
+TEST_F(PrintActionsTest, OffersTheTextToTheLabelsTextPlaceholder) {
+    LabelDocument document = Templates::plainText();
+    document.name = QStringLiteral("Shelf note");
+    document.elements.first().content = QStringLiteral("Note: {text}");
+    ASSERT_TRUE(store->save(document));
+    const auto outcome = run(PrintActions::printLabel(
+        *store, *manager, QStringLiteral("Shelf note"), 1, QStringLiteral("Aisle 4")));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    EXPECT_EQ(*outcome.value, QStringLiteral("Printed 1 × Shelf note."));
+    const QImage withText =
+        rendered(document, {{QStringLiteral("text"), QStringLiteral("Aisle 4")}});
+    EXPECT_EQ(printed(), withText);
+    EXPECT_NE(withText, rendered(document, {})) << "the text made a difference";
+}
+
+TEST_F(PrintActionsTest, AMissingLabelFailsWithoutPrinting) {
+    const auto byName =
+        run(PrintActions::printLabel(*store, *manager, QStringLiteral("Nope"), 1, std::nullopt));
+    EXPECT_EQ(byName.message(), QStringLiteral("There is no label named “Nope”."));
+    const auto byId = run(PrintActions::printLabel(*store, *manager, QUuid::createUuid(),
+                                                   QStringLiteral("Gone"), 1, std::nullopt));
+    EXPECT_EQ(byId.message(), QStringLiteral("There is no label named “Gone”."));
+    EXPECT_EQ(printer->connectionRequests(), 0);
+    EXPECT_TRUE(printer->writeSizes().isEmpty());
+}
+
+TEST_F(PrintActionsTest, PrintsALineOfTextOnTheBigTextDesign) {
+    const qsizetype stored = store->labels().size();
+    const auto outcome = run(PrintActions::printText(*manager, QStringLiteral("Hello"), 2));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    EXPECT_EQ(*outcome.value, QStringLiteral("Printed."));
+    LabelDocument expected = Templates::plainText();
+    expected.elements.first().content = QStringLiteral("Hello");
+    EXPECT_EQ(printed(), rendered(expected, {}));
+    EXPECT_TRUE(printer->received().endsWith("PRINT 1,2\r\n"));
+    store->reload();
+    EXPECT_EQ(store->labels().size(), stored) << "the design printed is not saved";
+}
+
+TEST_F(PrintActionsTest, PrinterErrorsEndTheAction) {
+    addPrinter(QStringLiteral("CT221B-SECOND"));
+    discoverAll();
+    const auto outcome = run(PrintActions::printText(*manager, QStringLiteral("Hello"), 1));
+    EXPECT_EQ(outcome.message(), QStringLiteral("No printer selected."));
+}
