@@ -18,8 +18,6 @@
 
 namespace {
 
-// Decoding
-
 // Windows-1252 bytes 0x80 to 0x9F; 0 marks the five bytes the code page leaves undefined. Every
 // other byte maps to the code point of the same value.
 constexpr std::array<char16_t, 32> cp1252High = {
@@ -80,8 +78,6 @@ QString decodeUtf16(QByteArrayView units, bool bigEndian) {
     }
     return text;
 }
-
-// Parsing
 
 bool isBlank(char16_t c) {
     if (c == u' ' || c == u'\t') {
@@ -319,8 +315,6 @@ QStringList columnNames(const QStringList& header, qsizetype width) {
     }
     return names;
 }
-
-// Searching
 
 struct CollatorClose {
     void operator()(UCollator* c) const { ucol_close(c); }
