@@ -1,0 +1,394 @@
+// print, print-label, print-text, printers, info, printer-settings: printing through the
+// printer manager, over Bluetooth or to the virtual printer of --virtual DIR.
+#include "tools/vantrel-cli/BatchOptions.h"
+#include "tools/vantrel-cli/Cli.h"
+#include "tools/vantrel-cli/LabelSource.h"
+
+#include "LabelKit/merge/Placeholders.h"
+#include "LabelKit/model/UserError.h"
+#include "LabelKit/platform/Clock.h"
+#include "LabelKit/platform/SettingsStore.h"
+#include "LabelKit/print/PrintBatch.h"
+#include "LabelKit/printer/PrintActions.h"
+#include "LabelKit/printer/PrinterManager.h"
+#include "LabelKit/printer/QtBleCentral.h"
+#include "LabelKit/printer/VirtualCentral.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QString virtualName = QStringLiteral("CT221B-VIRTUAL");
+
+// Runs the event loop until the predicate holds or the real time is up.
+bool waitUntil(const std::function<bool()>& done, int milliseconds) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done() && elapsed.elapsed() < milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+template <typename T>
+struct Finished {
+    bool done = false;
+    std::optional<std::conditional_t<std::is_void_v<T>, std::monostate, T>> value;
+    std::exception_ptr error;
+};
+
+template <typename T>
+QCoro::Task<> finish(QCoro::Task<T> task, std::shared_ptr<Finished<T>> result, QEventLoop* loop) {
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await task;
+            result->value.emplace();
+        } else {
+            result->value = co_await task;
+        }
+    } catch (...) {
+        result->error = std::current_exception();
+    }
+    result->done = true;
+    loop->quit();
+}
+
+// Runs the operation to its end on the event loop; its error is thrown here.
+template <typename T>
+auto await(QCoro::Task<T> task) {
+    const auto result = std::make_shared<Finished<T>>();
+    QEventLoop loop;
+    finish(std::move(task), result, &loop);
+    if (!result->done) {
+        loop.exec();
+    }
+    if (result->error) {
+        std::rethrow_exception(result->error);
+    }
+    if constexpr (!std::is_void_v<T>) {
+        return *result->value;
+    }
+}
+
+// The printer manager of one command: over Bluetooth, or over the virtual printer whose
+// labels go to --virtual DIR. The virtual printer answers at once, and VANTREL_TIME_SCALE
+// (a factor such as 0.01) speeds up its waits and pauses for tests.
+class Session {
+public:
+    explicit Session(const Cli& cli) : m_settings(FileSettingsStore::defaultPath()) {
+        BleCentral* central = nullptr;
+        if (cli.virtualPrinter) {
+            const QString folder = *cli.virtualPrinter;
+            if (folder.isEmpty() || !QDir().mkpath(folder)) {
+                throw UserError(QStringLiteral("Couldn't create the folder %1 for the virtual "
+                                               "printer.")
+                                    .arg(folder));
+            }
+            auto* virtualCentral = new VirtualCentral();
+            m_printer = virtualCentral->addPrinter(
+                new VirtualPrinter(virtualName, QDir(folder).absolutePath()));
+            m_printer->setLatency(Clock::duration(0));
+            QObject::connect(m_printer, &VirtualPrinter::printed, [](const QString& png) {
+                Cli::errLine(QStringLiteral("Saved ") + png);
+            });
+            bool ok = false;
+            const double scale = qEnvironmentVariable("VANTREL_TIME_SCALE").toDouble(&ok);
+            if (ok && scale > 0) {
+                Clock::setTimeScale(scale);
+            }
+            central = virtualCentral;
+        } else {
+            central = new QtBleCentral();
+        }
+        m_manager = std::make_unique<PrinterManager>(&m_settings, central);
+    }
+
+    ~Session() {
+        m_manager->disconnect();
+        if (!m_printer) {
+            // Let the stack take the link down cleanly before the process ends.
+            waitUntil([&] { return m_manager->activity() == PrinterActivity::idle(); }, 1000);
+        }
+        m_settings.sync();
+    }
+
+    PrinterManager& manager() { return *m_manager; }
+    SettingsStore& settings() { return m_settings; }
+
+    // Waits for the radio to report its state; a radio that cannot be used is an error.
+    void requireRadio() {
+        waitUntil(
+            [&] {
+                const BluetoothState state = m_manager->bluetoothState();
+                return state != BluetoothState::unknown && state != BluetoothState::resetting;
+            },
+            5000);
+        const BluetoothState state = m_manager->bluetoothState();
+        if (const auto error = PrinterError::forState(state)) {
+            throw *error;
+        }
+        if (state != BluetoothState::poweredOn) {
+            throw PrinterError::timeout(QStringLiteral("waiting for Bluetooth"));
+        }
+    }
+
+    // Scans for the given real time and returns the printers heard.
+    QList<DiscoveredPrinter> scan(int milliseconds) {
+        requireRadio();
+        m_manager->startScanning();
+        waitUntil([] { return false; }, milliseconds);
+        m_manager->stopScanning();
+        return m_manager->printers();
+    }
+
+    // The printer to use: the one named; with the virtual printer, that one; else the default
+    // printer; else the only printer that a short scan finds (none when it finds several).
+    std::optional<QString> target(const std::optional<QString>& named) {
+        if (named) {
+            return named;
+        }
+        if (m_printer) {
+            return m_printer->localName();
+        }
+        if (m_manager->defaultPrinter()) {
+            return m_manager->defaultPrinter();
+        }
+        requireRadio();
+        m_manager->startScanning();
+        // Once one printer is heard, a second longer, in case there are others.
+        if (waitUntil([&] { return !m_manager->printers().isEmpty(); }, 5000)) {
+            waitUntil([] { return false; }, 1000);
+        }
+        m_manager->stopScanning();
+        return m_manager->preferredPrinter();
+    }
+
+    // Problems the virtual printer found in what it received.
+    void requireCleanStream() const {
+        if (m_printer && !m_printer->errors().isEmpty()) {
+            throw UserError(QStringLiteral("The virtual printer could not print everything: ") +
+                            m_printer->errors().join(QStringLiteral(" ")));
+        }
+    }
+
+private:
+    FileSettingsStore m_settings;
+    VirtualPrinter* m_printer = nullptr;
+    std::unique_ptr<PrinterManager> m_manager;
+};
+
+std::optional<QString> printerOption(Arguments& args) {
+    const std::optional<QString> printer = args.option(QStringLiteral("printer"));
+    if (printer && printer->isEmpty()) {
+        throw UsageError(QStringLiteral("--printer needs a printer's name"));
+    }
+    return printer;
+}
+
+QString labelsSent(qint64 count) {
+    return QStringLiteral("Sent %1 label%2")
+        .arg(count)
+        .arg(count == 1 ? QString() : QStringLiteral("s"));
+}
+
+int print(Arguments& args, Cli& cli) {
+    const BatchOptions options = BatchOptions::take(args);
+    const std::optional<QString> printer = printerOption(args);
+    const QString label = args.positional(QStringLiteral("FILE|NAME"));
+    args.finish();
+
+    // The batch is built, and refused if need be, before a printer is reached.
+    const LabelSource source = LabelSource::resolve(label, cli);
+    const qint64 serialStart = options.serialStart.value_or(PrintBatch::storedSerialStart(
+        FileSettingsStore(FileSettingsStore::defaultPath()), source.document.id));
+    const QList<PrintItem> items = options.items(source, serialStart);
+    if (items.isEmpty()) {
+        throw UserError(QStringLiteral("Nothing to print: no rows of the list were chosen."));
+    }
+
+    Session session(cli);
+    PrinterManager& manager = session.manager();
+    QObject::connect(&manager, &PrinterManager::activityChanged, [&manager] {
+        const PrinterActivity& activity = manager.activity();
+        if (activity.kind == PrinterActivity::Kind::printing) {
+            Cli::errLine(
+                QStringLiteral("Printing %1 of %2").arg(activity.done + 1).arg(activity.total));
+        }
+    });
+    await(manager.print(items, session.target(printer)));
+    session.requireCleanStream();
+
+    if (Placeholders::usesSerial(source.document)) {
+        PrintBatch::storeNextSerial(session.settings(), source.document.id,
+                                    serialStart + items.size());
+    }
+    Cli::outLine(labelsSent(PrintBatch::labelCount(items)));
+    return 0;
+}
+
+int printLabel(Arguments& args, Cli& cli) {
+    const qint64 copies = args.integer(QStringLiteral("copies"), 1, 200).value_or(1);
+    const std::optional<QString> text = args.option(QStringLiteral("text"));
+    const std::optional<QString> printer = printerOption(args);
+    const QString name = args.positional(QStringLiteral("NAME"));
+    args.finish();
+
+    const std::unique_ptr<LabelStore> store = openLibrary(cli);
+    if (!store->labelNamed(name)) {
+        throw UserError(PrintActions::missingLabel(name));
+    }
+    Session session(cli);
+    const std::optional<QString> target = session.target(printer);
+    const QString confirmation =
+        await(PrintActions::printLabel(*store, session.manager(), name, copies, text, target));
+    session.requireCleanStream();
+    Cli::outLine(confirmation);
+    return 0;
+}
+
+int printText(Arguments& args, Cli& cli) {
+    const qint64 copies = args.integer(QStringLiteral("copies"), 1, 200).value_or(1);
+    const std::optional<QString> printer = printerOption(args);
+    const QString text = args.positional(QStringLiteral("TEXT"));
+    args.finish();
+
+    Session session(cli);
+    const std::optional<QString> target = session.target(printer);
+    const QString confirmation =
+        await(PrintActions::printText(session.manager(), text, copies, target));
+    session.requireCleanStream();
+    Cli::outLine(confirmation);
+    return 0;
+}
+
+int printers(Arguments& args, Cli& cli) {
+    const double seconds = args.real(QStringLiteral("seconds"), 0.1, 600).value_or(4.0);
+    args.finish();
+
+    Session session(cli);
+    const QList<DiscoveredPrinter> found = session.scan(int(seconds * 1000));
+    if (found.isEmpty()) {
+        Cli::outLine(QStringLiteral("No printers found."));
+        return 0;
+    }
+    const PrinterManager& manager = session.manager();
+    qsizetype nameWidth = 0;
+    qsizetype advertisedWidth = 0;
+    for (const DiscoveredPrinter& printer : found) {
+        nameWidth = std::max(nameWidth, manager.displayName(printer.advertisedName).size());
+        advertisedWidth = std::max(advertisedWidth, printer.advertisedName.size());
+    }
+    for (const DiscoveredPrinter& printer : found) {
+        const bool isDefault = manager.defaultPrinter() == printer.advertisedName;
+        Cli::outLine(QStringLiteral("%1 %2  %3  %4 dBm%5")
+                         .arg(QChar(isDefault ? u'*' : u' '))
+                         .arg(manager.displayName(printer.advertisedName), -int(nameWidth))
+                         .arg(printer.advertisedName, -int(advertisedWidth))
+                         .arg(printer.rssi, 4)
+                         .arg(isDefault ? QStringLiteral("  (default)") : QString()));
+    }
+    return 0;
+}
+
+int info(Arguments& args, Cli& cli) {
+    const QString name = args.positional(QStringLiteral("PRINTER"));
+    args.finish();
+
+    Session session(cli);
+    const PrinterInfo answer = await(session.manager().readInfo(name));
+    Cli::outLine(QStringLiteral("Model: ") + answer.name);
+    Cli::outLine(QStringLiteral("Firmware: ") + answer.firmware);
+    return 0;
+}
+
+int printerSettings(Arguments& args, Cli&) {
+    const std::optional<QString> defaultPrinter = args.option(QStringLiteral("default"));
+    const bool noDefault = args.flag(QStringLiteral("no-default"));
+    const QStringList nicknames = args.options(QStringLiteral("nickname"));
+    const std::optional<qint64> chunkSize = args.integer(QStringLiteral("chunk-size"), 20, 237);
+    const std::optional<double> pause = args.real(QStringLiteral("pause"), 0.2, 5.0);
+    args.finish();
+    if (defaultPrinter && noDefault) {
+        throw UsageError(QStringLiteral("--default and --no-default exclude each other"));
+    }
+    if (defaultPrinter && defaultPrinter->trimmed().isEmpty()) {
+        throw UsageError(QStringLiteral("--default needs a printer's name"));
+    }
+
+    FileSettingsStore settings(FileSettingsStore::defaultPath());
+    // The settings need no radio: a central without printers stands in for it.
+    PrinterManager manager(&settings, new VirtualCentral(BluetoothState::unknown));
+    if (defaultPrinter) {
+        manager.setDefaultPrinter(*defaultPrinter);
+    } else if (noDefault) {
+        manager.setDefaultPrinter(std::nullopt);
+    }
+    if (!nicknames.isEmpty()) {
+        TextMap map = manager.nicknames();
+        for (const QString& entry : nicknames) {
+            const auto [name, nickname] = keyValue(entry, QStringLiteral("--nickname"));
+            if (name.isEmpty()) {
+                throw UsageError(QStringLiteral("--nickname needs a printer's name before “=”"));
+            }
+            // Spaces and tabs around a nickname are dropped, as in the printers list.
+            static const QRegularExpression ends(QStringLiteral("^[ \\t]+|[ \\t]+$"));
+            map.insert(name, QString(nickname).remove(ends));
+        }
+        manager.setNicknames(map);
+    }
+    if (chunkSize) {
+        manager.setChunkSize(*chunkSize);
+    }
+    if (pause) {
+        manager.setInterLabelDelay(*pause);
+    }
+    settings.sync();
+
+    Cli::outLine(QStringLiteral("Default printer: ") +
+                 manager.defaultPrinter().value_or(QStringLiteral("none")));
+    Cli::outLine(QStringLiteral("Write size: %1 bytes").arg(manager.chunkSize()));
+    Cli::outLine(
+        QStringLiteral("Pause between labels: %1 s").arg(manager.interLabelDelay(), 0, 'f', 1));
+    if (manager.nicknames().isEmpty()) {
+        Cli::outLine(QStringLiteral("Nicknames: none"));
+    } else {
+        Cli::outLine(QStringLiteral("Nicknames:"));
+        for (auto it = manager.nicknames().cbegin(); it != manager.nicknames().cend(); ++it) {
+            Cli::outLine(QStringLiteral("  %1 = %2").arg(it.key(), it.value()));
+        }
+    }
+    return 0;
+}
+
+const CommandRegistration printCommand({QStringLiteral("print"),
+                                        QStringLiteral("print FILE|NAME [--printer P] ") +
+                                            BatchOptions::synopsis(),
+                                        print});
+const CommandRegistration printLabelCommand(
+    {QStringLiteral("print-label"),
+     QStringLiteral("print-label NAME [--copies N] [--text T] [--printer P]"), printLabel});
+const CommandRegistration
+    printTextCommand({QStringLiteral("print-text"),
+                      QStringLiteral("print-text TEXT [--copies N] [--printer P]"), printText});
+const CommandRegistration printersCommand({QStringLiteral("printers"),
+                                           QStringLiteral("printers [--seconds S]"), printers});
+const CommandRegistration infoCommand({QStringLiteral("info"), QStringLiteral("info PRINTER"),
+                                       info});
+const CommandRegistration printerSettingsCommand(
+    {QStringLiteral("printer-settings"),
+     QStringLiteral("printer-settings [--default NAME|--no-default] [--nickname NAME=NICK]... "
+                    "[--chunk-size N] [--pause SECONDS]"),
+     printerSettings});
+
+} // namespace
