@@ -4,38 +4,39 @@
 
 #include <charconv>
 #include <cmath>
-#include <string>
 
 namespace {
 
 // Rounds the decimal digits of a non-negative number to `places` fraction digits, half to even,
 // working on its shortest round-trip decimal form (so 12.35 is the decimal 12.35, not the
-// binary value just below it), and drops trailing zeros.
-std::string roundHalfEven(double value, int places) {
+// binary value just below it), and drops trailing zeros. Empty when there is no such form.
+QByteArray roundHalfEven(double value, int places) {
     char buffer[400];
-    const auto [end, ec] =
+    const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    if (ec != std::errc()) {
+    if (result.ec != std::errc()) {
         return {};
     }
-    std::string text(buffer, end);
-    const auto point = text.find('.');
-    std::string integer = point == std::string::npos ? text : text.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
-    if (int(fraction.size()) > places) {
-        const std::string kept = fraction.substr(0, places);
-        const std::string rest = fraction.substr(places);
-        bool roundUp = false;
-        if (rest[0] > '5') {
-            roundUp = true;
-        } else if (rest[0] == '5') {
-            const bool moreAfterFive = rest.find_first_not_of('0', 1) != std::string::npos;
-            const char last = kept.empty() ? integer.back() : kept.back();
-            roundUp = moreAfterFive || (last - '0') % 2 == 1;
+    const QByteArray text(buffer, result.ptr - buffer);
+    qsizetype point = text.indexOf('.');
+    QByteArray digits = text;
+    if (point < 0) {
+        point = text.size();
+    } else {
+        digits.remove(point, 1);
+    }
+    const qsizetype keep = point + places;
+    if (digits.size() > keep) {
+        const char next = digits[keep];
+        bool moreAfterNext = false;
+        for (qsizetype i = keep + 1; i < digits.size(); ++i) {
+            moreAfterNext = moreAfterNext || digits[i] != '0';
         }
-        std::string digits = integer + kept;
+        const bool roundUp =
+            next > '5' || (next == '5' && (moreAfterNext || (digits[keep - 1] - '0') % 2 == 1));
+        digits.truncate(keep);
         if (roundUp) {
-            int i = int(digits.size()) - 1;
+            qsizetype i = keep - 1;
             while (i >= 0 && digits[i] == '9') {
                 digits[i] = '0';
                 --i;
@@ -43,19 +44,20 @@ std::string roundHalfEven(double value, int places) {
             if (i >= 0) {
                 ++digits[i];
             } else {
-                digits.insert(digits.begin(), '1');
+                digits.prepend('1');
+                ++point;
             }
         }
-        integer = digits.substr(0, digits.size() - kept.size());
-        fraction = digits.substr(digits.size() - kept.size());
     }
-    while (!fraction.empty() && fraction.back() == '0') {
-        fraction.pop_back();
+    QByteArray integer = digits.left(point);
+    QByteArray fraction = digits.mid(point);
+    while (fraction.endsWith('0')) {
+        fraction.chop(1);
     }
-    if (integer.empty()) {
+    if (integer.isEmpty()) {
         integer = "0";
     }
-    return fraction.empty() ? integer : integer + '.' + fraction;
+    return fraction.isEmpty() ? integer : integer + '.' + fraction;
 }
 
 } // namespace
@@ -123,14 +125,14 @@ QString MeasureUnit::number(double lengthMM, const QLocale& locale) const {
     if (!std::isfinite(value)) {
         return QString::number(value);
     }
-    std::string digits = roundHalfEven(std::fabs(value), m_value == mm ? 1 : 2);
-    if (digits.empty()) {
+    const QByteArray digits = roundHalfEven(std::fabs(value), m_value == mm ? 1 : 2);
+    if (digits.isEmpty()) {
         return QString::number(value, 'g', QLocale::FloatingPointShortest);
     }
     QString text = QString::fromLatin1(digits);
     text.replace(u'.', locale.decimalPoint());
     // A negative length that rounds to zero shows as 0, not -0.
-    if (std::signbit(value) && digits.find_first_not_of("0.") != std::string::npos) {
+    if (std::signbit(value) && digits != "0") {
         text.prepend(locale.negativeSign());
     }
     return text;
