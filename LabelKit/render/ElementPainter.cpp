@@ -18,11 +18,18 @@ constexpr double fitStep = 0.5;
 // Measurements within this much of a bound count as fitting it (dots).
 constexpr double tolerance = 0.5;
 
+// Words for the width test: split at spaces and at whatever breaks a line (line feeds, and the
+// carriage returns and separators that the layout treats as line feeds too).
+bool separatesWords(QChar c) {
+    return c == u' ' || c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
 QStringList wordsOf(const QString& text) {
     QStringList words;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u' ' || text[i] == u'\n') {
+        if (i == text.size() || separatesWords(text[i])) {
             if (i > start) {
                 words.append(text.mid(start, i - start));
             }
@@ -85,34 +92,34 @@ double LabelRenderer::fittedFontSize(const QString& text, const LabelElement& el
     const double h = boxDots.height();
 
     // Sizes too large to draw are searched from the largest drawable size down.
-    double p = start <= TextBlock::maxPoints ? start : TextBlock::maxPoints;
+    const double first = start <= TextBlock::maxPoints ? start : TextBlock::maxPoints;
+    double p = first;
 
-    // Both one line's height and the widest word's width grow in proportion to the size, so
-    // the sizes at which a single line is taller than the box, or a word wider, fail without
-    // measuring. Skipping them keeps the search short for big sizes in small boxes.
+    // Advance widths grow in proportion to the size (the faces are unhinted), so every word is
+    // measured once and its width scaled.
     constexpr double reference = 100;
+    const double widest =
+        words.isEmpty() ? 0 : TextBlock::widestLine(words, face, reference, &device) / reference;
+    const auto wordsFit = [&](double points) { return widest * points <= w + tolerance; };
+
+    // One line's height grows in proportion too: the sizes at which a single line is taller
+    // than the box, or a word wider, fail without a layout. Skipping them keeps the search
+    // short for big sizes in small boxes.
     double limit = (h + tolerance) / TextBlock::dots(face.ascent + face.descent);
-    for (const QString& word : words) {
-        const double width = TextBlock::lineWidth(word, face, reference, &device);
-        if (width > 0) {
-            limit = std::min(limit, (w + tolerance) / width * reference);
-        }
+    if (widest > 0) {
+        limit = std::min(limit, (w + tolerance) / widest);
     }
-    limit *= 1.001; // measurements are linear only to a few parts in a million
+    limit *= 1.001; // the layout's own measurements are linear only to a few parts a million
     if (std::isfinite(limit) && p > limit) {
         p -= fitStep * std::floor((p - limit) / fitStep);
         if (p <= minimumFitted) {
-            return giveUpSize(start <= TextBlock::maxPoints ? start : TextBlock::maxPoints);
+            return giveUpSize(first);
         }
     }
 
     for (;;) {
-        const TextBlock block(text, face, p, TextAlign::left, w, &device);
-        bool fits = block.height() <= h + tolerance;
-        for (qsizetype i = 0; fits && i < words.size(); ++i) {
-            fits = TextBlock::lineWidth(words[i], face, p, &device) <= w + tolerance;
-        }
-        if (fits) {
+        if (wordsFit(p) &&
+            TextBlock(text, face, p, TextAlign::left, w, &device).height() <= h + tolerance) {
             return p;
         }
         p -= fitStep;

@@ -1,12 +1,17 @@
 #include "LabelKit/render/TextBlock.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHashFunctions>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 #include <QTextOption>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -44,6 +49,51 @@ QString withLineSeparators(const QString& text) {
     return result;
 }
 
+// Qt draws glyphs larger than this many device pixels as filled outlines.
+constexpr double cachedGlyphLimit = 64;
+
+struct GlyphMask {
+    QImage image;  // coverage, drawn as black of that opacity
+    QPoint offset; // of the image's top-left corner from the glyph's origin
+};
+
+// Rasterised glyphs of this thread, by face, size and glyph. Each thread keeps its own, so
+// renders on different threads share nothing; the cache is emptied when it grows large.
+GlyphMask& glyphMask(const QRawFont& font, quint32 glyph) {
+    struct Key {
+        QString family;
+        QString style;
+        double pixelSize;
+        quint32 glyph;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHashMulti(0, k.family, k.style, k.pixelSize, k.glyph);
+        }
+    };
+    constexpr qint64 byteLimit = 32 * 1024 * 1024;
+    thread_local std::unordered_map<Key, GlyphMask, KeyHash> cache;
+    thread_local qint64 bytes = 0;
+    Key key{font.familyName(), font.styleName(), font.pixelSize(), glyph};
+    if (const auto found = cache.find(key); found != cache.end()) {
+        return found->second;
+    }
+    if (bytes > byteLimit) {
+        cache.clear();
+        bytes = 0;
+    }
+    GlyphMask mask;
+    mask.image = font.alphaMapForGlyph(glyph, QRawFont::PixelAntialiasing);
+    if (!mask.image.isNull() && mask.image.format() != QImage::Format_Alpha8) {
+        mask.image = mask.image.convertToFormat(QImage::Format_Alpha8);
+    }
+    const QRectF bounds = font.boundingRect(glyph);
+    mask.offset = QPoint(qFloor(bounds.left()), qFloor(bounds.top()));
+    bytes += mask.image.sizeInBytes();
+    return cache.emplace(std::move(key), std::move(mask)).first->second;
+}
+
 Qt::Alignment alignment(TextAlign align) {
     switch (align) {
     case TextAlign::center:
@@ -62,6 +112,7 @@ TextBlock::TextBlock(const QString& text, const FaceLibrary::Face& face, double 
                      TextAlign align, double width, const QPaintDevice* device) {
     const Magnified m = magnify(points);
     m_scale = m.scale;
+    m_pixelSize = m.pixelSize;
     m_lineHeight = (face.ascent + face.descent) * m.pixelSize;
     const double ascent = face.ascent * m.pixelSize;
 
@@ -95,6 +146,19 @@ double TextBlock::height() const {
 }
 
 void TextBlock::draw(QPainter& painter, QPointF topLeft) const {
+    const QTransform device = painter.deviceTransform();
+    // Upright text magnified at least twice (the preview) whose glyphs are too large for Qt's
+    // glyph cache: Qt would fill every glyph outline on every draw, which is slow; rasterised
+    // glyph masks, kept between draws, look the same within a quarter of a dot.
+    const bool upright =
+        device.m12() == 0 && device.m21() == 0 && device.m11() == device.m22() && device.m11() >= 2;
+    if (upright && m_pixelSize * m_scale * device.m11() > cachedGlyphLimit) {
+        painter.save();
+        painter.resetTransform();
+        drawGlyphMasks(painter, device.map(topLeft), m_scale * device.m11());
+        painter.restore();
+        return;
+    }
     painter.save();
     painter.translate(topLeft);
     painter.scale(m_scale, m_scale);
@@ -102,10 +166,36 @@ void TextBlock::draw(QPainter& painter, QPointF topLeft) const {
     painter.restore();
 }
 
+void TextBlock::drawGlyphMasks(QPainter& painter, QPointF origin, double deviceScale) const {
+    for (const QGlyphRun& run : m_layout->glyphRuns()) {
+        QRawFont font = run.rawFont();
+        font.setPixelSize(font.pixelSize() * deviceScale);
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const GlyphMask& mask = glyphMask(font, glyphs[i]);
+            if (mask.image.isNull()) {
+                continue;
+            }
+            const QPointF at = origin + positions[i] * deviceScale;
+            painter.drawImage(QPoint(qRound(at.x()), qRound(at.y())) + mask.offset, mask.image);
+        }
+    }
+}
+
 double TextBlock::lineWidth(const QString& text, const FaceLibrary::Face& face, double points,
                             const QPaintDevice* device) {
+    return widestLine({text}, face, points, device);
+}
+
+double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& face, double points,
+                             const QPaintDevice* device) {
     const Magnified m = magnify(points);
     // A paint device is required: without one Qt measures for the screen.
     const QFontMetricsF metrics(face.font(m.pixelSize), device);
-    return metrics.horizontalAdvance(text) * m.scale;
+    double widest = 0;
+    for (const QString& text : texts) {
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    }
+    return widest * m.scale;
 }

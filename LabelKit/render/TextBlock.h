@@ -5,6 +5,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -39,9 +40,16 @@ public:
     // The advance width of the text on one line, without wrapping, dots.
     static double lineWidth(const QString& text, const FaceLibrary::Face& face, double points,
                             const QPaintDevice* device);
+    // The widest of the texts, each on one line, dots.
+    static double widestLine(const QStringList& texts, const FaceLibrary::Face& face, double points,
+                             const QPaintDevice* device);
 
 private:
+    // Draws the laid-out glyphs as cached coverage masks straight onto device pixels.
+    void drawGlyphMasks(QPainter& painter, QPointF origin, double deviceScale) const;
+
     std::unique_ptr<QTextLayout> m_layout;
+    int m_pixelSize = 1;     // of the magnified layout
     double m_scale = 1;      // dots per layout unit
     double m_lineHeight = 0; // layout units
     int m_lines = 0;

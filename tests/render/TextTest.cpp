@@ -156,6 +156,38 @@ TEST(Text, TurnedTextWrapsAtTheBoxHeight) {
     EXPECT_EQ(blackCount(sideways, QRect(0, 0, 176, 48)), 0);
 }
 
+TEST(Text, MagnifiedPreviewsDrawTheSameGlyphs) {
+    // Upright text at four pixels a dot is drawn from cached glyph masks, turned text from
+    // outlines; turned back, the two agree.
+    const QString words = QStringLiteral("Preview Hamburgefonstiv 0123");
+    LabelElement upright = text(words, 5, 5, 30, 10, 20);
+    LabelElement turned = upright;
+    turned.rotation = 180;
+    const RenderedLabel masks = render(document(40, 20, {upright}), false, 4);
+    const RenderedLabel outlines = render(document(40, 20, {turned}), false, 4);
+    QImage back = outlines.image().mirrored(true, true);
+    qint64 differing = 0;
+    qint64 inked = 0;
+    for (qint64 y = 0; y < masks.height; ++y) {
+        const uchar* row = back.constScanLine(int(y));
+        for (qint64 x = 0; x < masks.width; ++x) {
+            const bool a = masks.isBlack(x, y);
+            differing += a != (row[x] < 128) ? 1 : 0;
+            inked += a ? 1 : 0;
+        }
+    }
+    EXPECT_GT(inked, 20000);
+    EXPECT_LT(double(differing) / inked, 0.03);
+    const QRect a = ink(masks);
+    const QRect b = QRect(int(masks.width) - 1 - ink(outlines).right(),
+                          int(masks.height) - 1 - ink(outlines).bottom(), ink(outlines).width(),
+                          ink(outlines).height());
+    EXPECT_NEAR(a.left(), b.left(), 2);
+    EXPECT_NEAR(a.top(), b.top(), 2);
+    EXPECT_NEAR(a.right(), b.right(), 2);
+    EXPECT_NEAR(a.bottom(), b.bottom(), 2);
+}
+
 TEST(Text, BoldAndFamiliesChangeTheFace) {
     auto width = [](const QString& family, bool bold) {
         LabelElement e = textInDots(QStringLiteral("Hamburgefonstiv"), 8, 8, 460, 100);
@@ -240,22 +272,22 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // Helvetica lines are one em tall (2.819 dots a point); H is 0.722 em wide.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FittedSize,
-    ::testing::Values(FitCase{"FitsAtItsOwnSize", "H", 20, 1000, 1000, 20},
-                      FitCase{"NeverGrows", "H", 8.3, 1000, 1000, 8.3},
-                      FitCase{"SmallSizesAreNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 3, 1, 1, 3},
-                      FitCase{"FourIsNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 4, 1, 1, 4},
-                      FitCase{"LineHeight", "H", 30, 1000, 60, 21}, // 21 x 2.819 = 59.2 <= 60.5
-                      FitCase{"LineFeedMakesTwoLines", "H\nH", 30, 1000, 60, 10.5},
-                      FitCase{"WidestWord", "HHHHHHHHHH", 20, 200, 1000,
-                              9.5}, // 10 H: 20.36 dots a point
-                      FitCase{"TwoSpacesMakeTwoWords", "HHHHH  HHHHH", 20, 110, 1000, 10.5},
-                      FitCase{"LineFeedsSplitWords", "HHHHH\nHHHHH", 20, 110, 1000, 10.5},
-                      FitCase{"TooLongWordGivesFour", "Incomprehensibilities", 20, 30, 1000, 4},
-                      FitCase{"GivesUpBelowFour", "Incomprehensibilities", 20.3, 30, 1000, 3.8},
-                      FitCase{"EmptyTextFits", "", 20, 1, 1, 20},
-                      FitCase{"HugeSizesAreSearchedQuickly", "H", 1e9, 1000, 60, 21},
-                      FitCase{"NotANumber", "H", nan, 100, 100, nan},
-                      FitCase{"Negative", "H", -5, 100, 100, -5}),
+    ::testing::Values(
+        FitCase{"FitsAtItsOwnSize", "H", 20, 1000, 1000, 20},
+        FitCase{"NeverGrows", "H", 8.3, 1000, 1000, 8.3},
+        FitCase{"SmallSizesAreNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 3, 1, 1, 3},
+        FitCase{"FourIsNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 4, 1, 1, 4},
+        FitCase{"LineHeight", "H", 30, 1000, 60, 21}, // 21 x 2.819 = 59.2 <= 60.5
+        FitCase{"LineFeedMakesTwoLines", "H\nH", 30, 1000, 60, 10.5},
+        FitCase{"WidestWord", "HHHHHHHHHH", 20, 200, 1000, 9.5}, // 10 H: 20.36 dots a point
+        FitCase{"TwoSpacesMakeTwoWords", "HHHHH  HHHHH", 20, 110, 1000, 10.5},
+        FitCase{"LineFeedsSplitWords", "HHHHH\nHHHHH", 20, 110, 1000, 10.5},
+        FitCase{"CarriageReturnsSplitWordsToo", "HHHHH\r\nHHHHH", 20, 110, 1000, 10.5},
+        FitCase{"TooLongWordGivesFour", "Incomprehensibilities", 20, 30, 1000, 4},
+        FitCase{"GivesUpBelowFour", "Incomprehensibilities", 20.3, 30, 1000, 3.8},
+        FitCase{"EmptyTextFits", "", 20, 1, 1, 20},
+        FitCase{"HugeSizesAreSearchedQuickly", "H", 1e9, 1000, 60, 21},
+        FitCase{"NotANumber", "H", nan, 100, 100, nan}, FitCase{"Negative", "H", -5, 100, 100, -5}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(FittedSize, AHugeSearchStaysShort) {
