@@ -267,16 +267,19 @@ bool LabelStore::save(const LabelDocument& document) {
         return false;
     }
 
-    QList<LabelDocument> labels = m_labels;
-    qsizetype oldIndex = 0;
-    const auto found = std::find_if(labels.cbegin(), labels.cend(),
+    const auto found = std::find_if(m_labels.cbegin(), m_labels.cend(),
                                     [&](const LabelDocument& d) { return d.id == copy.id; });
-    if (found != labels.cend()) {
-        oldIndex = found - labels.cbegin();
-        labels.removeAt(oldIndex);
+    const qsizetype oldIndex = found == m_labels.cend() ? -1 : found - m_labels.cbegin();
+    if (oldIndex < 0 || m_labels[oldIndex] != copy) {
+        // The list stays sorted, so moving the one design is enough (no full sort).
+        if (oldIndex >= 0) {
+            m_labels.removeAt(oldIndex);
+        }
+        const qsizetype position =
+            sortedPosition(m_labels, copy.modified, std::max<qsizetype>(oldIndex, 0));
+        m_labels.insert(position, std::move(copy));
+        Q_EMIT labelsChanged();
     }
-    labels.insert(sortedPosition(labels, copy.modified, oldIndex), std::move(copy));
-    setLabels(std::move(labels));
     setLastError(std::nullopt);
     return true;
 }

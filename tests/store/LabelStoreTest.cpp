@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -796,8 +797,15 @@ TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
             EXPECT_GE(k, versions[doc.id]) << "a label went back to an older version";
             versions[doc.id] = k;
         }
-        // Nothing but the label files is left behind.
-        EXPECT_EQ(entries().size(), versions.size()) << entries().join(u' ').toStdString();
+        // Besides the label files, at most the name a finished write held for an instant
+        // before taking its final one (a kill can land in between); it is never loaded.
+        static const QRegularExpression pending(
+            QStringLiteral("\\A[0-9A-F-]{36}\\.vtllabel\\.[A-Za-z0-9]{6}\\z"));
+        for (const QString& entry : entries()) {
+            EXPECT_TRUE(entry.endsWith(QStringLiteral(".vtllabel")) ||
+                        pending.match(entry).hasMatch())
+                << entry.toStdString();
+        }
     }
 }
 
