@@ -327,6 +327,15 @@ const UChar* icuText(const QString& s) {
     return reinterpret_cast<const UChar*>(s.utf16());
 }
 
+// Between texts of printable ASCII the collator's match is a plain case-insensitive substring
+// match: in the root collation each such character has a primary weight of its own, with no
+// contraction, expansion or ignorable among them, and letter case differs only at the third
+// level. Such cells skip the collator, which is far slower.
+bool isPrintableAscii(QStringView s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7E; });
+}
+
 } // namespace
 
 QString DataTable::decode(const QByteArray& data) {
@@ -405,11 +414,12 @@ QList<qsizetype> DataTable::search(const QString& query) const {
     }
     // Without a searcher (ICU refused the query), plain case-insensitive matching stands in.
     const bool useIcu = U_SUCCESS(status) && searcher;
+    const bool asciiQuery = isPrintableAscii(query);
     const auto contains = [&](const QString& cell) {
         if (cell.isEmpty()) {
             return false;
         }
-        if (!useIcu || cell.size() > icuLimit) {
+        if (!useIcu || cell.size() > icuLimit || (asciiQuery && isPrintableAscii(cell))) {
             return cell.contains(query, Qt::CaseInsensitive);
         }
         UErrorCode s = U_ZERO_ERROR;
