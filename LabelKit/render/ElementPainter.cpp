@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -45,6 +46,66 @@ double giveUpSize(double start) {
     return start - fitStep * std::ceil((start - minimumFitted) / fitStep);
 }
 
+// The shrink-to-fit search. When the size it settles on was laid out (in the element's
+// alignment, on the device), that layout comes along, ready to draw.
+struct Fit {
+    double points;
+    std::unique_ptr<TextBlock> block;
+};
+
+Fit fit(const QString& text, const LabelElement& element, QSizeF boxDots,
+        const QPaintDevice* device) {
+    const double start = element.fontSize;
+    if (!(start > minimumFitted)) {
+        return {start, nullptr}; // small sizes (and sizes that are not numbers) are used as is
+    }
+    const QStringList words = wordsOf(text);
+    if (text.isEmpty()) {
+        return {start, nullptr}; // no lines and no words: every size fits
+    }
+    const FaceLibrary::Face& face = FaceLibrary::face(element.fontFamily, element.bold);
+    const double w = boxDots.width();
+    const double h = boxDots.height();
+
+    // Sizes too large to draw are searched from the largest drawable size down.
+    const double first = start <= TextBlock::maxPoints ? start : TextBlock::maxPoints;
+    double p = first;
+
+    // Advance widths grow in proportion to the size (the faces are unhinted), so the words are
+    // measured once, at the first size, and their widths scaled.
+    const double widest =
+        words.isEmpty() ? 0 : TextBlock::widestLine(words, face, first, device) / first;
+    const auto wordsFit = [&](double points) { return widest * points <= w + tolerance; };
+
+    // One line's height grows in proportion too: the sizes at which a single line is taller
+    // than the box, or a word wider, fail without a layout. Skipping them keeps the search
+    // short for big sizes in small boxes.
+    double limit = (h + tolerance) / TextBlock::dots(face.ascent + face.descent);
+    if (widest > 0) {
+        limit = std::min(limit, (w + tolerance) / widest);
+    }
+    limit *= 1.001; // the layout's own measurements are linear only to a few parts a million
+    if (std::isfinite(limit) && p > limit) {
+        p -= fitStep * std::floor((p - limit) / fitStep);
+        if (p <= minimumFitted) {
+            return {giveUpSize(first), nullptr};
+        }
+    }
+
+    for (;;) {
+        if (wordsFit(p)) {
+            auto block = std::make_unique<TextBlock>(text, face, p, element.align, w, device);
+            if (block->height() <= h + tolerance) {
+                return {p, std::move(block)};
+            }
+        }
+        p -= fitStep;
+        if (p <= minimumFitted) {
+            return {p, nullptr};
+        }
+    }
+}
+
 } // namespace
 
 void ElementPainter::drawInvalidMark(QPainter& painter, const QRectF& local) {
@@ -62,69 +123,26 @@ void ElementPainter::drawText(QPainter& painter, const QString& text, const Labe
     if (text.isEmpty()) {
         return;
     }
-    const double points = element.shrinkToFit
-                              ? LabelRenderer::fittedFontSize(text, element, box.size())
-                              : element.fontSize;
-    if (!(points > 0 && points <= TextBlock::maxPoints)) {
+    Fit chosen{element.fontSize, nullptr};
+    if (element.shrinkToFit) {
+        chosen = fit(text, element, box.size(), painter.device());
+    }
+    if (!(chosen.points > 0 && chosen.points <= TextBlock::maxPoints)) {
         drawInvalidMark(painter, box);
         return;
     }
-    const TextBlock block(text, FaceLibrary::face(element.fontFamily, element.bold), points,
-                          element.align, box.width(), painter.device());
+    if (!chosen.block) {
+        chosen.block = std::make_unique<TextBlock>(
+            text, FaceLibrary::face(element.fontFamily, element.bold), chosen.points, element.align,
+            box.width(), painter.device());
+    }
     // Shorter text is centred vertically; taller text starts at the top and runs on below.
-    const double top = box.top() + std::max(0.0, (box.height() - block.height()) / 2);
-    block.draw(painter, QPointF(box.left(), top));
+    const double top = box.top() + std::max(0.0, (box.height() - chosen.block->height()) / 2);
+    chosen.block->draw(painter, QPointF(box.left(), top));
 }
 
 double LabelRenderer::fittedFontSize(const QString& text, const LabelElement& element,
                                      QSizeF boxDots) {
-    const double start = element.fontSize;
-    if (!(start > minimumFitted)) {
-        return start; // small sizes (and sizes that are not numbers) are used as they are
-    }
-    const QStringList words = wordsOf(text);
-    if (text.isEmpty()) {
-        return start; // no lines and no words: every size fits
-    }
-    const FaceLibrary::Face& face = FaceLibrary::face(element.fontFamily, element.bold);
     const QImage device(1, 1, QImage::Format_Grayscale8);
-    const double w = boxDots.width();
-    const double h = boxDots.height();
-
-    // Sizes too large to draw are searched from the largest drawable size down.
-    const double first = start <= TextBlock::maxPoints ? start : TextBlock::maxPoints;
-    double p = first;
-
-    // Advance widths grow in proportion to the size (the faces are unhinted), so every word is
-    // measured once and its width scaled.
-    constexpr double reference = 100;
-    const double widest =
-        words.isEmpty() ? 0 : TextBlock::widestLine(words, face, reference, &device) / reference;
-    const auto wordsFit = [&](double points) { return widest * points <= w + tolerance; };
-
-    // One line's height grows in proportion too: the sizes at which a single line is taller
-    // than the box, or a word wider, fail without a layout. Skipping them keeps the search
-    // short for big sizes in small boxes.
-    double limit = (h + tolerance) / TextBlock::dots(face.ascent + face.descent);
-    if (widest > 0) {
-        limit = std::min(limit, (w + tolerance) / widest);
-    }
-    limit *= 1.001; // the layout's own measurements are linear only to a few parts a million
-    if (std::isfinite(limit) && p > limit) {
-        p -= fitStep * std::floor((p - limit) / fitStep);
-        if (p <= minimumFitted) {
-            return giveUpSize(first);
-        }
-    }
-
-    for (;;) {
-        if (wordsFit(p) &&
-            TextBlock(text, face, p, TextAlign::left, w, &device).height() <= h + tolerance) {
-            return p;
-        }
-        p -= fitStep;
-        if (p <= minimumFitted) {
-            return p;
-        }
-    }
+    return fit(text, element, boxDots, &device).points;
 }

@@ -1,5 +1,7 @@
 #include "LabelKit/render/RenderedLabel.h"
 
+#include <limits>
+
 QByteArray RenderedLabel::packedRows() const {
     const qint64 rowBytes = (width + 7) / 8;
     QByteArray packed(rowBytes * height, char(0xFF));
@@ -18,7 +20,9 @@ QByteArray RenderedLabel::packedRows() const {
 }
 
 QImage RenderedLabel::image() const {
-    if (width <= 0 || height <= 0 || pixels.size() < width * height) {
+    constexpr qint64 side = std::numeric_limits<int>::max();
+    if (width <= 0 || height <= 0 || width > side || height > side ||
+        pixels.size() / width < height) {
         return {};
     }
     // The image reads the bytes in place and keeps its own reference to them; writing to the

@@ -191,11 +191,30 @@ double TextBlock::lineWidth(const QString& text, const FaceLibrary::Face& face, 
 double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& face, double points,
                              const QPaintDevice* device) {
     const Magnified m = magnify(points);
-    // A paint device is required: without one Qt measures for the screen.
-    const QFontMetricsF metrics(face.font(m.pixelSize), device);
-    double widest = 0;
+    const QFont font = face.font(m.pixelSize);
+    // Summed glyph advances cost little; shaping each text costs a layout. Kerning moves a
+    // width by a few percent at most, so only texts near the widest by advances are shaped,
+    // and texts with characters the face lacks (drawn from another face).
+    const QRawFont raw = QRawFont::fromFont(font);
+    QList<double> sums;
+    double widestSum = 0;
     for (const QString& text : texts) {
-        widest = std::max(widest, metrics.horizontalAdvance(text));
+        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        double sum = 0;
+        for (const QPointF& advance : raw.advancesForGlyphIndexes(glyphs)) {
+            sum += advance.x();
+        }
+        const bool complete = raw.isValid() && !glyphs.contains(0);
+        sums.append(complete ? sum : -1);
+        widestSum = std::max(widestSum, complete ? sum : 0);
+    }
+    // A paint device is required: without one Qt measures for the screen.
+    const QFontMetricsF metrics(font, device);
+    double widest = 0;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (sums[i] < 0 || sums[i] >= 0.9 * widestSum) {
+            widest = std::max(widest, metrics.horizontalAdvance(texts[i]));
+        }
     }
     return widest * m.scale;
 }
