@@ -390,7 +390,9 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"UmlautIgnoringCase", u"ZÜRICH"_s, {1}},
         SearchCase{"ColumnNamesNotSearched", u"Company"_s, {}}, SearchCase{"NoMatch", u"xyz"_s, {}},
         SearchCase{"LongerThanEveryCell", u"Springfield and more"_s, {}},
-        SearchCase{"TitleCaseLigature", u"ǅEMAL"_s, {6}}, SearchCase{"Digits", u"5"_s, {5}}),
+        SearchCase{"TitleCaseLigature", u"ǅEMAL"_s, {6}}, SearchCase{"Digits", u"5"_s, {5}},
+        SearchCase{"SharpSIsNotDoubleS", u"strasse 7"_s, {}},
+        SearchCase{"CapitalSharpS", u"STRAẞE 7"_s, {5}}),
     CaseName());
 
 TEST(SearchEdgeTest, QueryOfIgnorableCharactersNeverCrashes) {
