@@ -84,7 +84,7 @@ TEST_F(Connection, KeepsTheLinkForTheIdleTimeThenDropsIt) {
 
     ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
     const double idle = (Clock::now() - secondEnded).count();
-    EXPECT_GE(idle, 14.9) << "the idle timer restarts with every operation";
+    EXPECT_GE(idle, 14.8) << "the idle timer restarts with every operation";
     EXPECT_LT(idle, 17.0);
     EXPECT_GT((Clock::now() - ended).count(), 24.0);
     ASSERT_TRUE(runUntil([&] { return manager->activity() == PrinterActivity::idle(); }));
@@ -213,9 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
                              "settings."),
               K::idle, 0, 0.5},
         Fault{"RadioNeverReady", S::resetting, none,
-              QStringLiteral("Timed out waiting for Bluetooth."), K::idle, 4.95, 7},
+              QStringLiteral("Timed out waiting for Bluetooth."), K::idle, 4.9, 7},
         Fault{"PrinterAbsent", S::poweredOn, [](auto& f) { f.absent = true; }, notFound, K::idle,
-              7.9, 11},
+              7.8, 11},
         Fault{"ConnectRefused", S::poweredOn, [](auto& f) { f.refuseConnection = true; },
               QStringLiteral("Couldn't connect: The printer refused the connection."), K::idle, 0,
               1.5},
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
               1.5},
         Fault{"NotifyCharacteristicMissing", S::poweredOn,
               [](auto& f) { f.notifyCharacteristicMissing = true; },
-              QStringLiteral("Timed out connecting to CT221B-VIRTUAL."), K::connected, 11.95, 14.5},
+              QStringLiteral("Timed out connecting to CT221B-VIRTUAL."), K::connected, 11.9, 14.5},
         Fault{"WriteErrorOnFirstChunk", S::poweredOn, [](auto& f) { f.failWrite = 1; },
               QStringLiteral("Sending failed: The printer rejected the data."), K::connected, 0,
               1.5},
@@ -235,11 +235,11 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"WriteErrorMidJob", S::poweredOn, [](auto& f) { f.failWrite = 2; },
               QStringLiteral("Sending failed: The printer rejected the data."), K::idle, 0, 1.5},
         Fault{"WriteNeverAcknowledged", S::poweredOn, [](auto& f) { f.ignoreWrite = 2; },
-              QStringLiteral("Timed out sending to the printer."), K::idle, 4.95, 7.5},
+              QStringLiteral("Timed out sending to the printer."), K::idle, 4.9, 7.5},
         Fault{"LinkDrops", S::poweredOn, [](auto& f) { f.dropAfter = 1; },
               QStringLiteral("The printer disconnected."), K::idle, 0, 1.5},
         Fault{"SilentInfoReply", S::poweredOn, [](auto& f) { f.silentInfo = true; },
-              QStringLiteral("Timed out waiting for the printer's reply."), K::connected, 2.95, 5,
+              QStringLiteral("Timed out waiting for the printer's reply."), K::connected, 2.9, 5,
               true}),
     [](const auto& test) { return std::string(test.param.name); });
 
