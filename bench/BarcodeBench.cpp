@@ -2,8 +2,6 @@
 #include "LabelKit/barcode/SymbolGenerator.h"
 #include "LabelKit/render/LabelRenderer.h"
 
-#include <QGuiApplication>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -86,12 +84,3 @@ void renderLabel(benchmark::State& state) {
 BENCHMARK(renderLabel)->Arg(0)->Arg(1)->Arg(2);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,7 +3,6 @@
 #include "LabelKit/merge/DataTable.h"
 #include "LabelKit/merge/Placeholders.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -246,15 +245,3 @@ BENCHMARK(BM_ResolvePlainText);
 BENCHMARK(BM_ResolveFivePlaceholders)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-// QProcess wants an application object.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

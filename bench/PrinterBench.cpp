@@ -9,7 +9,6 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -169,17 +168,3 @@ void batchMemory(benchmark::State& state) {
 BENCHMARK(batchMemory)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

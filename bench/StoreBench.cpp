@@ -5,7 +5,6 @@
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/store/LabelStore.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -139,11 +138,3 @@ void BM_BatchOf10000Rows(benchmark::State& state) {
 BENCHMARK(BM_BatchOf10000Rows)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
