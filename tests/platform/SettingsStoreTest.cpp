@@ -12,6 +12,8 @@
 #include <cmath>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The same behaviour is required of both backends.
@@ -19,73 +21,61 @@ class SettingsStoreTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        store = makeStore();
-    }
-    std::unique_ptr<SettingsStore> makeStore() {
         if (GetParam()) {
-            return std::make_unique<FileSettingsStore>(
-                dir.filePath(QStringLiteral("settings.json")));
+            store = std::make_unique<FileSettingsStore>(dir.filePath(u"settings.json"_s));
+        } else {
+            store = std::make_unique<MemorySettingsStore>();
         }
-        return std::make_unique<MemorySettingsStore>();
     }
     QTemporaryDir dir;
     std::unique_ptr<SettingsStore> store;
 };
 
 TEST_P(SettingsStoreTest, ReadsEachTypeBackAsWritten) {
-    store->setText(QStringLiteral("display.unit"), QStringLiteral("mm"));
-    store->setInteger(QStringLiteral("printer.chunkSize"), 180);
-    store->setReal(QStringLiteral("printer.interLabelDelay"), 0.3);
-    store->setBoolean(QStringLiteral("preview.showPrinterDots"), true);
-    store->setTextMap(QStringLiteral("printer.nicknames"),
-                      {{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")}});
+    store->setText(u"display.unit"_s, u"mm"_s);
+    store->setInteger(u"printer.chunkSize"_s, 180);
+    store->setReal(u"printer.interLabelDelay"_s, 0.3);
+    store->setBoolean(u"preview.showPrinterDots"_s, true);
+    store->setTextMap(u"printer.nicknames"_s, {{u"CT221B-A"_s, u"Front counter"_s}});
 
-    EXPECT_EQ(store->text(QStringLiteral("display.unit")), QStringLiteral("mm"));
-    EXPECT_EQ(store->integer(QStringLiteral("printer.chunkSize")), 180);
-    EXPECT_EQ(store->real(QStringLiteral("printer.interLabelDelay")), 0.3);
-    EXPECT_EQ(store->boolean(QStringLiteral("preview.showPrinterDots")), true);
-    const auto nicknames = store->textMap(QStringLiteral("printer.nicknames"));
-    ASSERT_TRUE(nicknames);
-    EXPECT_EQ(nicknames->value(QStringLiteral("CT221B-A")), QStringLiteral("Front counter"));
+    EXPECT_EQ(store->text(u"display.unit"_s), u"mm"_s);
+    EXPECT_EQ(store->integer(u"printer.chunkSize"_s), 180);
+    EXPECT_EQ(store->real(u"printer.interLabelDelay"_s), 0.3);
+    EXPECT_EQ(store->boolean(u"preview.showPrinterDots"_s), true);
+    EXPECT_EQ(store->textMap(u"printer.nicknames"_s),
+              TextMap({{u"CT221B-A"_s, u"Front counter"_s}}));
 }
 
 TEST_P(SettingsStoreTest, AValueOfAnotherTypeReadsAsAbsent) {
-    store->setText(QStringLiteral("k.text"), QStringLiteral("237"));
-    store->setReal(QStringLiteral("k.real"), 2.0);
-    store->setInteger(QStringLiteral("k.integer"), 1);
+    store->setText(u"k.text"_s, u"237"_s);
+    store->setReal(u"k.real"_s, 2.0);
+    store->setInteger(u"k.integer"_s, 1);
 
-    EXPECT_FALSE(store->integer(QStringLiteral("k.text")));
-    EXPECT_FALSE(store->real(QStringLiteral("k.text")));
-    EXPECT_FALSE(store->integer(QStringLiteral("k.real")));
-    EXPECT_FALSE(store->boolean(QStringLiteral("k.integer")));
-    EXPECT_FALSE(store->text(QStringLiteral("k.integer")));
-    EXPECT_FALSE(store->textMap(QStringLiteral("k.text")));
-    EXPECT_FALSE(store->text(QStringLiteral("k.absent")));
+    EXPECT_FALSE(store->integer(u"k.text"_s));
+    EXPECT_FALSE(store->real(u"k.text"_s));
+    EXPECT_FALSE(store->integer(u"k.real"_s));
+    EXPECT_FALSE(store->boolean(u"k.integer"_s));
+    EXPECT_FALSE(store->text(u"k.integer"_s));
+    EXPECT_FALSE(store->textMap(u"k.text"_s));
+    EXPECT_FALSE(store->text(u"k.absent"_s));
     // An integer is a perfectly good real.
-    EXPECT_EQ(store->real(QStringLiteral("k.integer")), 1.0);
+    EXPECT_EQ(store->real(u"k.integer"_s), 1.0);
+    // A real that is not finite is not stored.
+    store->setReal(u"k.real"_s, std::nan(""));
+    EXPECT_FALSE(store->real(u"k.real"_s));
 }
 
-TEST_P(SettingsStoreTest, RemovingAKeyMakesItAbsent) {
-    store->setText(QStringLiteral("printer.default"), QStringLiteral("CT221B-A"));
-    ASSERT_TRUE(store->contains(QStringLiteral("printer.default")));
-    store->remove(QStringLiteral("printer.default"));
-    EXPECT_FALSE(store->contains(QStringLiteral("printer.default")));
-    EXPECT_FALSE(store->text(QStringLiteral("printer.default")));
-}
-
-TEST_P(SettingsStoreTest, AnnouncesEveryWriteByKey) {
+TEST_P(SettingsStoreTest, RemovingAKeyMakesItAbsentAndEveryWriteIsAnnounced) {
     QSignalSpy spy(store.get(), &SettingsStore::changed);
-    store->setInteger(QStringLiteral("a.b"), 1);
-    store->remove(QStringLiteral("c.d"));
-    ASSERT_EQ(spy.count(), 2);
-    EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("a.b"));
-    EXPECT_EQ(spy.at(1).at(0).toString(), QStringLiteral("c.d"));
-}
-
-TEST_P(SettingsStoreTest, NonFiniteRealsAreNotStored) {
-    store->setReal(QStringLiteral("k"), 1.5);
-    store->setReal(QStringLiteral("k"), std::nan(""));
-    EXPECT_FALSE(store->real(QStringLiteral("k")));
+    store->setText(u"printer.default"_s, u"CT221B-A"_s);
+    ASSERT_TRUE(store->contains(u"printer.default"_s));
+    store->remove(u"printer.default"_s);
+    EXPECT_FALSE(store->contains(u"printer.default"_s));
+    EXPECT_FALSE(store->text(u"printer.default"_s));
+    store->remove(u"c.d"_s);
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(spy.at(0).at(0).toString(), u"printer.default"_s);
+    EXPECT_EQ(spy.at(2).at(0).toString(), u"c.d"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SettingsStoreTest, ::testing::Values(false, true),
@@ -93,63 +83,46 @@ INSTANTIATE_TEST_SUITE_P(Backends, SettingsStoreTest, ::testing::Values(false, t
 
 class FileSettingsStoreTest : public ::testing::Test {
 protected:
-    QString path() const { return dir.filePath(QStringLiteral("Vantrel/settings.json")); }
+    QString path() const { return dir.filePath(u"Vantrel/settings.json"_s); }
     QTemporaryDir dir;
 };
 
-TEST_F(FileSettingsStoreTest, TypesSurviveARestart) {
-    {
-        FileSettingsStore store(path());
-        store.setText(QStringLiteral("t"), QStringLiteral("2"));
-        store.setInteger(QStringLiteral("i"), 9007199254740993); // beyond a double's precision
-        store.setReal(QStringLiteral("r"), 2.0);
-        store.setBoolean(QStringLiteral("b"), false);
-        store.setTextMap(QStringLiteral("m"), {{QStringLiteral("x"), QStringLiteral("1")}});
-    }
-    // A copy under another name cannot come from QSettings' in-process cache of the first file.
-    const QString copy = dir.filePath(QStringLiteral("copy.json"));
+TEST_F(FileSettingsStoreTest, WritesAreOnDiskAtOnceAndTypesSurviveARestart) {
+    FileSettingsStore store(path());
+    store.setText(u"t"_s, u"2"_s);
+    store.setInteger(u"i"_s, 9007199254740993); // beyond a double's precision
+    store.setReal(u"r"_s, 2.0);
+    store.setBoolean(u"b"_s, false);
+    store.setTextMap(u"m"_s, {{u"x"_s, u"1"_s}});
+    // A copy taken while the store lives, under another name that QSettings has not cached.
+    const QString copy = dir.filePath(u"copy.json"_s);
     ASSERT_TRUE(QFile::copy(path(), copy));
     FileSettingsStore reopened(copy);
-    EXPECT_EQ(reopened.text(QStringLiteral("t")), QStringLiteral("2"));
-    EXPECT_FALSE(reopened.integer(QStringLiteral("t")));
-    EXPECT_EQ(reopened.integer(QStringLiteral("i")), 9007199254740993);
-    EXPECT_EQ(reopened.real(QStringLiteral("r")), 2.0);
-    EXPECT_FALSE(reopened.integer(QStringLiteral("r")));
-    EXPECT_EQ(reopened.boolean(QStringLiteral("b")), false);
-    EXPECT_EQ(reopened.textMap(QStringLiteral("m")),
-              TextMap({{QStringLiteral("x"), QStringLiteral("1")}}));
-}
-
-TEST_F(FileSettingsStoreTest, AMapHoldingNonTextReadsAsAbsent) {
-    QDir().mkpath(dir.filePath(QStringLiteral("Vantrel")));
-    testsupport::writeBytes(path(),
-                            R"({"printer.nicknames": {"textMap": {"A": "Front", "B": 3}}})");
-    FileSettingsStore store(path());
-    EXPECT_FALSE(store.textMap(QStringLiteral("printer.nicknames")));
-    EXPECT_TRUE(store.contains(QStringLiteral("printer.nicknames")));
+    EXPECT_EQ(reopened.text(u"t"_s), u"2"_s);
+    EXPECT_FALSE(reopened.integer(u"t"_s));
+    EXPECT_EQ(reopened.integer(u"i"_s), 9007199254740993);
+    EXPECT_EQ(reopened.real(u"r"_s), 2.0);
+    EXPECT_FALSE(reopened.integer(u"r"_s));
+    EXPECT_EQ(reopened.boolean(u"b"_s), false);
+    EXPECT_EQ(reopened.textMap(u"m"_s), TextMap({{u"x"_s, u"1"_s}}));
 }
 
 TEST_F(FileSettingsStoreTest, UnreadableEntriesAndFilesReadAsAbsent) {
-    QDir().mkpath(dir.filePath(QStringLiteral("Vantrel")));
+    QDir().mkpath(dir.filePath(u"Vantrel"_s));
     testsupport::writeBytes(path(), R"({"a": 5, "b": {"integer": 1.5}, "c": {"text": 3},
-                                        "d": {"real": 1, "extra": 2}, "e": {"integer": 7}})");
+        "d": {"real": 1, "extra": 2}, "e": {"integer": 7},
+        "m": {"textMap": {"A": "Front", "B": 3}}})");
     FileSettingsStore store(path());
     for (const char* key : {"a", "b", "c", "d"}) {
         EXPECT_FALSE(store.contains(QString::fromLatin1(key))) << key;
     }
-    EXPECT_EQ(store.integer(QStringLiteral("e")), 7);
+    EXPECT_EQ(store.integer(u"e"_s), 7);
+    // A map holding something other than text is kept but reads as no map.
+    EXPECT_TRUE(store.contains(u"m"_s));
+    EXPECT_FALSE(store.textMap(u"m"_s));
 
-    testsupport::writeBytes(dir.filePath(QStringLiteral("garbage.json")), "\x01\x02 not json");
-    FileSettingsStore garbage(dir.filePath(QStringLiteral("garbage.json")));
-    EXPECT_TRUE(garbage.keys().isEmpty());
-}
-
-TEST_F(FileSettingsStoreTest, AWriteIsOnDiskAtOnce) {
-    FileSettingsStore store(path());
-    store.setInteger(QStringLiteral("printer.chunkSize"), 100);
-    const QByteArray onDisk = testsupport::readBytes(path());
-    EXPECT_TRUE(onDisk.contains("\"printer.chunkSize\"")) << onDisk.toStdString();
-    EXPECT_TRUE(onDisk.contains("\"integer\": 100")) << onDisk.toStdString();
+    testsupport::writeBytes(dir.filePath(u"garbage.json"_s), "\x01\x02 not json");
+    EXPECT_TRUE(FileSettingsStore(dir.filePath(u"garbage.json"_s)).keys().isEmpty());
 }
 
 } // namespace
