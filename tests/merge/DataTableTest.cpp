@@ -25,15 +25,9 @@ struct CaseName {
 };
 
 QByteArray utf16(const QString& text, bool bigEndian) {
-    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const char hi = char(u >> 8);
-        const char lo = char(u & 0xFF);
-        bytes.append(bigEndian ? hi : lo);
-        bytes.append(bigEndian ? lo : hi);
-    }
-    return bytes;
+    QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                           QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
 }
 
 // Decoding
@@ -43,10 +37,6 @@ struct DecodeCase {
     QByteArray bytes;
     QString text;
 };
-
-void PrintTo(const DecodeCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class DecodeTest : public testing::TestWithParam<DecodeCase> {};
 
@@ -90,33 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
                    QStringLiteral(u"é\uFFFDé")}),
     CaseName());
 
-TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecOnEveryDefinedByte) {
-    const QList<int> undefined = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
+TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) {
     QStringDecoder reference("windows-1252");
     ASSERT_TRUE(reference.isValid());
     for (int b = 0x80; b <= 0xFF; ++b) {
-        if (undefined.contains(b)) {
-            continue;
-        }
         // 0xC3 keeps the bytes from being valid UTF-8; Windows-1252 must then read both.
         const QByteArray bytes = QByteArray(1, char(b)) + "\xC3";
-        EXPECT_EQ(DataTable::decode(bytes), QString(reference.decode(bytes))) << "byte " << b;
+        if (QList<int>{0x81, 0x8D, 0x8F, 0x90, 0x9D}.contains(b)) {
+            // An undefined byte leaves only UTF-8 with replacements.
+            EXPECT_EQ(DataTable::decode(bytes), u"\uFFFD\uFFFD"_s) << "byte " << b;
+        } else {
+            EXPECT_EQ(DataTable::decode(bytes), QString(reference.decode(bytes))) << "byte " << b;
+        }
     }
-}
-
-TEST(DecodeTest, EachUndefinedWindows1252ByteFallsBackToReplacement) {
-    for (const char b : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
-        // 0xFF is no UTF-8 but is "ÿ" in Windows-1252; only the undefined byte stops that.
-        const QString text = DataTable::decode(QByteArray("\xFF") + b + 'z');
-        EXPECT_EQ(text, u"\uFFFD\uFFFDz"_s) << int(uchar(b));
-    }
-}
-
-TEST(DecodeTest, Utf8ByteOrderMarkMayRemainButParseDropsIt) {
-    const QString text = DataTable::decode(QByteArray("\xEF\xBB\xBFName\nWidget"));
-    EXPECT_TRUE(text == u"Name\nWidget" || text == u"\uFEFFName\nWidget");
-    const DataTable table = DataTable::parse(QStringLiteral(u"\uFEFFName\nWidget"), true);
-    EXPECT_EQ(table.columns, QStringList{u"Name"_s});
 }
 
 TEST(DecodeTest, SameListInEveryEncodingLoadsTheSameTable) {
@@ -145,10 +121,6 @@ struct ParseCase {
     std::optional<QChar> delimiter = std::nullopt;
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ParseTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseTest, GivesTheRows) {
@@ -161,9 +133,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ParseCase{"SemicolonsBeatCommas",
                   u"a;b;c\n1,5;2,5;3"_s,
-                  {{u"a"_s, u"b"_s, u"c"_s}, {u"1,5"_s, u"2,5"_s, u"3"_s}}},
-        ParseCase{"SemicolonsWithCrLf",
-                  u"a;b;c\r\n1,5;2,5;3\r\n"_s,
                   {{u"a"_s, u"b"_s, u"c"_s}, {u"1,5"_s, u"2,5"_s, u"3"_s}}},
         ParseCase{"TieGoesToComma", u"a,b\tc,d\te\n"_s, {{u"a"_s, u"b\tc"_s, u"d\te"_s}}},
         ParseCase{"TabsBeatSemicolons", u"a\tb\tc;d\n"_s, {{u"a"_s, u"b"_s, u"c;d"_s}}},
@@ -266,10 +235,6 @@ struct NamingCase {
     QStringList columns;
 };
 
-void PrintTo(const NamingCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ColumnNamingTest : public testing::TestWithParam<NamingCase> {};
 
 TEST_P(ColumnNamingTest, NamesTheColumns) {
@@ -316,19 +281,9 @@ TEST(HeaderTest, OnlyAHeaderGivesColumnsAndNoRows) {
     EXPECT_TRUE(table.isEmpty());
 }
 
-TEST(HeaderTest, HeaderFlagOnlyMovesTheFirstRow) {
-    const QString text = u"a,b\n1,2,3\n4\n"_s;
-    const DataTable with = DataTable::parse(text, true);
-    const DataTable without = DataTable::parse(text, false);
-    EXPECT_EQ(without.rows, (Rows{{u"a"_s, u"b"_s}, {u"1"_s, u"2"_s, u"3"_s}, {u"4"_s}}));
-    EXPECT_EQ(with.rows, without.rows.mid(1));
-    EXPECT_EQ(with.columns.size(), without.columns.size());
-    EXPECT_FALSE(with.isEmpty());
-}
-
 // Ragged rows and records
 
-TEST(RecordTest, ShortRowsStayShortAndReadAsEmpty) {
+TEST(RecordTest, ShortRowsStayShortAndReadAsEmptyAndOutsideRowsGiveNothing) {
     const DataTable table = DataTable::parse(u"SKU,Name,Price\nA1,Widget,2.50\nB2\n"_s, true);
     ASSERT_EQ(table.rows.size(), 2);
     EXPECT_EQ(table.rows[1], QStringList{u"B2"_s});
@@ -337,13 +292,8 @@ TEST(RecordTest, ShortRowsStayShortAndReadAsEmpty) {
     EXPECT_EQ(
         table.record(0),
         (MergeFields{{u"SKU"_s, u"A1"_s}, {u"Name"_s, u"Widget"_s}, {u"Price"_s, u"2.50"_s}}));
-}
-
-TEST(RecordTest, OutOfRangeGivesNoFields) {
-    const DataTable table = DataTable::parse(u"a\n1"_s, true);
     EXPECT_TRUE(table.record(-1).isEmpty());
-    EXPECT_TRUE(table.record(1).isEmpty());
-    EXPECT_TRUE(DataTable{}.record(0).isEmpty());
+    EXPECT_TRUE(table.record(2).isEmpty());
 }
 
 TEST(RecordTest, LaterColumnOfTheSameNameWins) {
@@ -358,10 +308,6 @@ struct SearchCase {
     QString query;
     QList<qsizetype> rows;
 };
-
-void PrintTo(const SearchCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class SearchTest : public testing::TestWithParam<SearchCase> {
 protected:
@@ -436,100 +382,6 @@ TEST(ValueTest, EqualTablesHashAlike) {
     const DataTable c = DataTable::parse(u"a,b\n1,3"_s, true);
     EXPECT_NE(a, c);
     EXPECT_NE(a, DataTable::parse(u"a,b\n1,2"_s, false));
-}
-
-// Round trip against a simple writer: random cells, quoted where they must be, parse back as
-// written (cells are written without surrounding blanks, which the parser would trim).
-
-QString randomCell(std::mt19937& random) {
-    static const QStringList pieces = {u"a"_s,    u"Z"_s,      u"7"_s,      u","_s,    u";"_s,
-                                       u"\t"_s,   u"|"_s,      u"\""_s,     u"\r"_s,   u"\n"_s,
-                                       u" "_s,    u"é"_s,      u"日本"_s,   u"🏷"_s, u"{x}"_s,
-                                       u"\r\n"_s, u"\u00A0"_s, u"e\u0301"_s};
-    std::uniform_int_distribution<int> length(0, 6);
-    std::uniform_int_distribution<qsizetype> piece(0, pieces.size() - 1);
-    QString cell;
-    for (int n = length(random); n > 0; --n) {
-        cell += pieces[piece(random)];
-    }
-    qsizetype b = 0;
-    qsizetype e = cell.size();
-    const auto blank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
-    while (b < e && blank(cell[b])) {
-        ++b;
-    }
-    while (e > b && blank(cell[e - 1])) {
-        --e;
-    }
-    return cell.sliced(b, e - b);
-}
-
-QString writeCsv(const Rows& rows, QChar delimiter, const QString& lineEnd, bool quoteAll) {
-    QString out;
-    for (const QStringList& row : rows) {
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (i > 0) {
-                out += delimiter;
-            }
-            const QString& cell = row[i];
-            const bool quote = quoteAll || cell.contains(delimiter) || cell.contains(u'"') ||
-                               cell.contains(u'\r') || cell.contains(u'\n');
-            if (quote) {
-                out += u'"' + QString(cell).replace(u"\""_s, u"\"\""_s) + u'"';
-            } else {
-                out += cell;
-            }
-        }
-        out += lineEnd;
-    }
-    return out;
-}
-
-TEST(RoundTripTest, WrittenRowsParseBackAsWritten) {
-    const QList<QChar> delimiters = {u',', u'\t', u';', u'|'};
-    const QStringList lineEnds = {u"\n"_s, u"\r"_s, u"\r\n"_s};
-    for (unsigned seed = 1; seed <= 300; ++seed) {
-        SCOPED_TRACE(seed);
-        std::mt19937 random(seed);
-        const QChar delimiter = delimiters[random() % delimiters.size()];
-        const QString lineEnd = lineEnds[random() % lineEnds.size()];
-        const bool quoteAll = random() % 4 == 0;
-        Rows rows;
-        for (int r = int(random() % 12); r > 0; --r) {
-            QStringList row;
-            for (int c = 1 + int(random() % 5); c > 0; --c) {
-                row.append(randomCell(random));
-            }
-            // A row of one empty cell is a blank line, which the parser skips.
-            if (!(row.size() == 1 && row[0].isEmpty())) {
-                rows.append(row);
-            }
-        }
-        const QString text = writeCsv(rows, delimiter, lineEnd, quoteAll);
-        const DataTable table = DataTable::parse(text, false, delimiter);
-        ASSERT_EQ(table.rows, rows) << text.toStdString();
-        qsizetype width = 0;
-        for (const QStringList& row : rows) {
-            width = std::max(width, row.size());
-        }
-        EXPECT_EQ(table.columns.size(), width);
-        // Without a final line break the last row still parses.
-        if (!rows.isEmpty()) {
-            EXPECT_EQ(DataTable::parse(text.chopped(lineEnd.size()), false, delimiter).rows, rows);
-        }
-    }
-}
-
-TEST(RoundTripTest, LargeListLoadsRowForRow) {
-    Rows rows;
-    std::mt19937 random(42);
-    for (int r = 0; r < 20000; ++r) {
-        rows.append({QString::number(r), randomCell(random) + u"x"_s, u"Größe \"L\""_s});
-    }
-    const QString text = writeCsv(rows, u',', u"\r\n"_s, false);
-    QStringEncoder toUtf8(QStringConverter::Utf8);
-    const DataTable table = DataTable::load(toUtf8.encode(text), false);
-    EXPECT_EQ(table.rows, rows);
 }
 
 } // namespace
