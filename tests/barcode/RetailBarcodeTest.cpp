@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,14 +19,12 @@ QString q(const char* text) {
     return QString::fromUtf8(text);
 }
 
-RetailBarcodeError errorOf(Symbology symbology, const QString& text) {
+QString refusal(Symbology symbology, const QString& text) {
     try {
-        const RetailSymbol symbol = RetailBarcode::encode(symbology, text);
-        ADD_FAILURE() << "no error; encoded " << symbol.digits.toStdString();
+        return u"encoded "_s + RetailBarcode::encode(symbology, text).digits;
     } catch (const RetailBarcodeError& error) {
-        return error;
+        return error.message();
     }
-    return RetailBarcodeError::notDigits();
 }
 
 // The symbol that ZXing's own writer makes of the digits, margin 0.
@@ -102,53 +100,27 @@ TEST_P(WorkedExample, GivesTheDigitsTextAndModulesOfTheStandard) {
     EXPECT_EQ(moduleText(symbol.modules), moduleText(zxingModules(w.symbology, symbol.digits)));
 }
 
-const QList<RetailGroup> kEan13Groups{{QStringLiteral("006381"), 3, 45},
-                                      {QStringLiteral("333931"), 50, 92}};
-const QList<RetailGroup> kUpcEGroups{{QStringLiteral("425261"), 3, 45}};
+const QList<RetailGroup> kEan13Groups{{u"006381"_s, 3, 45}, {u"333931"_s, 50, 92}};
+const QList<RetailGroup> kUpcAGroups{{u"36000"_s, 10, 45}, {u"29145"_s, 50, 85}};
+const QList<RetailGroup> kEan8Groups{{u"9638"_s, 3, 31}, {u"5074"_s, 36, 64}};
+const QList<RetailGroup> kUpcEGroups{{u"425261"_s, 3, 45}};
+constexpr std::nullopt_t none = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     RetailBarcode, WorkedExample,
-    ::testing::Values(Worked{Symbology::ean13, "400638133393", "4006381333931", "4", std::nullopt,
-                             kEan13Groups, 95},
-                      Worked{Symbology::ean13, "4006381333931", "4006381333931", "4", std::nullopt,
-                             kEan13Groups, 95},
-                      Worked{Symbology::ean13, " 400-638 1333\t93 ", "4006381333931", "4",
-                             std::nullopt, kEan13Groups, 95},
-                      Worked{Symbology::upcA,
-                             "03600029145",
-                             "036000291452",
-                             "0",
-                             "2",
-                             {{QStringLiteral("36000"), 10, 45}, {QStringLiteral("29145"), 50, 85}},
-                             95},
-                      Worked{Symbology::upcA,
-                             "036000291452",
-                             "036000291452",
-                             "0",
-                             "2",
-                             {{QStringLiteral("36000"), 10, 45}, {QStringLiteral("29145"), 50, 85}},
-                             95},
-                      Worked{Symbology::ean8,
-                             "9638507",
-                             "96385074",
-                             std::nullopt,
-                             std::nullopt,
-                             {{QStringLiteral("9638"), 3, 31}, {QStringLiteral("5074"), 36, 64}},
-                             67},
-                      Worked{Symbology::ean8,
-                             "9638-5074",
-                             "96385074",
-                             std::nullopt,
-                             std::nullopt,
-                             {{QStringLiteral("9638"), 3, 31}, {QStringLiteral("5074"), 36, 64}},
-                             67},
-                      Worked{Symbology::upcE, "0425261", "04252614", "0", "4", kUpcEGroups, 51},
-                      Worked{Symbology::upcE, "425261", "04252614", "0", "4", kUpcEGroups, 51},
-                      Worked{Symbology::upcE, "04252614", "04252614", "0", "4", kUpcEGroups, 51},
-                      Worked{Symbology::upcE, "042100005264", "04252614", "0", "4", kUpcEGroups,
-                             51},
-                      Worked{Symbology::upcE, "04210000526", "04252614", "0", "4", kUpcEGroups, 51},
-                      Worked{Symbology::upcE, "1425261", "14252611", "1", "1", kUpcEGroups, 51}));
+    ::testing::Values(
+        Worked{Symbology::ean13, "400638133393", "4006381333931", "4", none, kEan13Groups, 95},
+        Worked{Symbology::ean13, " 400-638 1333\t93 ", "4006381333931", "4", none, kEan13Groups,
+               95},
+        Worked{Symbology::upcA, "03600029145", "036000291452", "0", "2", kUpcAGroups, 95},
+        Worked{Symbology::upcA, "036000291452", "036000291452", "0", "2", kUpcAGroups, 95},
+        Worked{Symbology::ean8, "9638-5074", "96385074", none, none, kEan8Groups, 67},
+        Worked{Symbology::upcE, "0425261", "04252614", "0", "4", kUpcEGroups, 51},
+        Worked{Symbology::upcE, "425261", "04252614", "0", "4", kUpcEGroups, 51},
+        Worked{Symbology::upcE, "04252614", "04252614", "0", "4", kUpcEGroups, 51},
+        Worked{Symbology::upcE, "042100005264", "04252614", "0", "4", kUpcEGroups, 51},
+        Worked{Symbology::upcE, "04210000526", "04252614", "0", "4", kUpcEGroups, 51},
+        Worked{Symbology::upcE, "1425261", "14252611", "1", "1", kUpcEGroups, 51}));
 
 TEST(RetailBarcode, UpcEParityFollowsTheCheckDigitAndSwapsUnderNumberSystemOne) {
     EXPECT_EQ(upcEParity(RetailBarcode::encode(Symbology::upcE, q("0425261"))), q("EOEEOO"));
@@ -176,28 +148,6 @@ TEST(RetailBarcode, GuardsAreTheGuardPatternsAndTheOuterUpcADigits) {
               range(range(range({}, 0, 2), 31, 35), 64, 66));
     EXPECT_EQ(RetailBarcode::encode(Symbology::upcE, q("0425261")).guards,
               range(range({}, 0, 2), 45, 50));
-}
-
-// Golden symbols written by an independent encoder (ZXing's writer), one per line:
-// symbology, input, modules.
-TEST(RetailBarcode, MatchesTheGoldenModules) {
-    const QByteArray golden =
-        testsupport::readBytes(testsupport::dataPath(q("barcode-retail-modules.txt")));
-    int checked = 0;
-    for (const QByteArray& line : golden.split('\n')) {
-        if (line.isEmpty() || line.startsWith('#')) {
-            continue;
-        }
-        const QList<QByteArray> fields = line.split(' ');
-        ASSERT_EQ(fields.size(), 3) << line.toStdString();
-        const auto symbology = fromRawValue<Symbology>(QString::fromLatin1(fields[0]));
-        ASSERT_TRUE(symbology) << line.toStdString();
-        const RetailSymbol symbol =
-            RetailBarcode::encode(*symbology, QString::fromLatin1(fields[1]));
-        EXPECT_EQ(moduleText(symbol.modules), QString::fromLatin1(fields[2])) << line.toStdString();
-        ++checked;
-    }
-    EXPECT_GE(checked, 8);
 }
 
 TEST(RetailBarcode, RandomNumbersMatchZXingsWriterAndReadBack) {
@@ -232,7 +182,6 @@ TEST(RetailBarcode, RandomNumbersMatchZXingsWriterAndReadBack) {
 struct Failure {
     Symbology symbology;
     const char* input;
-    std::function<RetailBarcodeError()> expected;
     const char* message;
 };
 
@@ -242,83 +191,44 @@ void PrintTo(const Failure& f, std::ostream* os) {
 
 class Refused : public ::testing::TestWithParam<Failure> {};
 
-TEST_P(Refused, WithTheErrorAndItsMessage) {
-    const Failure& f = GetParam();
-    const RetailBarcodeError error = errorOf(f.symbology, q(f.input));
-    EXPECT_TRUE(error == f.expected()) << error.message().toStdString();
-    EXPECT_EQ(error.message(), q(f.message));
+TEST_P(Refused, WithTheErrorsMessage) {
+    EXPECT_EQ(refusal(GetParam().symbology, q(GetParam().input)), q(GetParam().message));
 }
 
-const auto wrongLength = [](Symbology s) {
-    return [s] { return RetailBarcodeError::wrongLength(s); };
-};
-const auto badCheck = [](char16_t c) {
-    return [c] { return RetailBarcodeError::badCheckDigit(QChar(c)); };
-};
-const auto notDigits = [] { return RetailBarcodeError::notDigits(); };
-const auto notCompressible = [] { return RetailBarcodeError::notCompressible(); };
-const auto numberSystem = [] { return RetailBarcodeError::numberSystem(); };
+const char* const kNotCompressible = "This UPC-A can't be shortened to UPC-E";
+const char* const kUpcELength = "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses";
 
 INSTANTIATE_TEST_SUITE_P(
     RetailBarcode, Refused,
     ::testing::Values(
-        Failure{Symbology::ean13, "4006381333932", badCheck(u'1'), "Check digit should be 1"},
-        Failure{Symbology::upcA, "036000291453", badCheck(u'2'), "Check digit should be 2"},
-        Failure{Symbology::ean8, "96385070", badCheck(u'4'), "Check digit should be 4"},
-        Failure{Symbology::upcE, "04252610", badCheck(u'4'), "Check digit should be 4"},
-        Failure{Symbology::upcE, "2425261", numberSystem, "UPC-E must start with 0 or 1"},
-        Failure{Symbology::upcE, "24252614", numberSystem, "UPC-E must start with 0 or 1"},
-        Failure{Symbology::upcE, "012345678905", notCompressible,
-                "This UPC-A can't be shortened to UPC-E"},
-        Failure{Symbology::upcE, "01234567890", notCompressible,
-                "This UPC-A can't be shortened to UPC-E"},
+        Failure{Symbology::ean13, "4006381333932", "Check digit should be 1"},
+        Failure{Symbology::upcA, "036000291453", "Check digit should be 2"},
+        Failure{Symbology::ean8, "96385070", "Check digit should be 4"},
+        Failure{Symbology::upcE, "04252610", "Check digit should be 4"},
+        Failure{Symbology::upcE, "2425261", "UPC-E must start with 0 or 1"},
+        Failure{Symbology::upcE, "24252614", "UPC-E must start with 0 or 1"},
+        Failure{Symbology::upcE, "012345678905", kNotCompressible},
+        Failure{Symbology::upcE, "01234567890", kNotCompressible},
         // The compression refuses number system 2 before the number-system test sees it.
-        Failure{Symbology::upcE, "24210000526", notCompressible,
-                "This UPC-A can't be shortened to UPC-E"},
-        Failure{Symbology::upcE, "242100005268", notCompressible,
-                "This UPC-A can't be shortened to UPC-E"},
+        Failure{Symbology::upcE, "24210000526", kNotCompressible},
         // A wrong check digit is found before any compression.
-        Failure{Symbology::upcE, "042100005265", badCheck(u'4'), "Check digit should be 4"},
-        Failure{Symbology::upcE, "242100005261", badCheck(u'8'), "Check digit should be 8"},
-        Failure{Symbology::upcE, "123456789", wrongLength(Symbology::upcE),
-                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
-        Failure{Symbology::upcE, "12345", wrongLength(Symbology::upcE),
-                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
-        Failure{Symbology::ean13, "", wrongLength(Symbology::ean13),
+        Failure{Symbology::upcE, "042100005265", "Check digit should be 4"},
+        Failure{Symbology::upcE, "242100005261", "Check digit should be 8"},
+        Failure{Symbology::upcE, "123456789", kUpcELength},
+        Failure{Symbology::upcE, "", kUpcELength},
+        Failure{Symbology::ean13, " - -",
                 "EAN-13 needs 12 digits (check digit added) or 13 digits"},
-        Failure{Symbology::ean13, " - -", wrongLength(Symbology::ean13),
-                "EAN-13 needs 12 digits (check digit added) or 13 digits"},
-        Failure{Symbology::upcA, "", wrongLength(Symbology::upcA),
+        Failure{Symbology::upcA, "0360002914523",
                 "UPC-A needs 11 digits (check digit added) or 12 digits"},
-        Failure{Symbology::upcA, "0360002914523", wrongLength(Symbology::upcA),
-                "UPC-A needs 11 digits (check digit added) or 12 digits"},
-        Failure{Symbology::ean8, "", wrongLength(Symbology::ean8),
-                "EAN-8 needs 7 digits (check digit added) or 8 digits"},
-        Failure{Symbology::upcE, "", wrongLength(Symbology::upcE),
-                "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses"},
-        Failure{Symbology::ean13, "40063813339A", notDigits, "Digits only"},
-        Failure{Symbology::ean8, "963_507", notDigits, "Digits only"},
-        Failure{Symbology::ean8, "９６３８５０７", notDigits, "Digits only"},
-        Failure{Symbology::upcE, "0425261\xe2\x80\x8b", notDigits, "Digits only"},
-        Failure{Symbology::code128, "12345678", notDigits, "Digits only"}));
-
-TEST(RetailBarcodeError, ComparesByKindAndPayload) {
-    EXPECT_TRUE(RetailBarcodeError::badCheckDigit(u'1') == RetailBarcodeError::badCheckDigit(u'1'));
-    EXPECT_FALSE(RetailBarcodeError::badCheckDigit(u'1') ==
-                 RetailBarcodeError::badCheckDigit(u'2'));
-    EXPECT_TRUE(RetailBarcodeError::wrongLength(Symbology::ean8) ==
-                RetailBarcodeError::wrongLength(Symbology::ean8));
-    EXPECT_FALSE(RetailBarcodeError::wrongLength(Symbology::ean8) ==
-                 RetailBarcodeError::wrongLength(Symbology::ean13));
-    EXPECT_FALSE(RetailBarcodeError::notDigits() == RetailBarcodeError::numberSystem());
-    EXPECT_EQ(RetailBarcodeError::badCheckDigit(u'7').expected(), QChar(u'7'));
-    EXPECT_EQ(RetailBarcodeError::wrongLength(Symbology::upcE).symbology(), Symbology::upcE);
-}
+        Failure{Symbology::ean8, "", "EAN-8 needs 7 digits (check digit added) or 8 digits"},
+        Failure{Symbology::ean13, "40063813339A", "Digits only"},
+        Failure{Symbology::ean8, "963_507", "Digits only"},
+        Failure{Symbology::ean8, "９６３８５０７", "Digits only"},
+        Failure{Symbology::upcE, "0425261\xe2\x80\x8b", "Digits only"},
+        Failure{Symbology::code128, "12345678", "Digits only"}));
 
 TEST(RetailBarcodeCheckDigit, WeighsThreeOneFromTheRightAndIgnoresOtherCharacters) {
     EXPECT_EQ(RetailBarcode::checkDigit(q("400638133393")), QChar(u'1'));
-    EXPECT_EQ(RetailBarcode::checkDigit(q("03600029145")), QChar(u'2'));
-    EXPECT_EQ(RetailBarcode::checkDigit(q("9638507")), QChar(u'4'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("4006-3813 3393")), QChar(u'1'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("1")), QChar(u'7'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("10")), QChar(u'9'));
@@ -373,7 +283,7 @@ TEST(RetailBarcode, CompressionRefusesWhatNoRuleFits) {
 TEST(RetailBarcode, ExpandingWhatCompressedGivesTheSameNumber) {
     QRandomGenerator random(7);
     int compressed = 0;
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 4000; ++i) {
         // Bodies with runs of zeros, so that every rule gets its share.
         QString body = randomDigits(random, 11);
         body[0] = random.bounded(2) ? u'1' : u'0';
@@ -391,7 +301,7 @@ TEST(RetailBarcode, ExpandingWhatCompressedGivesTheSameNumber) {
                       RetailBarcode::encode(Symbology::upcE, body[0] + *core));
         }
     }
-    EXPECT_GT(compressed, 1000);
+    EXPECT_GT(compressed, 200);
 }
 
 } // namespace

@@ -11,28 +11,31 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString q(const char* text) {
     return QString::fromUtf8(text);
 }
 
-QString code128Refusal(const QString& text) {
+// The message a generator refuses the text with, or "(encoded)".
+template <typename Generate>
+QString refusal(Generate generate, const QString& text) {
     try {
-        SymbolGenerator::code128(text);
+        generate(text);
     } catch (const UserError& error) {
         return error.message();
     }
-    return QStringLiteral("(encoded)");
+    return u"(encoded)"_s;
+}
+
+QString code128Refusal(const QString& text) {
+    return refusal(SymbolGenerator::code128, text);
 }
 
 QString qrRefusal(const QString& text) {
-    try {
-        SymbolGenerator::qrCode(text);
-    } catch (const UserError& error) {
-        return error.message();
-    }
-    return QStringLiteral("(encoded)");
+    return refusal(SymbolGenerator::qrCode, text);
 }
 
 TEST(Code128, HasNoQuietZoneAndStartsAndEndsWithItsStartAndStopCharacters) {
@@ -82,28 +85,21 @@ TEST(Code128, RefusesWhatItCannotCarry) {
     EXPECT_EQ(code128Refusal(QString(80, u'1')), q("(encoded)"));
 }
 
-TEST(QRCode, IsSquareWithoutBorderAtLevelM) {
+TEST(QRCode, IsSquareWithoutBorder) {
     const ModuleMatrix matrix = SymbolGenerator::qrCode(q("hello"));
     EXPECT_EQ(matrix.width, 21);
     EXPECT_EQ(matrix.height, 21);
     EXPECT_EQ(matrix.dark.size(), 21 * 21);
     // Finder patterns sit in the corners: no quiet border inside the matrix.
     for (int i = 0; i < 7; ++i) {
-        EXPECT_TRUE(matrix.isDark(i, 0));
-        EXPECT_TRUE(matrix.isDark(0, i));
-        EXPECT_TRUE(matrix.isDark(20 - i, 0));
-        EXPECT_TRUE(matrix.isDark(0, 20 - i));
+        EXPECT_TRUE(matrix.isDark(i, 0) && matrix.isDark(0, i));
+        EXPECT_TRUE(matrix.isDark(20 - i, 0) && matrix.isDark(0, 20 - i));
     }
-    const readers::Decoded read =
-        readers::decode(readers::drawModules(matrix, 3, 4), ZXing::BarcodeFormat::QRCode);
-    ASSERT_TRUE(read.valid);
-    EXPECT_EQ(read.text, q("hello"));
-    EXPECT_EQ(read.ecLevel, q("M"));
 }
 
-TEST(QRCode, CarriesAnyTextAsUtf8) {
+TEST(QRCode, CarriesAnyTextAsUtf8AtLevelM) {
     for (const char* text :
-         {"https://example.com/p?id=42&lot=7", "0123456789", "HELLO WORLD", "caf\xc3\xa9",
+         {"hello", "https://example.com/p?id=42&lot=7", "0123456789", "HELLO WORLD", "caf\xc3\xa9",
           "Gr\xc3\xbc\xc3\x9f"
           "e \xe2\x82\xac 5 \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac",
           "\xf0\x9f\x98\x80 smile", "line one\nline two", "\xc3\xb1\xc3\xb2"}) {
@@ -143,7 +139,7 @@ TEST(SymbolGenerator, GivesTheSameSymbolsFromManyThreadsAtOnce) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 50; ++round) {
+            for (int round = 0; round < 20; ++round) {
                 for (qsizetype i = 0; i < linear.size(); ++i) {
                     mismatches[t] += SymbolGenerator::code128(linear[i]) != rows[i];
                 }
