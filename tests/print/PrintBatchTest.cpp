@@ -6,15 +6,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
 using PrintBatch::RowMode;
 using ::testing::ElementsAre;
 
 namespace {
 
 DataTable tableOf(qsizetype rowCount) {
-    DataTable table{{QStringLiteral("Name"), QStringLiteral("SKU")}, {}};
-    for (qsizetype r = 0; r < rowCount; ++r) {
-        table.rows.append({QStringLiteral("Item %1").arg(r + 1), QStringLiteral("S%1").arg(r + 1)});
+    DataTable table{{u"Name"_s, u"SKU"_s}, {}};
+    for (qsizetype r = 1; r <= rowCount; ++r) {
+        table.rows.append({u"Item %1"_s.arg(r), u"S%1"_s.arg(r)});
     }
     return table;
 }
@@ -26,7 +27,7 @@ LabelDocument designWith(const QStringList& contents) {
         e.content = content;
         elements.append(e);
     }
-    return LabelDocument(QStringLiteral("Design"), 40, 30, elements);
+    return LabelDocument(u"Design"_s, 40, 30, elements);
 }
 
 std::vector<qint64> serials(const QList<PrintItem>& items) {
@@ -39,60 +40,52 @@ std::vector<qint64> serials(const QList<PrintItem>& items) {
 
 // Rows to print.
 
+using Rows = std::optional<QList<qsizetype>>;
+
+Rows rows(std::initializer_list<qsizetype> list) {
+    return QList<qsizetype>(list);
+}
+
 struct RowsCase {
     const char* name;
     std::optional<qsizetype> rowCount; // nothing: no table
     RowMode mode;
     qint64 from;
     qint64 to;
-    QSet<qsizetype> ticked;
-    std::optional<QList<qsizetype>> expected;
+    Rows expected;
+    QSet<qsizetype> ticked = {};
 };
 
 class RowsToPrint : public ::testing::TestWithParam<RowsCase> {};
 
 TEST_P(RowsToPrint, FollowsTheRowMode) {
     const RowsCase& c = GetParam();
-    std::optional<DataTable> table;
-    if (c.rowCount) {
-        table = tableOf(*c.rowCount);
-    }
+    const std::optional<DataTable> table =
+        c.rowCount ? std::optional(tableOf(*c.rowCount)) : std::nullopt;
     EXPECT_EQ(PrintBatch::rowsToPrint(table, c.mode, c.from, c.to, c.ticked), c.expected);
 }
 
-const QList<qsizetype> noRows;
+constexpr std::nullopt_t none = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, RowsToPrint,
     ::testing::Values(
-        RowsCase{"AllRows", 4, RowMode::all, 1, 4, {}, QList<qsizetype>{0, 1, 2, 3}},
-        RowsCase{"Range", 10, RowMode::range, 3, 7, {}, QList<qsizetype>{2, 3, 4, 5, 6}},
-        RowsCase{"ReversedRange", 10, RowMode::range, 7, 3, {}, QList<qsizetype>{2, 3, 4, 5, 6}},
-        RowsCase{"OneRowRange", 10, RowMode::range, 4, 4, {}, QList<qsizetype>{3}},
-        RowsCase{"RangeClampedBelow", 10, RowMode::range, -5, 2, {}, QList<qsizetype>{0, 1}},
-        RowsCase{"RangeClampedAbove", 10, RowMode::range, 9, 40, {}, QList<qsizetype>{8, 9}},
-        RowsCase{"RangeBeyondTheList", 10, RowMode::range, 12, 15, {}, noRows},
-        RowsCase{"TickedInAscendingOrder",
-                 10,
-                 RowMode::selected,
-                 1,
-                 1,
-                 {5, 1, 3},
-                 QList<qsizetype>{1, 3, 5}},
-        RowsCase{"TicksOutsideTheListLeftOut",
-                 3,
-                 RowMode::selected,
-                 1,
-                 1,
-                 {-1, 2, 3, 9},
-                 QList<qsizetype>{2}},
-        RowsCase{"NothingTicked", 3, RowMode::selected, 1, 1, {}, noRows},
-        RowsCase{"DontUseList", 10, RowMode::none, 1, 10, {}, std::nullopt},
-        RowsCase{"NoTableAll", std::nullopt, RowMode::all, 1, 1, {}, std::nullopt},
-        RowsCase{"NoTableRange", std::nullopt, RowMode::range, 1, 3, {}, std::nullopt},
-        RowsCase{"NoTableTicked", std::nullopt, RowMode::selected, 1, 1, {0}, std::nullopt},
-        RowsCase{"TableWithoutRowsAll", 0, RowMode::all, 1, 1, {}, std::nullopt},
-        RowsCase{"TableWithoutRowsRange", 0, RowMode::range, 1, 1, {}, std::nullopt}),
+        RowsCase{"AllRows", 4, RowMode::all, 1, 4, rows({0, 1, 2, 3})},
+        RowsCase{"Range", 10, RowMode::range, 3, 7, rows({2, 3, 4, 5, 6})},
+        RowsCase{"ReversedRange", 10, RowMode::range, 7, 3, rows({2, 3, 4, 5, 6})},
+        RowsCase{"OneRowRange", 10, RowMode::range, 4, 4, rows({3})},
+        RowsCase{"RangeClampedBelow", 10, RowMode::range, -5, 2, rows({0, 1})},
+        RowsCase{"RangeClampedAbove", 10, RowMode::range, 9, 40, rows({8, 9})},
+        RowsCase{"RangeBeyondTheList", 10, RowMode::range, 12, 15, rows({})},
+        RowsCase{"TickedInAscendingOrder", 10, RowMode::selected, 1, 1, rows({1, 3, 5}), {5, 1, 3}},
+        RowsCase{
+            "TicksOutsideTheListLeftOut", 3, RowMode::selected, 1, 1, rows({2}), {-1, 2, 3, 9}},
+        RowsCase{"NothingTicked", 3, RowMode::selected, 1, 1, rows({})},
+        RowsCase{"DontUseList", 10, RowMode::none, 1, 10, none},
+        RowsCase{"NoTableAll", none, RowMode::all, 1, 1, none},
+        RowsCase{"NoTableTicked", none, RowMode::selected, 1, 1, none, {0}},
+        RowsCase{"TableWithoutRowsAll", 0, RowMode::all, 1, 1, none},
+        RowsCase{"TableWithoutRowsRange", 0, RowMode::range, 1, 1, none}),
     [](const ::testing::TestParamInfo<RowsCase>& p) { return p.param.name; });
 
 TEST(PrintBatchRowMode, StartsFromTheListAndTheTickedRows) {
@@ -102,71 +95,54 @@ TEST(PrintBatchRowMode, StartsFromTheListAndTheTickedRows) {
     EXPECT_EQ(PrintBatch::initialRowMode(tableOf(3), {1}), RowMode::selected);
 }
 
-// Needed fields.
-
 TEST(PrintBatchNeededFields, AreTheDesignsFieldsLessTheColumnsOfPrintedRows) {
-    const LabelDocument doc = designWith(
-        {QStringLiteral("{sku} {Name}"), QStringLiteral("{date+3} {serial} {Name} {Price}")});
-    const DataTable table = tableOf(2); // columns Name, SKU
-    EXPECT_EQ(
-        PrintBatch::neededFields(doc, std::nullopt, std::nullopt),
-        (QStringList{QStringLiteral("Name"), QStringLiteral("Price"), QStringLiteral("sku")}));
+    const LabelDocument doc =
+        designWith({u"{sku} {Name}"_s, u"{date+3} {serial} {Name} {Price}"_s});
+    const QStringList all{u"Name"_s, u"Price"_s, u"sku"_s};
+    EXPECT_EQ(PrintBatch::neededFields(doc, std::nullopt, std::nullopt), all);
     // A list that is not used supplies nothing.
-    EXPECT_EQ(
-        PrintBatch::neededFields(doc, table, std::nullopt),
-        (QStringList{QStringLiteral("Name"), QStringLiteral("Price"), QStringLiteral("sku")}));
+    EXPECT_EQ(PrintBatch::neededFields(doc, tableOf(2), std::nullopt), all);
     // Printed rows supply their columns, matched exactly: the column SKU is not the field sku.
-    EXPECT_EQ(PrintBatch::neededFields(doc, table, QList<qsizetype>{0}),
-              (QStringList{QStringLiteral("Price"), QStringLiteral("sku")}));
+    EXPECT_EQ(PrintBatch::neededFields(doc, tableOf(2), rows({0})),
+              (QStringList{u"Price"_s, u"sku"_s}));
 }
 
 // The batch rule.
 
 TEST(PrintBatchBuild, WithRowsSerialsCountRowsNotCopies) {
-    const LabelDocument doc = designWith({QStringLiteral("{Name} {serial}")});
+    const LabelDocument doc = designWith({u"{Name} {serial}"_s});
     PrintBatch::Settings settings;
     settings.copies = 2;
     settings.serialStart = 100;
     settings.serialCount = 50; // not used with rows
     settings.serialDigits = 5;
-    const QList<PrintItem> items =
-        PrintBatch::build(doc, tableOf(3), QList<qsizetype>{0, 1, 2}, settings);
+    settings.fields = {{u"Shop"_s, u"North"_s}};
+    const QList<PrintItem> items = PrintBatch::build(doc, tableOf(3), rows({0, 1, 2}), settings);
     EXPECT_THAT(serials(items), ElementsAre(100, 101, 102));
     for (const PrintItem& item : items) {
         EXPECT_EQ(item.copies, 2);
         EXPECT_EQ(item.context.serialDigits, 5);
+        EXPECT_EQ(item.context.fields.value(u"Shop"_s), u"North"_s);
     }
-    EXPECT_EQ(items[1].context.fields.value(QStringLiteral("Name")), QStringLiteral("Item 2"));
+    EXPECT_EQ(items[1].context.fields.value(u"Name"_s), u"Item 2"_s);
     EXPECT_EQ(PrintBatch::labelCount(items), 6);
-    EXPECT_EQ(PrintBatch::serialsUsed(QList<qsizetype>{0, 1, 2}, settings.serialCount), 3);
-}
+    EXPECT_EQ(PrintBatch::serialsUsed(rows({0, 1, 2}), settings.serialCount), 3);
 
-TEST(PrintBatchBuild, RowsWithoutSerialCarryNoSerial) {
-    const LabelDocument doc = designWith({QStringLiteral("{Name}")});
-    PrintBatch::Settings settings;
-    settings.serialStart = 100;
-    settings.fields = {{QStringLiteral("Shop"), QStringLiteral("North")}};
-    const QList<PrintItem> items =
-        PrintBatch::build(doc, tableOf(5), QList<qsizetype>{4, 2}, settings);
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_THAT(serials(items), ElementsAre(-1, -1));
-    EXPECT_EQ(items[0].context.serialDigits, 0);
-    EXPECT_EQ(items[0].context.fields.value(QStringLiteral("Name")), QStringLiteral("Item 5"));
-    EXPECT_EQ(items[0].context.fields.value(QStringLiteral("Shop")), QStringLiteral("North"));
-}
-
-TEST(PrintBatchBuild, AnEmptyRowListPrintsNothing) {
-    const LabelDocument doc = designWith({QStringLiteral("{serial}")});
-    EXPECT_TRUE(PrintBatch::build(doc, tableOf(10), QList<qsizetype>{}, {}).isEmpty());
-    EXPECT_EQ(PrintBatch::labelCount({}), 0);
+    // Without {serial} the rows carry no serial; an empty row list prints nothing.
+    const QList<PrintItem> plain =
+        PrintBatch::build(designWith({u"{Name}"_s}), tableOf(5), rows({4, 2}), settings);
+    EXPECT_THAT(serials(plain), ElementsAre(-1, -1));
+    EXPECT_EQ(plain[0].context.serialDigits, 0);
+    EXPECT_EQ(plain[0].context.fields.value(u"Name"_s), u"Item 5"_s);
+    EXPECT_TRUE(PrintBatch::build(doc, tableOf(10), rows({}), settings).isEmpty());
 }
 
 TEST(PrintBatchBuild, WithoutRowsADesignWithoutSerialIsOneItem) {
-    const LabelDocument doc = designWith({QStringLiteral("Plain {Name}")});
+    const LabelDocument doc = designWith({u"Plain {Name}"_s});
     PrintBatch::Settings settings;
     settings.copies = 7;
     settings.serialCount = 20;
-    settings.fields = {{QStringLiteral("Name"), QStringLiteral("Widget")}};
+    settings.fields = {{u"Name"_s, u"Widget"_s}};
     // An attached list that is not used changes nothing.
     for (const std::optional<DataTable>& table :
          {std::optional<DataTable>(), std::optional(tableOf(3))}) {
@@ -175,19 +151,17 @@ TEST(PrintBatchBuild, WithoutRowsADesignWithoutSerialIsOneItem) {
         EXPECT_FALSE(items[0].context.serial);
         EXPECT_EQ(items[0].context.serialDigits, 0);
         EXPECT_EQ(items[0].context.fields, settings.fields);
-        EXPECT_EQ(items[0].copies, 7);
         EXPECT_EQ(PrintBatch::labelCount(items), 7);
     }
 }
 
 TEST(PrintBatchBuild, WithoutRowsADesignWithSerialIsARun) {
-    const LabelDocument doc = designWith({QStringLiteral("SKU-{ serial }")});
     PrintBatch::Settings settings;
     settings.serialStart = 41;
     settings.serialCount = 10;
     settings.serialDigits = 4;
-    settings.copies = 1;
-    const QList<PrintItem> items = PrintBatch::build(doc, std::nullopt, std::nullopt, settings);
+    const QList<PrintItem> items =
+        PrintBatch::build(designWith({u"SKU-{ serial }"_s}), std::nullopt, std::nullopt, settings);
     EXPECT_THAT(serials(items), ElementsAre(41, 42, 43, 44, 45, 46, 47, 48, 49, 50));
     EXPECT_EQ(items.last().context.serialDigits, 4);
     EXPECT_EQ(PrintBatch::serialsUsed(std::nullopt, settings.serialCount), 10);
@@ -195,31 +169,30 @@ TEST(PrintBatchBuild, WithoutRowsADesignWithSerialIsARun) {
 
 TEST(PrintBatchLabelCount, CountsWhatThePrinterProduces) {
     const LabelDocument doc = designWith({});
-    const QList<PrintItem> items{PrintItem(doc, LabelContext::preview(), 3),
-                                 PrintItem(doc, LabelContext::preview(), 0),
-                                 PrintItem(doc, LabelContext::preview(), -2)};
-    EXPECT_EQ(PrintBatch::labelCount(items), 5);
+    const LabelContext& context = LabelContext::preview();
+    EXPECT_EQ(PrintBatch::labelCount({PrintItem(doc, context, 3), PrintItem(doc, context, 0),
+                                      PrintItem(doc, context, -2)}),
+              5);
+    EXPECT_EQ(PrintBatch::labelCount({}), 0);
 }
-
-// The next serial in the settings.
 
 TEST(PrintBatchNextSerial, IsKeptPerLabelAndStartsAtOneOtherwise) {
     MemorySettingsStore settings;
-    const QUuid id = QUuid::fromString(QStringLiteral("{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"));
-    EXPECT_EQ(PrintBatch::nextSerialKey(id),
-              QStringLiteral("serial.next.0A1B2C3D-4E5F-6789-ABCD-EF0123456789"));
+    const QUuid id = QUuid::fromString(u"{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"_s);
+    const QString key = PrintBatch::nextSerialKey(id);
+    EXPECT_EQ(key, u"serial.next.0A1B2C3D-4E5F-6789-ABCD-EF0123456789"_s);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
 
     PrintBatch::storeNextSerial(settings, id, 51);
-    EXPECT_EQ(settings.integer(PrintBatch::nextSerialKey(id)), 51);
+    EXPECT_EQ(settings.integer(key), 51);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 51);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, QUuid::createUuid()), 1);
 
     for (const qint64 ignored : {0, -3}) {
-        settings.setInteger(PrintBatch::nextSerialKey(id), ignored);
+        settings.setInteger(key, ignored);
         EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1) << ignored;
     }
-    settings.setText(PrintBatch::nextSerialKey(id), QStringLiteral("51"));
+    settings.setText(key, u"51"_s);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
 }
 

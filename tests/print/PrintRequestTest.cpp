@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A library of three labels in store order; names compare ignoring letter case, like the
@@ -82,7 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"FirstCopiesItemCounts", "vantrel://print?label=Bin%20tag&copies=2&copies=5", 0,
                  2},
         LinkCase{"CopiesZero", "vantrel://print?label=Bin%20tag&copies=0", 0, 1},
-        LinkCase{"CopiesOne", "vantrel://print?label=Bin%20tag&copies=1", 0, 1},
         LinkCase{"CopiesNegative", "vantrel://print?label=Bin%20tag&copies=-5", 0, 1},
         LinkCase{"CopiesNotANumber", "vantrel://print?label=Bin%20tag&copies=abc", 0, 1},
         LinkCase{"CopiesWithSpace", "vantrel://print?label=Bin%20tag&copies=%2012", 0, 1},
@@ -118,7 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"NoScheme", "//print?label=Bin%20tag"},
                       LinkCase{"NotAUrl", "Bin tag"}, LinkCase{"Empty", ""},
                       LinkCase{"NoQuery", "vantrel://print"},
-                      LinkCase{"EmptyQuery", "vantrel://print?"},
                       LinkCase{"OnlyEmptyItems", "vantrel://print?&&"},
                       LinkCase{"NoLabelItem", "vantrel://print?copies=2&Name=x"},
                       LinkCase{"LabelWithoutValue", "vantrel://print?label&copies=2"},
@@ -131,25 +131,17 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"ControlCharacter", "vantrel://print?label=Bin%20tag&x=\x01"}),
     [](const ::testing::TestParamInfo<LinkCase>& p) { return p.param.name; });
 
-TEST(PrintLinkLookUp, OnlyTheDecodedLabelNameIsLookedUp) {
+TEST(PrintLinkLookUp, OnlyTheDecodedLabelNameIsLookedUpAndEveryRequestIsDistinct) {
     Library library;
-    ASSERT_TRUE(PrintRequest::fromURL(
-        QStringLiteral("vantrel://print?Name=%2Fetc%2Fpasswd&label=Bin%20tag"), library.lookup()));
-    EXPECT_EQ(library.asked(), QStringList{QStringLiteral("Bin tag")});
-}
-
-TEST(PrintLinkLookUp, EveryRequestIsDistinct) {
-    Library library;
-    const QString link = QStringLiteral("vantrel://print?label=Bin%20tag");
+    const QString link = u"vantrel://print?Name=%2Fetc%2Fpasswd&label=Bin%20tag"_s;
     const auto first = PrintRequest::fromURL(link, library.lookup());
     const auto second = PrintRequest::fromURL(link, library.lookup());
     ASSERT_TRUE(first && second);
+    EXPECT_EQ(library.asked(), (QStringList{u"Bin tag"_s, u"Bin tag"_s}));
     EXPECT_NE(first->id, second->id);
     EXPECT_EQ(first->labelID, second->labelID);
-}
-
-TEST(PrintLinkLookUp, WithoutALookUpNothingIsFound) {
-    EXPECT_FALSE(PrintRequest::fromURL(QStringLiteral("vantrel://print?label=Bin%20tag"), {}));
+    // Without a look-up nothing is found.
+    EXPECT_FALSE(PrintRequest::fromURL(link, {}));
 }
 
 } // namespace
