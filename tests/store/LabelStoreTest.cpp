@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -25,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
 using testsupport::readBytes;
@@ -36,33 +36,32 @@ QString idText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-QStringList names(const QList<LabelDocument>& labels) {
-    QStringList list;
-    for (const LabelDocument& doc : labels) {
-        list.append(doc.name);
-    }
-    return list;
-}
-
-std::vector<std::string> stdNames(const QList<LabelDocument>& labels) {
+std::vector<std::string> names(const QList<LabelDocument>& labels) {
     std::vector<std::string> list;
-    for (const QString& name : names(labels)) {
-        list.push_back(name.toStdString());
+    for (const LabelDocument& doc : labels) {
+        list.push_back(doc.name.toStdString());
     }
     return list;
 }
 
-QDateTime at(qint64 secondsSinceEpoch) {
-    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC);
+std::string lastError(const LabelStore& store) {
+    return store.lastError().value_or(u"(none)"_s).toStdString();
 }
 
 LabelDocument design(const QString& name, qint64 modifiedSeconds = 1700000000) {
     LabelElement text(ElementKind::text);
-    text.content = name + QStringLiteral(" {serial}");
-    LabelElement code(ElementKind::barcode);
-    LabelDocument doc(name, 40, 30, {text, code});
-    doc.modified = at(modifiedSeconds);
+    text.content = name + u" {serial}"_s;
+    LabelDocument doc(name, 40, 30, {text, LabelElement(ElementKind::barcode)});
+    doc.modified = QDateTime::fromSecsSinceEpoch(modifiedSeconds, Qt::UTC);
     return doc;
+}
+
+// A file of the size without taking the disk space: a sparse file after its first bytes.
+void sparseFile(const QString& path, qint64 size, const QByteArray& start = {}) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(start), start.size());
+    ASSERT_TRUE(file.resize(size));
 }
 
 // A folder that refuses new entries, also to root (which ignores permission bits): the
@@ -72,14 +71,14 @@ public:
     explicit ReadOnlyFolder(QString path) : m_path(std::move(path)) {
         if (::geteuid() == 0) {
             m_immutable = true;
-            m_ok = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_path}) == 0;
+            m_ok = QProcess::execute(u"chattr"_s, {u"+i"_s, m_path}) == 0;
         } else {
             m_ok = ::chmod(QFile::encodeName(m_path).constData(), 0555) == 0;
         }
     }
     ~ReadOnlyFolder() {
         if (m_immutable) {
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+            QProcess::execute(u"chattr"_s, {u"-i"_s, m_path});
         } else {
             ::chmod(QFile::encodeName(m_path).constData(), 0755);
         }
@@ -100,9 +99,19 @@ protected:
     // Writes the design's label file, by default under its own id.
     void writeLabel(const LabelDocument& doc, QString fileName = {}) {
         if (fileName.isEmpty()) {
-            fileName = idText(doc.id) + QStringLiteral(".vtllabel");
+            fileName = idText(doc.id) + u".vtllabel"_s;
         }
         writeBytes(path(fileName), LabelFile::encode(doc));
+    }
+
+    // A design saved with a list attached.
+    LabelDocument savedWithList(const QString& name, const QByteArray& csv) {
+        LabelStore& store = *m_store;
+        writeBytes(path(u"list.csv"_s), csv);
+        LabelDocument doc = store.attachData(design(name), path(u"list.csv"_s));
+        EXPECT_TRUE(store.save(doc)) << lastError(store);
+        EXPECT_TRUE(QFile::remove(path(u"list.csv"_s)));
+        return doc;
     }
 
     QStringList entries() const {
@@ -110,22 +119,30 @@ protected:
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
+    LabelStore& open() {
+        m_store = std::make_unique<LabelStore>(dir(), false);
+        return *m_store;
+    }
+
     QTemporaryDir m_temp;
+    QTemporaryDir m_outside;
+    std::unique_ptr<LabelStore> m_store;
 };
 
 // Start-up: folder, migration, seeding.
 
-TEST_F(LabelStoreTest, StartUpCreatesTheFolderWithItsParents) {
-    const QString nested = path(QStringLiteral("a/b/Labels"));
+TEST_F(LabelStoreTest, StartUpCreatesTheFolderAndSeedsOnlyWhenAskedTo) {
+    const QString nested = path(u"a/b/Labels"_s);
     LabelStore store(nested, false);
     EXPECT_TRUE(QFileInfo(nested).isDir());
     EXPECT_TRUE(store.labels().isEmpty());
     EXPECT_EQ(store.directory(), nested);
+    EXPECT_TRUE(QDir(nested).isEmpty());
 }
 
 TEST_F(LabelStoreTest, AnEmptyFolderIsSeededWithTheStartersNewestFirst) {
     LabelStore store(dir(), true);
-    EXPECT_THAT(stdNames(store.labels()),
+    EXPECT_THAT(names(store.labels()),
                 ElementsAre("Big text", "Dated label", "SKU tag", "Bin tag"));
     EXPECT_FALSE(store.lastError());
     for (const LabelDocument& doc : store.labels()) {
@@ -133,181 +150,132 @@ TEST_F(LabelStoreTest, AnEmptyFolderIsSeededWithTheStartersNewestFirst) {
         EXPECT_LE(std::abs(doc.modified.secsTo(QDateTime::currentDateTimeUtc())), 60);
     }
     // A restart reads the same four designs and seeds nothing more.
-    LabelStore again(dir(), true);
-    EXPECT_EQ(again.labels().size(), 4);
+    EXPECT_EQ(LabelStore(dir(), true).labels().size(), 4);
     EXPECT_EQ(entries().size(), 4);
+    // A library holding a design is not seeded.
+    QTemporaryDir other;
+    writeBytes(QDir(other.path()).filePath(u"a.vtllabel"_s), LabelFile::encode(design(u"Shelf"_s)));
+    EXPECT_THAT(names(LabelStore(other.path(), true).labels()), ElementsAre("Shelf"));
 }
 
-TEST_F(LabelStoreTest, SeedingNeedsTheOptionAndAnEmptyLibrary) {
-    {
-        LabelStore store(dir(), false);
-        EXPECT_TRUE(store.labels().isEmpty());
-        EXPECT_TRUE(entries().isEmpty());
-    }
-    writeLabel(design(QStringLiteral("Shelf")));
-    LabelStore store(dir(), true);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Shelf"));
-}
-
-TEST_F(LabelStoreTest, LegacyFilesMoveToTheCurrentExtension) {
-    const LabelDocument old = design(QStringLiteral("Old"));
-    writeLabel(old, QStringLiteral("X.kestlabel"));
-    LabelStore store(dir(), false);
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("X.kestlabel"))));
-    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("X.vtllabel"))));
-    ASSERT_EQ(store.labels().size(), 1);
-    EXPECT_EQ(store.labels().first().id, old.id);
-}
-
-TEST_F(LabelStoreTest, ALegacyFileNeverReplacesACurrentOne) {
-    writeLabel(design(QStringLiteral("Legacy")), QStringLiteral("X.kestlabel"));
-    writeLabel(design(QStringLiteral("Current")), QStringLiteral("X.vtllabel"));
+TEST_F(LabelStoreTest, LegacyFilesMoveToTheCurrentExtensionButNeverReplaceOne) {
+    const LabelDocument old = design(u"Old"_s);
+    writeLabel(old, u"X.kestlabel"_s);
+    writeLabel(design(u"Legacy"_s), u"Y.kestlabel"_s);
+    writeLabel(design(u"Current"_s), u"Y.vtllabel"_s);
     // A dangling link counts as an existing entry too.
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("Y.vtllabel"))));
-    writeLabel(design(QStringLiteral("Other legacy")), QStringLiteral("Y.kestlabel"));
+    ASSERT_TRUE(QFile::link(path(u"nowhere"_s), path(u"Z.vtllabel"_s)));
+    writeLabel(design(u"Other legacy"_s), u"Z.kestlabel"_s);
 
     LabelStore store(dir(), false);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Current"));
-    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("X.kestlabel"))));
-    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("Y.kestlabel"))));
-    EXPECT_TRUE(QFileInfo(path(QStringLiteral("Y.vtllabel"))).isSymLink());
+    EXPECT_THAT(names(store.labels()), ::testing::UnorderedElementsAre("Old", "Current"));
+    EXPECT_EQ(store.label(old.id)->name, u"Old"_s);
+    EXPECT_FALSE(QFileInfo::exists(path(u"X.kestlabel"_s)));
+    EXPECT_TRUE(QFileInfo::exists(path(u"X.vtllabel"_s)));
+    EXPECT_TRUE(QFileInfo::exists(path(u"Y.kestlabel"_s)));
+    EXPECT_TRUE(QFileInfo::exists(path(u"Z.kestlabel"_s)));
+    EXPECT_TRUE(QFileInfo(path(u"Z.vtllabel"_s)).isSymLink());
 }
 
 // Reload.
 
-TEST_F(LabelStoreTest, ReloadSkipsWhatItCannotDecodeAndLeavesItOnDisk) {
-    writeBytes(path(QStringLiteral("a.vtllabel")), "{ not json");
-    writeLabel(design(QStringLiteral("Good")), QStringLiteral("b.vtllabel"));
-    LabelStore store(dir(), true);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Good"));
-    EXPECT_EQ(readBytes(path(QStringLiteral("a.vtllabel"))), QByteArray("{ not json"));
-    EXPECT_FALSE(store.lastError());
-}
-
 TEST_F(LabelStoreTest, ReloadReadsOnlyTheLabelExtensionExactly) {
-    writeLabel(design(QStringLiteral("Label")), QStringLiteral("a.vtllabel"));
-    writeLabel(design(QStringLiteral("Upper")), QStringLiteral("b.VTLLABEL"));
-    writeLabel(design(QStringLiteral("Json")), QStringLiteral("c.json"));
-    writeLabel(design(QStringLiteral("Two dots")), QStringLiteral("d.vtllabel.bak"));
-    writeLabel(design(QStringLiteral("Hidden")), QStringLiteral(".e.vtllabel"));
-    LabelStore store(dir(), false);
-    EXPECT_THAT(names(store.labels()),
-                ::testing::UnorderedElementsAre(QStringLiteral("Label"), QStringLiteral("Hidden")));
+    writeLabel(design(u"Label"_s), u"a.vtllabel"_s);
+    writeLabel(design(u"Upper"_s), u"b.VTLLABEL"_s);
+    writeLabel(design(u"Json"_s), u"c.json"_s);
+    writeLabel(design(u"Two dots"_s), u"d.vtllabel.bak"_s);
+    writeLabel(design(u"Hidden"_s), u".e.vtllabel"_s);
+    EXPECT_THAT(names(open().labels()), ::testing::UnorderedElementsAre("Label", "Hidden"));
 }
 
 TEST_F(LabelStoreTest, ReloadOrdersNewestFirstAndTiesByFileName) {
-    writeLabel(design(QStringLiteral("Old"), 1000), QStringLiteral("a.vtllabel"));
-    writeLabel(design(QStringLiteral("Tie 2"), 2000), QStringLiteral("c.vtllabel"));
-    writeLabel(design(QStringLiteral("New"), 3000), QStringLiteral("d.vtllabel"));
-    writeLabel(design(QStringLiteral("Tie 1"), 2000), QStringLiteral("b.vtllabel"));
-    LabelStore store(dir(), false);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("New", "Tie 1", "Tie 2", "Old"));
+    writeLabel(design(u"Old"_s, 1000), u"a.vtllabel"_s);
+    writeLabel(design(u"Tie 2"_s, 2000), u"c.vtllabel"_s);
+    writeLabel(design(u"New"_s, 3000), u"d.vtllabel"_s);
+    writeLabel(design(u"Tie 1"_s, 2000), u"b.vtllabel"_s);
+    EXPECT_THAT(names(open().labels()), ElementsAre("New", "Tie 1", "Tie 2", "Old"));
 }
 
 TEST_F(LabelStoreTest, ReloadFollowsTheFolderAndAnnouncesOnlyRealChanges) {
-    const LabelDocument first = design(QStringLiteral("First"), 1000);
+    const LabelDocument first = design(u"First"_s, 1000);
     writeLabel(first);
-    LabelStore store(dir(), false);
+    LabelStore& store = open();
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
 
     store.reload();
     EXPECT_EQ(labelsChanged.count(), 0);
 
-    writeLabel(design(QStringLiteral("Second"), 2000));
+    writeLabel(design(u"Second"_s, 2000));
     store.reload();
     EXPECT_EQ(labelsChanged.count(), 1);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Second", "First"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("Second", "First"));
 
     QFile::remove(store.url(first.id));
     store.reload();
     EXPECT_EQ(labelsChanged.count(), 2);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Second"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("Second"));
 }
 
 TEST_F(LabelStoreTest, HostileEntriesAreSkippedWithoutHangingOrCrashing) {
-    writeLabel(design(QStringLiteral("Good")));
-    QDir(dir()).mkdir(QStringLiteral("folder.vtllabel"));
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("loop2.vtllabel")),
-                            path(QStringLiteral("loop1.vtllabel"))));
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("loop1.vtllabel")),
-                            path(QStringLiteral("loop2.vtllabel"))));
-    ASSERT_TRUE(
-        QFile::link(path(QStringLiteral("gone")), path(QStringLiteral("dangling.vtllabel"))));
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.vtllabel"))));
-    ASSERT_TRUE(QFile::link(dir(), path(QStringLiteral("self.vtllabel"))));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.vtllabel"))).constData(), 0644),
-              0);
-    writeBytes(path(QStringLiteral("empty.vtllabel")), {});
-    writeBytes(path(QStringLiteral("latin1.vtllabel")), "{\"name\": \"caf\xe9\"}");
-    writeBytes(path(QStringLiteral("broken-utf8.vtllabel")), "{\"name\": \"\xc3\x28\xff\xfe\"}");
-    {
-        // 200 MB without taking 200 MB of disk: a sparse file.
-        QFile huge(path(QStringLiteral("huge.vtllabel")));
-        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(huge.write("{\"name\": \"Huge\", \"x\": \""));
-        ASSERT_TRUE(huge.resize(200LL * 1024 * 1024));
-    }
+    writeLabel(design(u"Good"_s));
+    QDir(dir()).mkdir(u"folder.vtllabel"_s);
+    ASSERT_TRUE(QFile::link(path(u"loop2.vtllabel"_s), path(u"loop1.vtllabel"_s)));
+    ASSERT_TRUE(QFile::link(path(u"loop1.vtllabel"_s), path(u"loop2.vtllabel"_s)));
+    ASSERT_TRUE(QFile::link(path(u"gone"_s), path(u"dangling.vtllabel"_s)));
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.vtllabel"_s)));
+    ASSERT_TRUE(QFile::link(dir(), path(u"self.vtllabel"_s)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"pipe.vtllabel"_s)).constData(), 0644), 0);
+    writeBytes(path(u"empty.vtllabel"_s), {});
+    writeBytes(path(u"broken.vtllabel"_s), "{ not json");
+    writeBytes(path(u"latin1.vtllabel"_s), "{\"name\": \"caf\xe9\"}");
+    writeBytes(path(u"broken-utf8.vtllabel"_s), "{\"name\": \"\xc3\x28\xff\xfe\"}");
+    sparseFile(path(u"huge.vtllabel"_s), 200LL * 1024 * 1024, "{\"name\": \"Huge\", \"x\": \"");
 
     QElapsedTimer clock;
     clock.start();
     LabelStore store(dir(), true);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Good"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("Good"));
     EXPECT_LT(clock.elapsed(), 5000) << "reading a hostile folder must not read big files whole";
     EXPECT_FALSE(store.lastError());
-    // Nothing was removed or renamed.
-    EXPECT_EQ(entries().size(), 12);
+    // Nothing was removed, renamed or rewritten.
+    EXPECT_EQ(entries().size(), 13);
+    EXPECT_EQ(readBytes(path(u"broken.vtllabel"_s)), QByteArray("{ not json"));
 }
 
 TEST_F(LabelStoreTest, AnUnreadableFolderGivesAnEmptyLibrary) {
     // A file where the folder should be: it cannot be created, listed or written to.
-    writeBytes(path(QStringLiteral("file")), "x");
-    LabelStore store(path(QStringLiteral("file")), true);
+    writeBytes(path(u"file"_s), "x");
+    LabelStore store(path(u"file"_s), true);
     EXPECT_TRUE(store.labels().isEmpty());
-    ASSERT_TRUE(store.lastError());
     // Each starter failed in turn; the last one tried was Big text.
-    EXPECT_THAT(store.lastError()->toStdString(), StartsWith("Couldn't save Big text: "));
+    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Big text: "));
 }
 
 // Look-ups.
 
 TEST_F(LabelStoreTest, LookUpByIdAndByNameIgnoringCaseAndDiacritics) {
-    const LabelDocument bin = design(QStringLiteral("Bin tag"), 2000);
-    const LabelDocument cafe = design(QStringLiteral("Café straße"), 1000);
-    writeLabel(bin);
-    writeLabel(cafe);
-    LabelStore store(dir(), false);
+    const LabelDocument bin = design(u"Bin tag"_s, 2000);
+    const LabelDocument cafe = design(u"Café straße"_s, 1000);
+    const LabelDocument newer = design(u"SHELF"_s, 2000);
+    for (const LabelDocument& doc : {bin, cafe, design(u"shelf"_s, 1000), newer}) {
+        writeLabel(doc);
+    }
+    LabelStore& store = open();
 
     EXPECT_EQ(store.label(cafe.id)->name, cafe.name);
     EXPECT_FALSE(store.label(QUuid::createUuid()));
-
-    for (const QString& query : {QStringLiteral("Bin tag"), QStringLiteral("BIN TAG"),
-                                 QStringLiteral("bín tág"), QStringLiteral("Bin Tag")}) {
-        const auto found = store.labelNamed(query);
-        ASSERT_TRUE(found) << query.toStdString();
-        EXPECT_EQ(found->id, bin.id);
+    for (const QString& query : {u"Bin tag"_s, u"BIN TAG"_s, u"bín tág"_s, u"Bin Tag"_s}) {
+        EXPECT_EQ(store.labelNamed(query).value_or(LabelDocument()).id, bin.id)
+            << query.toStdString();
     }
-    EXPECT_EQ(store.labelNamed(QStringLiteral("CAFE STRASSE"))->id, cafe.id);
+    EXPECT_EQ(store.labelNamed(u"CAFE STRASSE"_s)->id, cafe.id);
     // Decomposed accents compare equal to composed ones.
-    EXPECT_EQ(store.labelNamed(QStringLiteral("Cafe\u0301 straße"))->id, cafe.id);
-    for (const QString& query :
-         {QStringLiteral("Bin tags"), QStringLiteral("Bintag"), QStringLiteral("Bin"), QString()}) {
+    EXPECT_EQ(store.labelNamed(u"Cafe\u0301 straße"_s)->id, cafe.id);
+    for (const QString& query : {u"Bin tags"_s, u"Bintag"_s, u"Bin"_s, QString()}) {
         EXPECT_FALSE(store.labelNamed(query)) << query.toStdString();
     }
-}
-
-TEST_F(LabelStoreTest, NamesThatDifferOnlyInCaseResolveToTheNewest) {
-    writeLabel(design(QStringLiteral("shelf"), 1000));
-    const LabelDocument newer = design(QStringLiteral("SHELF"), 2000);
-    writeLabel(newer);
-    LabelStore store(dir(), false);
-    EXPECT_EQ(store.labelNamed(QStringLiteral("Shelf"))->id, newer.id);
-}
-
-TEST_F(LabelStoreTest, FilesAreNamedByTheUpperCaseId) {
-    LabelStore store(dir(), false);
-    const QUuid id = QUuid::fromString(QStringLiteral("{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"));
-    EXPECT_EQ(store.url(id), path(QStringLiteral("0A1B2C3D-4E5F-6789-ABCD-EF0123456789.vtllabel")));
-    EXPECT_EQ(store.dataURL(id), path(QStringLiteral("0A1B2C3D-4E5F-6789-ABCD-EF0123456789.csv")));
+    // Names that differ only in case resolve to the newest.
+    EXPECT_EQ(store.labelNamed(u"Shelf"_s)->id, newer.id);
 }
 
 TEST(LabelStoreDefaults, TheDefaultFolderIsLabelsInTheDocumentsFolder) {
@@ -315,32 +283,33 @@ TEST(LabelStoreDefaults, TheDefaultFolderIsLabelsInTheDocumentsFolder) {
     const QByteArray oldHome = qgetenv("HOME");
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    QDir(home.path()).mkpath(QStringLiteral("config"));
-    writeBytes(home.filePath(QStringLiteral("config/user-dirs.dirs")),
-               "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
+    QDir(home.path()).mkpath(u"config"_s);
+    writeBytes(home.filePath(u"config/user-dirs.dirs"_s), "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
     const QString folder = LabelStore::defaultDirectory();
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
     if (oldConfig.isEmpty()) {
         qunsetenv("XDG_CONFIG_HOME");
     }
-    EXPECT_EQ(folder, home.filePath(QStringLiteral("Papers/Labels")));
+    EXPECT_EQ(folder, home.filePath(u"Papers/Labels"_s));
 }
 
 // Save.
 
-TEST_F(LabelStoreTest, SaveWritesTheFileAndPutsTheDesignFirst) {
-    writeLabel(design(QStringLiteral("Existing"), 1000));
-    LabelStore store(dir(), false);
+TEST_F(LabelStoreTest, SaveWritesTheFileUnderTheUpperCaseIdAndPutsTheDesignFirst) {
+    writeLabel(design(u"Existing"_s, 1000));
+    LabelStore& store = open();
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
     QSignalSpy errorChanged(&store, &LabelStore::lastErrorChanged);
 
-    const LabelDocument doc = design(QStringLiteral("New"));
+    const LabelDocument doc = design(u"New"_s);
     ASSERT_TRUE(store.save(doc));
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("New", "Existing"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("New", "Existing"));
     EXPECT_EQ(labelsChanged.count(), 1);
     EXPECT_EQ(errorChanged.count(), 0);
+    EXPECT_EQ(store.url(doc.id), path(idText(doc.id) + u".vtllabel"_s));
+    EXPECT_EQ(store.dataURL(doc.id), path(idText(doc.id) + u".csv"_s));
 
     const LabelDocument stored = store.labels().first();
     EXPECT_LE(std::abs(stored.modified.secsTo(QDateTime::currentDateTimeUtc())), 5);
@@ -354,57 +323,48 @@ TEST_F(LabelStoreTest, SaveWritesTheFileAndPutsTheDesignFirst) {
     EXPECT_EQ(onDisk, expected);
 }
 
-TEST_F(LabelStoreTest, SavingAnOlderDesignAgainMovesItToTheFront) {
-    const LabelDocument a = design(QStringLiteral("A"), 1000);
-    writeLabel(a);
-    writeLabel(design(QStringLiteral("B"), 2000));
-    writeLabel(design(QStringLiteral("C"), 3000));
-    LabelStore store(dir(), false);
-    LabelDocument edited = *store.label(a.id);
-    edited.name = QStringLiteral("A edited");
-    ASSERT_TRUE(store.save(edited));
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("A edited", "C", "B"));
-    EXPECT_EQ(store.labels().size(), 3);
-    EXPECT_EQ(entries().size(), 3);
-}
-
-TEST_F(LabelStoreTest, ARunOfSavesKeepsTheListSortedLikeAReload) {
-    LabelStore store(dir(), false);
+TEST_F(LabelStoreTest, SavingAgainMovesADesignToTheFrontAndKeepsTheOrderOfAReload) {
     QList<QUuid> ids;
-    for (int i = 0; i < 6; ++i) {
-        ASSERT_TRUE(store.save(design(QStringLiteral("L%1").arg(i))));
-        ids.append(store.labels().first().id);
+    for (int i = 0; i < 4; ++i) {
+        const LabelDocument doc = design(u"L%1"_s.arg(i), 1000 * (i + 1));
+        writeLabel(doc);
+        ids.append(doc.id);
     }
-    for (const int i : {2, 0, 5, 2}) {
+    LabelStore& store = open();
+    LabelDocument edited = *store.label(ids[0]);
+    edited.name = u"L0 edited"_s;
+    ASSERT_TRUE(store.save(edited));
+    EXPECT_THAT(names(store.labels()), ElementsAre("L0 edited", "L3", "L2", "L1"));
+    for (const int i : {2, 0, 3, 2}) {
+        // Saves within one millisecond are equally new and keep their order.
+        ::usleep(2000);
         ASSERT_TRUE(store.save(*store.label(ids[i])));
         EXPECT_EQ(store.labels().first().id, ids[i]);
     }
     for (qsizetype i = 1; i < store.labels().size(); ++i) {
         EXPECT_GE(store.labels()[i - 1].modified, store.labels()[i].modified);
     }
-    EXPECT_EQ(store.labels().size(), 6);
+    EXPECT_EQ(store.labels().size(), 4);
+    EXPECT_EQ(entries().size(), 4);
 }
 
 TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion) {
-    LabelStore store(dir(), false);
-    LabelDocument shelf = design(QStringLiteral("Shelf"));
+    LabelStore& store = open();
+    LabelDocument shelf = design(u"Shelf"_s);
     ASSERT_TRUE(store.save(shelf));
     const QList<LabelDocument> before = store.labels();
     const QByteArray onDisk = readBytes(store.url(shelf.id));
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
     QSignalSpy errorChanged(&store, &LabelStore::lastErrorChanged);
-
+    shelf.widthMM = 50;
     {
         ReadOnlyFolder readOnly(dir());
         if (!readOnly.ok()) {
             GTEST_SKIP() << "chattr is needed to make a folder read-only for root";
         }
-        shelf.name = QStringLiteral("Shelf");
-        shelf.widthMM = 50;
         EXPECT_FALSE(store.save(shelf));
-        ASSERT_TRUE(store.lastError());
-        EXPECT_THAT(store.lastError()->toStdString(), StartsWith("Couldn't save Shelf: "));
-        EXPECT_GT(store.lastError()->size(), QStringLiteral("Couldn't save Shelf: ").size());
+        EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf: "));
+        EXPECT_GT(store.lastError()->size(), u"Couldn't save Shelf: "_s.size());
         EXPECT_EQ(store.labels(), before);
         EXPECT_EQ(readBytes(store.url(shelf.id)), onDisk);
         EXPECT_EQ(labelsChanged.count(), 0);
@@ -423,48 +383,42 @@ TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion)
 }
 
 TEST_F(LabelStoreTest, ASaveIntoAVanishedFolderReportsAndKeepsTheListedVersion) {
-    const QString folder = path(QStringLiteral("Labels"));
+    const QString folder = path(u"Labels"_s);
     LabelStore store(folder, false);
-    LabelDocument doc = design(QStringLiteral("Shelf"));
+    LabelDocument doc = design(u"Shelf"_s);
     ASSERT_TRUE(store.save(doc));
     const QList<LabelDocument> before = store.labels();
     ASSERT_TRUE(QDir(folder).removeRecursively());
 
-    doc.name = QStringLiteral("Renamed");
+    doc.name = u"Renamed"_s;
     EXPECT_FALSE(store.save(doc));
-    ASSERT_TRUE(store.lastError());
-    EXPECT_THAT(store.lastError()->toStdString(), StartsWith("Couldn't save Renamed: "));
+    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Renamed: "));
     EXPECT_EQ(store.labels(), before);
     EXPECT_FALSE(QFileInfo::exists(folder)) << "a save must not recreate a vanished library";
 }
 
 TEST_F(LabelStoreTest, ADesignJsonCannotExpressIsNotSaved) {
-    LabelStore store(dir(), false);
-    LabelDocument doc = design(QStringLiteral("Broken"));
+    LabelStore& store = open();
+    LabelDocument doc = design(u"Broken"_s);
     doc.elements[0].x = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(store.save(doc));
-    ASSERT_TRUE(store.lastError());
-    EXPECT_THAT(store.lastError()->toStdString(), StartsWith("Couldn't save Broken: The value of"));
+    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Broken: The value of"));
     EXPECT_TRUE(store.labels().isEmpty());
     EXPECT_TRUE(entries().isEmpty());
 }
 
-// Delete.
+// Delete and duplicate.
 
 TEST_F(LabelStoreTest, DeleteRemovesTheDesignItsListAndItsCachedTable) {
-    LabelStore store(dir(), false);
-    LabelDocument doc = design(QStringLiteral("Shelf"));
-    writeBytes(path(QStringLiteral("list.csv")), "Name\nA\n");
-    doc = store.attachData(doc, path(QStringLiteral("list.csv")));
-    ASSERT_TRUE(store.save(doc));
+    LabelStore& store = open();
+    const LabelDocument doc = savedWithList(u"Shelf"_s, "Name\nA\n");
     ASSERT_TRUE(store.table(doc));
-    ASSERT_TRUE(store.tables().contains(doc.id));
-    ASSERT_TRUE(store.save(design(QStringLiteral("Other"))));
+    ASSERT_TRUE(store.save(design(u"Other"_s)));
 
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
     QSignalSpy tablesChanged(&store, &LabelStore::tablesChanged);
     store.remove(doc.id);
-    EXPECT_THAT(stdNames(store.labels()), ElementsAre("Other"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("Other"));
     EXPECT_FALSE(QFileInfo::exists(store.url(doc.id)));
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(doc.id)));
     EXPECT_FALSE(store.tables().contains(doc.id));
@@ -479,18 +433,14 @@ TEST_F(LabelStoreTest, DeleteRemovesTheDesignItsListAndItsCachedTable) {
     EXPECT_EQ(store.labels().size(), 1);
 }
 
-// Duplicate.
-
 TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnList) {
-    LabelStore store(dir(), false);
-    LabelDocument bin = design(QStringLiteral("Bin tag"));
-    writeBytes(path(QStringLiteral("parts.csv")), "Part\nA-12\n");
-    bin = store.attachData(bin, path(QStringLiteral("parts.csv")));
-    ASSERT_TRUE(store.save(bin));
+    LabelStore& store = open();
+    const LabelDocument bin = savedWithList(u"Bin tag"_s, "Part\nA-12\n");
+    EXPECT_FALSE(store.duplicate(QUuid::createUuid()));
 
     const std::optional<LabelDocument> copy = store.duplicate(bin.id);
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->name, QStringLiteral("Bin tag copy"));
+    EXPECT_EQ(copy->name, u"Bin tag copy"_s);
     EXPECT_NE(copy->id, bin.id);
     ASSERT_EQ(copy->elements.size(), bin.elements.size());
     for (qsizetype i = 0; i < bin.elements.size(); ++i) {
@@ -503,22 +453,25 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnList) {
     EXPECT_EQ(store.labels().first().id, copy->id);
     EXPECT_EQ(*store.label(copy->id), *copy);
     EXPECT_TRUE(QFileInfo::exists(store.url(copy->id)));
-    EXPECT_EQ(readBytes(store.dataURL(copy->id)), QByteArray("Part\nA-12\n"));
-
     // Its own copy: deleting the original leaves the duplicate's list.
     store.remove(bin.id);
     EXPECT_EQ(readBytes(store.dataURL(copy->id)), QByteArray("Part\nA-12\n"));
+
+    // A design whose list file is gone still duplicates, without a list.
+    LabelDocument listless = design(u"Shelf"_s);
+    listless.dataName = u"gone.csv"_s;
+    ASSERT_TRUE(store.save(listless));
+    const auto plain = store.duplicate(listless.id);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(QFileInfo::exists(store.dataURL(plain->id)));
+    EXPECT_FALSE(store.table(*plain));
 }
 
-TEST_F(LabelStoreTest, DuplicateOfNothingOrIntoAReadOnlyFolderGivesNothing) {
-    LabelStore store(dir(), false);
-    EXPECT_FALSE(store.duplicate(QUuid::createUuid()));
-
-    LabelDocument doc = design(QStringLiteral("Shelf"));
-    writeBytes(path(QStringLiteral("list.csv")), "A\n1\n");
-    doc = store.attachData(doc, path(QStringLiteral("list.csv")));
-    ASSERT_TRUE(store.save(doc));
-    ASSERT_TRUE(QFile::remove(path(QStringLiteral("list.csv"))));
+TEST_F(LabelStoreTest, AReadOnlyFolderRefusesDuplicatesAndImportsAndKeepsNothingOfThem) {
+    LabelStore& store = open();
+    const LabelDocument doc = savedWithList(u"Shelf"_s, "A\n1\n");
+    const QString incoming = m_outside.filePath(u"in.vtllabel"_s);
+    writeBytes(incoming, LabelFile::encode(design(u"Import"_s)));
     const QStringList before = entries();
     {
         ReadOnlyFolder readOnly(dir());
@@ -526,36 +479,29 @@ TEST_F(LabelStoreTest, DuplicateOfNothingOrIntoAReadOnlyFolderGivesNothing) {
             GTEST_SKIP() << "chattr is needed to make a folder read-only for root";
         }
         EXPECT_FALSE(store.duplicate(doc.id));
-        EXPECT_THAT(store.lastError().value_or(QString()).toStdString(),
-                    StartsWith("Couldn't save Shelf copy: "));
+        EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf copy: "));
+        try {
+            store.importFile(incoming);
+            ADD_FAILURE() << "an import that could not be stored reported success";
+        } catch (const UserError& e) {
+            EXPECT_THAT(e.message().toStdString(), StartsWith("Couldn't save Import: "));
+        }
     }
     EXPECT_EQ(entries(), before) << "a failed duplicate leaves no list file behind";
     EXPECT_EQ(store.labels().size(), 1);
 }
 
-TEST_F(LabelStoreTest, DuplicateWithoutItsListFileStillCopiesTheDesign) {
-    LabelStore store(dir(), false);
-    LabelDocument doc = design(QStringLiteral("Shelf"));
-    doc.dataName = QStringLiteral("gone.csv");
-    ASSERT_TRUE(store.save(doc));
-    const auto copy = store.duplicate(doc.id);
-    ASSERT_TRUE(copy);
-    EXPECT_FALSE(QFileInfo::exists(store.dataURL(copy->id)));
-    EXPECT_FALSE(store.table(*copy));
-}
-
 // Import.
 
 TEST_F(LabelStoreTest, ImportStoresTheFileAndKeepsBothOnAnIdCollision) {
-    QTemporaryDir outside;
-    const LabelDocument original = design(QStringLiteral("Shelf"), 1000);
-    LabelStore store(dir(), false);
+    const LabelDocument original = design(u"Shelf"_s, 1000);
+    LabelStore& store = open();
     ASSERT_TRUE(store.save(original));
 
     LabelDocument incoming = original;
-    incoming.name = QStringLiteral("Shelf from a friend");
-    incoming.dataName = QStringLiteral("their.csv");
-    const QString file = outside.filePath(QStringLiteral("shelf.vtllabel"));
+    incoming.name = u"Shelf from a friend"_s;
+    incoming.dataName = u"their.csv"_s;
+    const QString file = m_outside.filePath(u"shelf.vtllabel"_s);
     writeBytes(file, LabelFile::encode(incoming));
 
     const LabelDocument imported = store.importFile(file);
@@ -565,125 +511,86 @@ TEST_F(LabelStoreTest, ImportStoresTheFileAndKeepsBothOnAnIdCollision) {
     EXPECT_FALSE(store.table(imported)) << "no list comes with a label file";
     EXPECT_EQ(store.labels().size(), 2);
     EXPECT_EQ(store.labels().first().id, imported.id);
-    EXPECT_EQ(store.label(original.id)->name, QStringLiteral("Shelf"));
+    EXPECT_EQ(store.label(original.id)->name, u"Shelf"_s);
     EXPECT_EQ(LabelFile::decode(readBytes(store.url(imported.id))).name, incoming.name);
 
     // A new id is kept as it is.
-    const LabelDocument fresh = design(QStringLiteral("Fresh"));
-    writeBytes(outside.filePath(QStringLiteral("fresh.vtllabel")), LabelFile::encode(fresh));
-    EXPECT_EQ(store.importFile(outside.filePath(QStringLiteral("fresh.vtllabel"))).id, fresh.id);
+    const LabelDocument fresh = design(u"Fresh"_s);
+    writeBytes(m_outside.filePath(u"fresh.vtllabel"_s), LabelFile::encode(fresh));
+    EXPECT_EQ(store.importFile(m_outside.filePath(u"fresh.vtllabel"_s)).id, fresh.id);
 }
 
 TEST_F(LabelStoreTest, ImportNeverOverwritesAFileThatDidNotLoad) {
-    QTemporaryDir outside;
-    const LabelDocument doc = design(QStringLiteral("Incoming"));
+    const LabelDocument doc = design(u"Incoming"_s);
     // A damaged file on disk under the same id: not listed, but not to be replaced either.
-    writeBytes(path(idText(doc.id) + QStringLiteral(".vtllabel")), "{ damaged");
-    LabelStore store(dir(), false);
+    writeBytes(path(idText(doc.id) + u".vtllabel"_s), "{ damaged");
+    LabelStore& store = open();
     ASSERT_TRUE(store.labels().isEmpty());
-    writeBytes(outside.filePath(QStringLiteral("in.vtllabel")), LabelFile::encode(doc));
+    writeBytes(m_outside.filePath(u"in.vtllabel"_s), LabelFile::encode(doc));
 
-    const LabelDocument imported =
-        store.importFile(outside.filePath(QStringLiteral("in.vtllabel")));
-    EXPECT_NE(imported.id, doc.id);
-    EXPECT_EQ(readBytes(path(idText(doc.id) + QStringLiteral(".vtllabel"))),
-              QByteArray("{ damaged"));
+    EXPECT_NE(store.importFile(m_outside.filePath(u"in.vtllabel"_s)).id, doc.id);
+    EXPECT_EQ(readBytes(path(idText(doc.id) + u".vtllabel"_s)), QByteArray("{ damaged"));
 }
 
 TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
-    QTemporaryDir outside;
-    writeBytes(outside.filePath(QStringLiteral("text.vtllabel")), "hello");
-    writeBytes(outside.filePath(QStringLiteral("array.vtllabel")), "[1]");
-    QDir(outside.path()).mkdir(QStringLiteral("folder.vtllabel"));
-    {
-        QFile huge(outside.filePath(QStringLiteral("huge.vtllabel")));
-        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(huge.resize(LabelStore::maxLabelFileSize + 1));
-    }
-    LabelStore store(dir(), false);
-    struct Case {
-        const char* file;
-        const char* message;
-    };
-    for (const Case& c : {Case{"text.vtllabel", "The file isn't a label file"},
-                          Case{"array.vtllabel", "The file isn't a label file"},
-                          Case{"folder.vtllabel", "it is a folder"},
-                          Case{"huge.vtllabel", "too large for a label file"},
-                          Case{"missing.vtllabel", "No such file or directory"}}) {
+    writeBytes(m_outside.filePath(u"text.vtllabel"_s), "hello");
+    writeBytes(m_outside.filePath(u"array.vtllabel"_s), "[1]");
+    QDir(m_outside.path()).mkdir(u"folder.vtllabel"_s);
+    sparseFile(m_outside.filePath(u"huge.vtllabel"_s), LabelStore::maxLabelFileSize + 1);
+    LabelStore& store = open();
+    for (const auto& [file, message] :
+         {std::pair("text.vtllabel", "The file isn't a label file"),
+          std::pair("array.vtllabel", "The file isn't a label file"),
+          std::pair("folder.vtllabel", "it is a folder"),
+          std::pair("huge.vtllabel", "too large for a label file"),
+          std::pair("missing.vtllabel", "No such file or directory")}) {
         try {
-            store.importFile(outside.filePath(QString::fromLatin1(c.file)));
-            ADD_FAILURE() << c.file << " was imported";
+            store.importFile(m_outside.filePath(QString::fromLatin1(file)));
+            ADD_FAILURE() << file << " was imported";
         } catch (const UserError& e) {
-            EXPECT_THAT(e.message().toStdString(), ::testing::HasSubstr(c.message)) << c.file;
+            EXPECT_THAT(e.message().toStdString(), ::testing::HasSubstr(message)) << file;
         }
     }
     EXPECT_TRUE(store.labels().isEmpty());
     EXPECT_TRUE(entries().isEmpty());
 }
 
-TEST_F(LabelStoreTest, ImportIntoAReadOnlyFolderThrowsTheSaveError) {
-    QTemporaryDir outside;
-    writeBytes(outside.filePath(QStringLiteral("in.vtllabel")),
-               LabelFile::encode(design(QStringLiteral("Shelf"))));
-    LabelStore store(dir(), false);
-    ReadOnlyFolder readOnly(dir());
-    if (!readOnly.ok()) {
-        GTEST_SKIP() << "chattr is needed to make a folder read-only for root";
-    }
-    try {
-        store.importFile(outside.filePath(QStringLiteral("in.vtllabel")));
-        ADD_FAILURE() << "an import that could not be stored reported success";
-    } catch (const UserError& e) {
-        EXPECT_THAT(e.message().toStdString(), StartsWith("Couldn't save Shelf: "));
-    }
-    EXPECT_TRUE(store.labels().isEmpty());
-}
-
 // Lists: attach, detach, the table cache.
 
 TEST_F(LabelStoreTest, AttachCopiesTheBytesAndBindsWithoutSaving) {
-    QTemporaryDir outside;
     const QByteArray bytes("\xff\xfeN\0a\0m\0e\0\n\0", 12); // UTF-16 with its mark, as is
-    writeBytes(outside.filePath(QStringLiteral("parts.csv")), bytes);
-    LabelStore store(dir(), false);
-    const LabelDocument doc = design(QStringLiteral("Shelf"));
+    writeBytes(m_outside.filePath(u"parts.csv"_s), bytes);
+    LabelStore& store = open();
+    const LabelDocument doc = design(u"Shelf"_s);
     ASSERT_TRUE(store.save(doc));
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
 
-    const LabelDocument bound =
-        store.attachData(doc, outside.filePath(QStringLiteral("parts.csv")));
-    EXPECT_EQ(bound.dataName, QStringLiteral("parts.csv"));
+    const LabelDocument bound = store.attachData(doc, m_outside.filePath(u"parts.csv"_s));
+    EXPECT_EQ(bound.dataName, u"parts.csv"_s);
     LabelDocument sameOtherwise = bound;
     sameOtherwise.dataName.reset();
     EXPECT_EQ(sameOtherwise, doc);
     EXPECT_EQ(readBytes(store.dataURL(doc.id)), bytes);
     EXPECT_EQ(labelsChanged.count(), 0);
     EXPECT_FALSE(store.labels().first().dataName);
-}
 
-TEST_F(LabelStoreTest, AttachOfAnUnreadableFileThrowsAndKeepsTheEarlierList) {
-    LabelStore store(dir(), false);
-    const LabelDocument doc = design(QStringLiteral("Shelf"));
-    writeBytes(path(QStringLiteral("first.csv")), "A\n1\n");
-    const LabelDocument bound = store.attachData(doc, path(QStringLiteral("first.csv")));
-    QDir(dir()).mkdir(QStringLiteral("folder.csv"));
-    for (const QString& source :
-         {path(QStringLiteral("missing.csv")), path(QStringLiteral("folder.csv"))}) {
+    // A file that cannot be read throws and keeps the earlier list.
+    QDir(dir()).mkdir(u"folder.csv"_s);
+    for (const QString& source : {path(u"missing.csv"_s), path(u"folder.csv"_s)}) {
         EXPECT_THROW(store.attachData(bound, source), UserError) << source.toStdString();
     }
-    EXPECT_EQ(readBytes(store.dataURL(doc.id)), QByteArray("A\n1\n"));
+    EXPECT_EQ(readBytes(store.dataURL(doc.id)), bytes);
 }
 
 TEST_F(LabelStoreTest, TheTableIsParsedOnceWithTheDesignsHeaderFlag) {
-    LabelStore store(dir(), false);
-    writeBytes(path(QStringLiteral("list.csv")), "Name,SKU\nWidget,1\nGadget,2\n");
-    LabelDocument doc =
-        store.attachData(design(QStringLiteral("Shelf")), path(QStringLiteral("list.csv")));
+    LabelStore& store = open();
+    writeBytes(path(u"list.csv"_s), "Name,SKU\nWidget,1\nGadget,2\n");
+    LabelDocument doc = store.attachData(design(u"Shelf"_s), path(u"list.csv"_s));
     QSignalSpy tablesChanged(&store, &LabelStore::tablesChanged);
 
     const auto table = store.table(doc);
     ASSERT_TRUE(table);
-    EXPECT_EQ(table->columns, (QStringList{QStringLiteral("Name"), QStringLiteral("SKU")}));
+    EXPECT_EQ(table->columns, (QStringList{u"Name"_s, u"SKU"_s}));
     EXPECT_EQ(table->rows.size(), 2);
     EXPECT_EQ(tablesChanged.count(), 1);
 
@@ -696,37 +603,28 @@ TEST_F(LabelStoreTest, TheTableIsParsedOnceWithTheDesignsHeaderFlag) {
     doc.dataHasHeader = false;
     const auto headless = store.table(doc);
     ASSERT_TRUE(headless);
-    EXPECT_EQ(headless->rows.first(), QStringList{QStringLiteral("Other")});
+    EXPECT_EQ(headless->rows.first(), QStringList{u"Other"_s});
     EXPECT_EQ(tablesChanged.count(), 2);
     EXPECT_EQ(store.tables().value(doc.id).header, false);
 }
 
 TEST_F(LabelStoreTest, AttachingAgainOrDetachingDropsTheCachedTable) {
-    LabelStore store(dir(), false);
-    writeBytes(path(QStringLiteral("one.csv")), "Name\nOne\n");
-    writeBytes(path(QStringLiteral("two.csv")), "Name\nTwo\n");
-    LabelDocument doc =
-        store.attachData(design(QStringLiteral("Shelf")), path(QStringLiteral("one.csv")));
-    ASSERT_EQ(store.table(doc)->rows.value(0), QStringList{QStringLiteral("One")});
+    LabelStore& store = open();
+    writeBytes(path(u"one.csv"_s), "Name\nOne\n");
+    writeBytes(path(u"two.csv"_s), "Name\nTwo\n");
+    LabelDocument doc = store.attachData(design(u"Shelf"_s), path(u"one.csv"_s));
+    ASSERT_EQ(store.table(doc)->rows.value(0), QStringList{u"One"_s});
 
-    doc = store.attachData(doc, path(QStringLiteral("two.csv")));
+    doc = store.attachData(doc, path(u"two.csv"_s));
     EXPECT_FALSE(store.tables().contains(doc.id));
-    EXPECT_EQ(store.table(doc)->rows.value(0), QStringList{QStringLiteral("Two")});
+    EXPECT_EQ(store.table(doc)->rows.value(0), QStringList{u"Two"_s});
 
     const LabelDocument detached = store.detachData(doc);
     EXPECT_FALSE(detached.dataName);
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(doc.id)));
     EXPECT_FALSE(store.tables().contains(doc.id));
     EXPECT_FALSE(store.table(detached));
-    // Even the design still naming its list finds nothing now.
-    EXPECT_FALSE(store.table(doc));
-}
-
-TEST_F(LabelStoreTest, AMissingListGivesNoTableAndLeavesTheCacheAlone) {
-    LabelStore store(dir(), false);
-    LabelDocument doc = design(QStringLiteral("Shelf"));
-    EXPECT_FALSE(store.table(doc));
-    doc.dataName = QStringLiteral("list.csv");
+    // Even the design still naming its list finds nothing now, and the cache stays empty.
     QSignalSpy tablesChanged(&store, &LabelStore::tablesChanged);
     EXPECT_FALSE(store.table(doc));
     EXPECT_TRUE(store.tables().isEmpty());
@@ -739,8 +637,7 @@ TEST_F(LabelStoreTest, AMissingListGivesNoTableAndLeavesTheCacheAlone) {
 qint64 wholeVersion(const LabelDocument& doc) {
     bool ok = false;
     const qint64 k = doc.name.section(u' ', 1).toLongLong(&ok);
-    if (!ok || !doc.name.startsWith(QStringLiteral("version ")) ||
-        doc.elements.size() != k % 6 + 1) {
+    if (!ok || !doc.name.startsWith(u"version "_s) || doc.elements.size() != k % 6 + 1) {
         return -1;
     }
     for (const LabelElement& e : doc.elements) {
@@ -753,12 +650,11 @@ qint64 wholeVersion(const LabelDocument& doc) {
 }
 
 TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
-    const QString saver = QStringLiteral(VANTREL_STORE_SAVER_PATH);
     QMap<QUuid, qint64> versions;
     {
         LabelStore store(dir(), false);
         for (int i = 0; i < 8; ++i) {
-            LabelDocument doc = design(QStringLiteral("version 0"));
+            LabelDocument doc = design(u"version 0"_s);
             doc.elements = {LabelElement(ElementKind::image)};
             doc.elements[0].content = doc.name;
             doc.elements[0].imageData = QByteArray();
@@ -766,11 +662,15 @@ TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
             versions.insert(doc.id, 0);
         }
     }
+    // Besides the label files, at most the name a finished write held for an instant before
+    // taking its final one (a kill can land in between); it is never loaded.
+    static const QRegularExpression pending(u"\\A[0-9A-F-]{36}\\.vtllabel\\.[A-Za-z0-9]{6}\\z"_s);
 
     std::srand(unsigned(QDateTime::currentMSecsSinceEpoch()));
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 50; ++round) {
+        SCOPED_TRACE(round);
         QProcess child;
-        child.start(saver, {dir()});
+        child.start(QStringLiteral(VANTREL_STORE_SAVER_PATH), {dir()});
         ASSERT_TRUE(child.waitForStarted(10000));
         ASSERT_TRUE(child.waitForReadyRead(10000)) << child.readAllStandardError().toStdString();
         ASSERT_EQ(child.readAllStandardOutput(), QByteArray("saving\n"))
@@ -778,32 +678,25 @@ TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
         ::usleep(useconds_t(std::rand() % 40000));
         ::kill(pid_t(child.processId()), SIGKILL);
         ASSERT_TRUE(child.waitForFinished(10000));
-        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit)
-            << child.readAllStandardError().toStdString();
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit);
 
         // Every file decodes on its own, and the library loads all of them whole.
-        const QStringList files =
-            QDir(dir()).entryList({QStringLiteral("*.vtllabel")}, QDir::Files);
-        ASSERT_EQ(files.size(), versions.size()) << "round " << round;
+        const QStringList files = QDir(dir()).entryList({u"*.vtllabel"_s}, QDir::Files);
+        ASSERT_EQ(files.size(), versions.size());
         for (const QString& file : files) {
             EXPECT_NO_THROW(LabelFile::decode(readBytes(path(file)))) << file.toStdString();
         }
         LabelStore store(dir(), false);
-        ASSERT_EQ(store.labels().size(), versions.size()) << "round " << round;
+        ASSERT_EQ(store.labels().size(), versions.size());
         for (const LabelDocument& doc : store.labels()) {
             ASSERT_TRUE(versions.contains(doc.id));
             const qint64 k = wholeVersion(doc);
-            ASSERT_GE(k, 0) << "round " << round << ": a torn label " << doc.name.toStdString();
+            ASSERT_GE(k, 0) << "a torn label " << doc.name.toStdString();
             EXPECT_GE(k, versions[doc.id]) << "a label went back to an older version";
             versions[doc.id] = k;
         }
-        // Besides the label files, at most the name a finished write held for an instant
-        // before taking its final one (a kill can land in between); it is never loaded.
-        static const QRegularExpression pending(
-            QStringLiteral("\\A[0-9A-F-]{36}\\.vtllabel\\.[A-Za-z0-9]{6}\\z"));
         for (const QString& entry : entries()) {
-            EXPECT_TRUE(entry.endsWith(QStringLiteral(".vtllabel")) ||
-                        pending.match(entry).hasMatch())
+            EXPECT_TRUE(entry.endsWith(u".vtllabel"_s) || pending.match(entry).hasMatch())
                 << entry.toStdString();
         }
     }
