@@ -82,7 +82,7 @@ TEST(Clock, SleepOfADestroyedContextNeverResumes) {
     EXPECT_FALSE(outcome->finished);
 }
 
-TEST(Clock, StoppedTimerNeverFires) {
+TEST(Clock, TimersFireOnceUnlessRepeatingAndNeverOnceStopped) {
     const TimeScale scale(0.02);
     Timer timer;
     int fired = 0;
@@ -96,16 +96,10 @@ TEST(Clock, StoppedTimerNeverFires) {
     timer.start(Clock::duration(0.5));
     asyncsupport::runFor(1.5);
     EXPECT_EQ(fired, 1) << "a single-shot timer fires once";
-}
 
-TEST(Clock, RepeatingTimerKeepsFiring) {
-    const TimeScale scale(0.02);
-    Timer timer;
     timer.setRepeating(true);
-    int fired = 0;
-    QObject::connect(&timer, &Timer::timeout, [&] { ++fired; });
     timer.start(Clock::duration(0.5));
     asyncsupport::runFor(3.2);
-    EXPECT_GE(fired, 4);
-    EXPECT_LE(fired, 7);
+    EXPECT_GE(fired, 1 + 4);
+    EXPECT_LE(fired, 1 + 7);
 }

@@ -2,6 +2,8 @@
 
 #include <QSignalSpy>
 
+using namespace Qt::StringLiterals;
+
 using asyncsupport::runFor;
 using asyncsupport::runUntil;
 
@@ -37,20 +39,16 @@ TEST_P(DiscoveryNames, ListsOnlyNamesStartingWithThePrinterPrefix) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DiscoveryNames,
-    ::testing::Values(
-        Advertisement{"PrefixAndSuffix", QStringLiteral("CT221B-A"), QString(),
-                      QStringLiteral("CT221B-A")},
-        Advertisement{"PrefixAlone", QStringLiteral("CT221B"), QString(), QStringLiteral("CT221B")},
-        Advertisement{"PeripheralNameWhenNoLocalName", QString(), QStringLiteral("CT221B-P"),
-                      QStringLiteral("CT221B-P")},
-        Advertisement{"LocalNameWins", QStringLiteral("Printer"), QStringLiteral("CT221B-Q"),
-                      QString()},
-        Advertisement{"OtherDevice", QStringLiteral("Printer"), QStringLiteral("Printer"),
-                      QString()},
-        Advertisement{"NoNameAtAll", QString(), QString(), QString()},
-        Advertisement{"EmptyLocalName", QStringLiteral(""), QStringLiteral("CT221B-R"), QString()},
-        Advertisement{"PrefixIsCaseSensitive", QStringLiteral("ct221b-x"), QString(), QString()},
-        Advertisement{"PrefixNotAtStart", QStringLiteral("XCT221B"), QString(), QString()}),
+    ::testing::Values(Advertisement{"PrefixAndSuffix", u"CT221B-A"_s, QString(), u"CT221B-A"_s},
+                      Advertisement{"PrefixAlone", u"CT221B"_s, QString(), u"CT221B"_s},
+                      Advertisement{"PeripheralNameWhenNoLocalName", QString(), u"CT221B-P"_s,
+                                    u"CT221B-P"_s},
+                      Advertisement{"LocalNameWins", u"Printer"_s, u"CT221B-Q"_s, QString()},
+                      Advertisement{"OtherDevice", u"Printer"_s, u"Printer"_s, QString()},
+                      Advertisement{"NoNameAtAll", QString(), QString(), QString()},
+                      Advertisement{"EmptyLocalName", u""_s, u"CT221B-R"_s, QString()},
+                      Advertisement{"PrefixIsCaseSensitive", u"ct221b-x"_s, QString(), QString()},
+                      Advertisement{"PrefixNotAtStart", u"XCT221B"_s, QString(), QString()}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Discovery, StoresNoReadingAsMinus100) {
@@ -89,8 +87,8 @@ TEST_F(Discovery, DuplicateAdvertisementsDoNotChurn) {
 }
 
 TEST_F(Discovery, KeepsTheListSortedByName) {
-    VirtualPrinter* b = addPrinter(QStringLiteral("CT221B-B"));
-    VirtualPrinter* a = addPrinter(QStringLiteral("CT221B-A"));
+    VirtualPrinter* b = addPrinter(u"CT221B-B"_s);
+    VirtualPrinter* a = addPrinter(u"CT221B-A"_s);
     central->advertise(b, -50);
     central->advertise(a, -50);
     central->advertise(printer, -50);
@@ -98,7 +96,7 @@ TEST_F(Discovery, KeepsTheListSortedByName) {
     for (const DiscoveredPrinter& p : manager->printers()) {
         names.append(p.advertisedName);
     }
-    EXPECT_EQ(names, (QStringList{QStringLiteral("CT221B-A"), QStringLiteral("CT221B-B"), name()}));
+    EXPECT_EQ(names, (QStringList{u"CT221B-A"_s, u"CT221B-B"_s, name()}));
 }
 
 TEST_F(Discovery, ScansWhileAskedAndWhileTheRadioIsOn) {

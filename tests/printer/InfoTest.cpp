@@ -2,6 +2,8 @@
 
 #include <QSignalSpy>
 
+using namespace Qt::StringLiterals;
+
 using asyncsupport::run;
 
 struct Reply {
@@ -17,28 +19,25 @@ void PrintTo(const Reply& r, std::ostream* os) {
 class InfoReplies : public ::testing::TestWithParam<Reply> {};
 
 TEST_P(InfoReplies, GiveFirmwareAndModel) {
-    EXPECT_EQ(PrinterManager::parseInfo(GetParam().bytes, QStringLiteral("CT221B-ASKED")),
-              GetParam().expected);
+    EXPECT_EQ(PrinterManager::parseInfo(GetParam().bytes, u"CT221B-ASKED"_s), GetParam().expected);
 }
 
 namespace {
 QByteArray bytes(const char* data, int size) {
     return QByteArray(data, size);
 }
-const QString asked = QStringLiteral("CT221B-ASKED");
-const QString unknown = QStringLiteral("unknown");
+const QString asked = u"CT221B-ASKED"_s;
+const QString unknown = u"unknown"_s;
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, InfoReplies,
     ::testing::Values(
-        Reply{"ModelThenFirmware",
-              bytes("CT221B\0V1.2.3", 13),
-              {QStringLiteral("V1.2.3"), QStringLiteral("CT221B")}},
+        Reply{"ModelThenFirmware", bytes("CT221B\0V1.2.3", 13), {u"V1.2.3"_s, u"CT221B"_s}},
         Reply{"FirmwareThenModel",
               bytes("\0\0V2.0.0\0\0CT221B-X\0", 19),
-              {QStringLiteral("V2.0.0"), QStringLiteral("CT221B-X")}},
-        Reply{"FirmwareCutAtItsFirstV", bytes("xxV1.4", 6), {QStringLiteral("V1.4"), asked}},
+              {u"V2.0.0"_s, u"CT221B-X"_s}},
+        Reply{"FirmwareCutAtItsFirstV", bytes("xxV1.4", 6), {u"V1.4"_s, asked}},
         Reply{"NoV1AndNoLeadingV", bytes("xxVER3", 6), {unknown, asked}},
         Reply{"ShortSegmentsDropped", bytes("CT1\x01\x02\0V10", 9), {unknown, asked}},
         Reply{"UnprintableBytesFiltered",
@@ -46,8 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "221\xFF"
                     "B\0\x1BV1.9",
                     15),
-              {QStringLiteral("V1.9"), QStringLiteral("CT221B")}},
-        Reply{"WholeSentence", bytes("Model CT221B V1.0", 17), {QStringLiteral("V1.0"), asked}},
+              {u"V1.9"_s, u"CT221B"_s}},
+        Reply{"WholeSentence", bytes("Model CT221B V1.0", 17), {u"V1.0"_s, asked}},
         Reply{"Empty", QByteArray(), {unknown, asked}}),
     [](const auto& test) { return std::string(test.param.name); });
 
@@ -57,7 +56,7 @@ TEST_F(Info, ReadsStoresAndAnnouncesThePrintersAnswer) {
     QSignalSpy changes(manager.get(), &PrinterManager::infoChanged);
     const auto outcome = run(manager->readInfo(name()));
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    const PrinterInfo expected{QStringLiteral("V1.0.7"), QStringLiteral("CT221B")};
+    const PrinterInfo expected{u"V1.0.7"_s, u"CT221B"_s};
     EXPECT_EQ(*outcome.value, expected);
     EXPECT_EQ(manager->info().value(name()), expected);
     EXPECT_EQ(changes.count(), 1);
@@ -75,6 +74,5 @@ TEST_F(Info, ANotificationNobodyAskedForIsDropped) {
     asyncsupport::runFor(0.5);
     const auto outcome = run(manager->readInfo(name()));
     ASSERT_TRUE(outcome.succeeded());
-    EXPECT_EQ(outcome.value->firmware, QStringLiteral("V1.0.7"))
-        << "the reply, not the stale value";
+    EXPECT_EQ(outcome.value->firmware, u"V1.0.7"_s) << "the reply, not the stale value";
 }

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+using namespace Qt::StringLiterals;
+
 using asyncsupport::run;
 using asyncsupport::runUntil;
 using asyncsupport::start;
@@ -25,7 +27,7 @@ PrintItem item(const QString& text, qint64 copies = 1) {
 QList<PrintItem> items(int count, qint64 copies = 1) {
     QList<PrintItem> list;
     for (int i = 1; i <= count; ++i) {
-        list.append(item(QStringLiteral("Label %1").arg(i), copies));
+        list.append(item(u"Label %1"_s.arg(i), copies));
     }
     return list;
 }
@@ -69,8 +71,7 @@ protected:
 };
 
 TEST_F(Print, SendsEachItemAsOneJobThatPrintsWhatTheRendererDraws) {
-    const QList<PrintItem> batch = {item(QStringLiteral("Hello"), 2),
-                                    item(QStringLiteral("World"))};
+    const QList<PrintItem> batch = {item(u"Hello"_s, 2), item(u"World"_s)};
     const auto outcome = print(batch, name());
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
     ASSERT_EQ(printer->savedFiles().size(), 2);
@@ -82,7 +83,7 @@ TEST_F(Print, SendsEachItemAsOneJobThatPrintsWhatTheRendererDraws) {
         EXPECT_EQ(printed.convertToFormat(QImage::Format_Grayscale8), expected.image())
             << "label " << i + 1;
         QString tsplPath = printer->savedFiles()[i];
-        tsplPath.replace(QStringLiteral(".png"), QStringLiteral(".tspl"));
+        tsplPath.replace(u".png"_s, u".tspl"_s);
         EXPECT_EQ(testsupport::readBytes(tsplPath), batch[i].job());
     }
     EXPECT_TRUE(printer->received().contains("PRINT 1,2\r\n"))
@@ -107,8 +108,7 @@ TEST_F(Print, ReportsProgressAndPausesBetweenLabelsButNotAfterTheLast) {
 }
 
 TEST_F(Print, PausesLongerAfterAnItemOfSeveralCopies) {
-    QList<PrintItem> batch = {item(QStringLiteral("four"), 4), item(QStringLiteral("none"), 0),
-                              item(QStringLiteral("last"))};
+    QList<PrintItem> batch = {item(u"four"_s, 4), item(u"none"_s, 0), item(u"last"_s)};
     manager->setInterLabelDelay(1.0);
     const auto outcome = print(batch, name());
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
@@ -137,7 +137,7 @@ TEST_F(Print, AWriteErrorStopsTheBatchWhereItHappens) {
     faults.failWrite = firstChunks + 1;
     printer->setFaults(faults);
     const auto outcome = print(batch, name());
-    EXPECT_EQ(outcome.message(), QStringLiteral("Sending failed: The printer rejected the data."));
+    EXPECT_EQ(outcome.message(), u"Sending failed: The printer rejected the data."_s);
     EXPECT_EQ(m_progress, (QList<std::pair<qint64, qint64>>{{1, 5}}));
     EXPECT_EQ(printer->pagesPrinted(), 1) << "items 3 to 5 are not sent";
     EXPECT_EQ(printer->writeSizes().size(), firstChunks);
@@ -150,7 +150,7 @@ TEST_F(Print, AnUnprintableItemEndsThePrintWithItsMessage) {
     const PrintItem bad(huge, LabelContext{}, 1);
     const std::optional<QString> problem = LabelRenderer::sizeProblem(huge, 1);
     ASSERT_TRUE(problem.has_value());
-    const auto outcome = print({item(QStringLiteral("fine")), bad}, name());
+    const auto outcome = print({item(u"fine"_s), bad}, name());
     ASSERT_TRUE(outcome.otherError.has_value()) << outcome.message().toStdString();
     EXPECT_EQ(*outcome.otherError, *problem);
     EXPECT_EQ(printer->pagesPrinted(), 1);
@@ -158,14 +158,14 @@ TEST_F(Print, AnUnprintableItemEndsThePrintWithItsMessage) {
 }
 
 TEST_F(Print, TwoPrintsOnTwoPrintersRunOneAfterTheOther) {
-    VirtualPrinter* second = addPrinter(QStringLiteral("CT221B-SECOND"));
+    VirtualPrinter* second = addPrinter(u"CT221B-SECOND"_s);
     const auto first = start(manager->print(items(3), name()));
-    const auto other = start(manager->print(items(2), QStringLiteral("CT221B-SECOND")));
+    const auto other = start(manager->print(items(2), u"CT221B-SECOND"_s));
     ASSERT_TRUE(runUntil([&] { return first->finished && other->finished; }, 60000));
     EXPECT_TRUE(first->succeeded() && other->succeeded());
     EXPECT_EQ(printer->pagesPrinted(), 3);
     EXPECT_EQ(second->pagesPrinted(), 2);
-    const QString b = QStringLiteral("CT221B-SECOND");
+    const QString b = u"CT221B-SECOND"_s;
     EXPECT_EQ(activities,
               (QList<PrinterActivity>{
                   PrinterActivity::connecting(name()), PrinterActivity::connected(name()),
@@ -182,15 +182,15 @@ TEST_F(Print, WithoutANameItPrintsOnThePreferredPrinter) {
     ASSERT_TRUE(run(manager->print(items(1), std::nullopt)).succeeded()) << "the only printer";
     EXPECT_EQ(printer->pagesPrinted(), 1);
 
-    addPrinter(QStringLiteral("CT221B-SECOND"));
+    addPrinter(u"CT221B-SECOND"_s);
     discoverAll();
     activities.clear();
     const auto ambiguous = run(manager->print(items(1), std::nullopt));
-    EXPECT_EQ(ambiguous.message(), QStringLiteral("No printer selected."));
+    EXPECT_EQ(ambiguous.message(), u"No printer selected."_s);
     EXPECT_TRUE(activities.isEmpty()) << "nothing else happens";
 
-    manager->setDefaultPrinter(QStringLiteral("CT221B-SECOND"));
+    manager->setDefaultPrinter(u"CT221B-SECOND"_s);
     ASSERT_TRUE(run(manager->print(items(1), std::nullopt)).succeeded());
     EXPECT_EQ(printer->pagesPrinted(), 1);
-    EXPECT_TRUE(manager->isConnected(QStringLiteral("CT221B-SECOND")));
+    EXPECT_TRUE(manager->isConnected(u"CT221B-SECOND"_s));
 }

@@ -20,53 +20,39 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 using asyncsupport::run;
 using asyncsupport::runUntil;
 
 struct StateCase {
     const char* name;
-    QString error;
-    QList<bool> powered;
     BluetoothState expected;
+    QList<bool> powered; // the adapters' Powered properties, in order
+    const char* error{}; // the D-Bus error of the query, if any
 };
-
-void PrintTo(const StateCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class BlueZStates : public ::testing::TestWithParam<StateCase> {};
 
 TEST_P(BlueZStates, MapOntoTheRadioStates) {
-    EXPECT_EQ(QtBleCentral::stateFor(GetParam().error, GetParam().powered), GetParam().expected);
+    EXPECT_EQ(QtBleCentral::stateFor(QString::fromLatin1(GetParam().error), GetParam().powered),
+              GetParam().expected);
 }
+
+using S = BluetoothState;
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, BlueZStates,
     ::testing::Values(
-        StateCase{"NoSystemBus",
-                  QStringLiteral("org.freedesktop.DBus.Error.NoServer"),
-                  {},
-                  BluetoothState::unsupported},
-        StateCase{"BlueZAbsent",
-                  QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
-                  {},
-                  BluetoothState::unsupported},
-        StateCase{"PermissionRefused",
-                  QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
-                  {},
-                  BluetoothState::unauthorized},
-        StateCase{"BlueZRefuses",
-                  QStringLiteral("org.bluez.Error.NotAuthorized"),
-                  {},
-                  BluetoothState::unauthorized},
-        StateCase{"BlueZHangs",
-                  QStringLiteral("org.freedesktop.DBus.Error.NoReply"),
-                  {},
-                  BluetoothState::unknown},
-        StateCase{"NoAdapter", QString(), {}, BluetoothState::unsupported},
-        StateCase{"AdapterOff", QString(), {false}, BluetoothState::poweredOff},
-        StateCase{"AdapterOn", QString(), {true}, BluetoothState::poweredOn},
-        StateCase{"FirstAdapterDecides", QString(), {false, true}, BluetoothState::poweredOff}),
+        StateCase{"NoSystemBus", S::unsupported, {}, "org.freedesktop.DBus.Error.NoServer"},
+        StateCase{"BlueZAbsent", S::unsupported, {}, "org.freedesktop.DBus.Error.ServiceUnknown"},
+        StateCase{
+            "PermissionRefused", S::unauthorized, {}, "org.freedesktop.DBus.Error.AccessDenied"},
+        StateCase{"BlueZRefuses", S::unauthorized, {}, "org.bluez.Error.NotAuthorized"},
+        StateCase{"BlueZHangs", S::unknown, {}, "org.freedesktop.DBus.Error.NoReply"},
+        StateCase{"NoAdapter", S::unsupported, {}}, StateCase{"AdapterOff", S::poweredOff, {false}},
+        StateCase{"AdapterOn", S::poweredOn, {true}},
+        StateCase{"FirstAdapterDecides", S::poweredOff, {false, true}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // The QtBluetooth backend against a BlueZ stand-in: python-dbusmock's bluez5 template with the
@@ -97,17 +83,16 @@ protected:
     }
 
     static void SetUpTestSuite() {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
         if (daemon.isEmpty()) {
-            s_missing = QStringLiteral("dbus-daemon is not installed");
+            s_missing = u"dbus-daemon is not installed"_s;
             return;
         }
         QProcess probe;
-        probe.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral("-c"), QStringLiteral("import dbusmock")});
+        probe.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import dbusmock"_s});
         if (!probe.waitForFinished(20000) || probe.exitStatus() != QProcess::NormalExit ||
             probe.exitCode() != 0) {
-            s_missing = QStringLiteral("python3-dbusmock is not installed");
+            s_missing = u"python3-dbusmock is not installed"_s;
             return;
         }
         PrivateBus& bus = privateBus();
@@ -115,11 +100,10 @@ protected:
             QTemporaryDir folder;
             folder.setAutoRemove(false);
             bus.folder = folder.path();
-            const QString socket = QDir(bus.folder).filePath(QStringLiteral("system_bus_socket"));
-            if (!QProcess::startDetached(daemon,
-                                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                          QStringLiteral("--address=unix:path=") + socket},
-                                         QString(), &bus.pid) ||
+            const QString socket = QDir(bus.folder).filePath(u"system_bus_socket"_s);
+            if (!QProcess::startDetached(
+                    daemon, {u"--session"_s, u"--nofork"_s, u"--address=unix:path="_s + socket},
+                    QString(), &bus.pid) ||
                 !runUntil([&] { return QFileInfo::exists(socket); }, 10000, 20000)) {
                 s_failure = "the private bus did not start";
                 return;
@@ -136,19 +120,16 @@ protected:
     static void startStandIn() {
         s_standIn = new QProcess;
         s_standIn->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        s_standIn->start(
-            QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-             QStringLiteral("--template"),
-             testsupport::sourcePath(QStringLiteral("tests/printer/ct221b_bluez.py"))});
+        s_standIn->start(u"/usr/bin/python3"_s,
+                         {u"-m"_s, u"dbusmock"_s, u"--system"_s, u"--template"_s,
+                          testsupport::sourcePath(u"tests/printer/ct221b_bluez.py"_s)});
         QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
-        if (!bus ||
-            !runUntil([&] { return bus->isServiceRegistered(QStringLiteral("org.bluez")).value(); },
-                      15000, 20000)) {
+        if (!bus || !runUntil([&] { return bus->isServiceRegistered(u"org.bluez"_s).value(); },
+                              15000, 20000)) {
             s_failure = "the BlueZ stand-in did not come up";
             return;
         }
-        const QDBusMessage reply = standIn(QStringLiteral("AddPrinter"));
+        const QDBusMessage reply = standIn(u"AddPrinter"_s);
         if (reply.type() == QDBusMessage::ErrorMessage) {
             s_failure = "the stand-in refused AddPrinter: " + reply.errorMessage().toStdString();
         }
@@ -164,15 +145,14 @@ protected:
     }
 
     static QDBusMessage standIn(const QString& method, const QList<QVariant>& arguments = {}) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(QStringLiteral("org.bluez"), QStringLiteral("/"),
-                                           QStringLiteral("org.vantrel.StandIn"), method);
+        QDBusMessage call = QDBusMessage::createMethodCall(u"org.bluez"_s, u"/"_s,
+                                                           u"org.vantrel.StandIn"_s, method);
         call.setArguments(arguments);
         return QDBusConnection::systemBus().call(call, QDBus::Block, 10000);
     }
 
     static QList<QByteArray> writes() {
-        const QDBusMessage reply = standIn(QStringLiteral("Writes"));
+        const QDBusMessage reply = standIn(u"Writes"_s);
         QList<QByteArray> list;
         if (!reply.arguments().isEmpty()) {
             list = qdbus_cast<QList<QByteArray>>(reply.arguments().first());
@@ -189,8 +169,8 @@ protected:
             startStandIn();
             ASSERT_TRUE(s_failure.empty()) << s_failure;
         }
-        standIn(QStringLiteral("Reset"));
-        standIn(QStringLiteral("SetPowered"), {true});
+        standIn(u"Reset"_s);
+        standIn(u"SetPowered"_s, {true});
     }
 
     QString name() const { return QString::fromLatin1(printerName); }
@@ -213,9 +193,9 @@ protected:
 TEST_F(BlueZStandIn, FollowsTheAdapterAndBlueZItself) {
     QtBleCentral central;
     ASSERT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000));
-    standIn(QStringLiteral("SetPowered"), {false});
+    standIn(u"SetPowered"_s, {false});
     EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOff; }, 10000));
-    standIn(QStringLiteral("SetPowered"), {true});
+    standIn(u"SetPowered"_s, {true});
     EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000));
 
     stopStandIn();
@@ -240,7 +220,7 @@ TEST_F(BlueZStandIn, DiscoversThePrinterByItsAdvertisedNameWithItsSignal) {
     ASSERT_TRUE(runUntil([&] { return !seen.isEmpty(); }, 10000)) << "nothing discovered";
     EXPECT_EQ(seen.first(), std::make_pair(name(), -79));
 
-    standIn(QStringLiteral("SetRssi"), {QVariant::fromValue<qint16>(-55)});
+    standIn(u"SetRssi"_s, {QVariant::fromValue<qint16>(-55)});
     EXPECT_TRUE(runUntil([&] { return seen.last().second == -55; }, 10000))
         << "signal updates arrive while scanning";
     central.stopScan();
@@ -266,54 +246,42 @@ TEST_F(BlueZStandIn, WritesAJobInChunksWithResponseAfterSwitchingNotificationsOn
     ASSERT_GE(sizes.size(), 5);
     EXPECT_EQ(sizes.first(), 237) << "BlueZ tells no MTU, so the configured chunk size applies";
     EXPECT_EQ(sizes.last(), job.size() % 237);
-    const QDBusMessage types = standIn(QStringLiteral("WriteTypes"));
+    const QDBusMessage types = standIn(u"WriteTypes"_s);
     const QStringList kinds = types.arguments().value(0).toStringList();
-    EXPECT_EQ(kinds.count(QStringLiteral("request")), kinds.size()) << "every write with response";
+    EXPECT_EQ(kinds.count(u"request"_s), kinds.size()) << "every write with response";
 
-    standIn(QStringLiteral("Reset"));
-}
-
-TEST_F(BlueZStandIn, ChunkSizeSettingShapesTheWrites) {
-    auto printers = manager();
-    printers->setChunkSize(100);
-    const auto outcome = run(printers->sendRaw(QByteArray(450, 'x'), name()), 30000);
-    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    QList<qsizetype> sizes;
-    for (const QByteArray& chunk : writes()) {
-        sizes.append(chunk.size());
-    }
-    EXPECT_EQ(sizes, (QList<qsizetype>{100, 100, 100, 100, 50}));
+    standIn(u"Reset"_s);
 }
 
 TEST_F(BlueZStandIn, ReadsTheInfoFromANotification) {
     auto printers = manager();
     const auto outcome = run(printers->readInfo(name()), 30000);
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    EXPECT_EQ(*outcome.value, (PrinterInfo{QStringLiteral("V1.0.7"), QStringLiteral("CT221B")}));
+    EXPECT_EQ(*outcome.value, (PrinterInfo{u"V1.0.7"_s, u"CT221B"_s}));
 }
 
 TEST_F(BlueZStandIn, AWriteErrorEndsTheJob) {
-    standIn(QStringLiteral("SetFault"), {QStringLiteral("failWrite"), 2});
+    standIn(u"SetFault"_s, {u"failWrite"_s, 2});
     auto printers = manager();
     const auto outcome = run(printers->sendRaw(QByteArray(1000, 'x'), name()), 30000);
-    EXPECT_EQ(outcome.message(), QStringLiteral("Sending failed: The printer rejected the data."));
+    EXPECT_EQ(outcome.message(), u"Sending failed: The printer rejected the data."_s);
     EXPECT_EQ(writes().size(), 2) << "nothing after the failed chunk";
 }
 
 TEST_F(BlueZStandIn, ARemoteDisconnectMidJobEndsIt) {
-    standIn(QStringLiteral("SetFault"), {QStringLiteral("dropAfter"), 2});
+    standIn(u"SetFault"_s, {u"dropAfter"_s, 2});
     auto printers = manager();
     const auto outcome = run(printers->sendRaw(QByteArray(1000, 'x'), name()), 30000);
-    EXPECT_EQ(outcome.message(), QStringLiteral("The printer disconnected."));
+    EXPECT_EQ(outcome.message(), u"The printer disconnected."_s);
     EXPECT_EQ(printers->activity(), PrinterActivity::idle());
     EXPECT_FALSE(printers->isConnected(name()));
 }
 
 TEST_F(BlueZStandIn, ARefusedConnectionIsReported) {
-    standIn(QStringLiteral("SetFault"), {QStringLiteral("refuse"), 1});
+    standIn(u"SetFault"_s, {u"refuse"_s, 1});
     auto printers = manager();
     const auto outcome = run(printers->sendRaw({}, name()), 30000);
-    EXPECT_TRUE(outcome.message().startsWith(QStringLiteral("Couldn't connect: ")))
+    EXPECT_TRUE(outcome.message().startsWith(u"Couldn't connect: "_s))
         << outcome.message().toStdString();
     EXPECT_EQ(printers->activity(), PrinterActivity::idle());
 }

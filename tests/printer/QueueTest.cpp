@@ -1,6 +1,8 @@
 #include "tests/printer/ManagerFixture.h"
 #include "tests/printer/TsplJobs.h"
 
+using namespace Qt::StringLiterals;
+
 using asyncsupport::runUntil;
 using asyncsupport::start;
 
@@ -8,7 +10,7 @@ class Queue : public ManagerFixture {
 protected:
     void SetUp() override {
         ManagerFixture::SetUp();
-        other = addPrinter(QStringLiteral("CT221B-OTHER"));
+        other = addPrinter(u"CT221B-OTHER"_s);
         discoverAll();
     }
 
@@ -18,7 +20,7 @@ protected:
 // Operations asked for together run one after another in the order asked, each on its own
 // printer, and the link moves from one printer to the next.
 TEST_F(Queue, RunsOperationsStrictlyInOrder) {
-    const QString otherName = QStringLiteral("CT221B-OTHER");
+    const QString otherName = u"CT221B-OTHER"_s;
     const QByteArray first = tspljobs::jobOfSize(2000);
     const QByteArray second = tspljobs::jobOfSize(600);
     const auto a = start(manager->sendRaw(first, name()));
@@ -49,10 +51,9 @@ TEST_F(Queue, AFailedOperationLetsTheNextOneRun) {
     faults.failWrite = 1;
     printer->setFaults(faults);
     const auto failing = start(manager->sendRaw(QByteArray(100, 'x'), name()));
-    const auto next =
-        start(manager->sendRaw(tspljobs::jobOfSize(300), QStringLiteral("CT221B-OTHER")));
+    const auto next = start(manager->sendRaw(tspljobs::jobOfSize(300), u"CT221B-OTHER"_s));
     ASSERT_TRUE(runUntil([&] { return failing->finished && next->finished; }));
-    EXPECT_EQ(failing->message(), QStringLiteral("Sending failed: The printer rejected the data."));
+    EXPECT_EQ(failing->message(), u"Sending failed: The printer rejected the data."_s);
     EXPECT_TRUE(next->succeeded()) << next->message().toStdString();
     EXPECT_LE(failing->ended, next->ended);
     EXPECT_EQ(other->pagesPrinted(), 1);

@@ -1,16 +1,18 @@
 #include "tests/printer/ManagerFixture.h"
+#include "tests/support/TestSupport.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
 
 struct Stored {
     const char* name;
     QByteArray json; // the settings file's members, as the file store writes them
-    qint64 chunkSize;
-    double interLabelDelay;
-    std::optional<QString> defaultPrinter;
-    TextMap nicknames;
+    qint64 chunkSize = 237;
+    double interLabelDelay = 1.5;
+    std::optional<QString> defaultPrinter = std::nullopt;
+    TextMap nicknames = {};
 };
 
 void PrintTo(const Stored& s, std::ostream* os) {
@@ -22,12 +24,8 @@ class SettingsLoad : public ::testing::TestWithParam<Stored> {};
 // The rules apply to what another run left in the settings file.
 TEST_P(SettingsLoad, FollowsTheLoadRules) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("settings.json"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{" + GetParam().json + "}");
-    file.close();
-
+    const QString path = dir.filePath(u"settings.json"_s);
+    testsupport::writeBytes(path, "{" + GetParam().json + "}");
     FileSettingsStore store(path);
     PrinterManager manager(&store, new VirtualCentral());
     EXPECT_EQ(manager.chunkSize(), GetParam().chunkSize);
@@ -40,51 +38,22 @@ TEST_P(SettingsLoad, FollowsTheLoadRules) {
 INSTANTIATE_TEST_SUITE_P(
     Files, SettingsLoad,
     ::testing::Values(
-        Stored{"Fresh", "", 237, 1.5, std::nullopt, {}},
-        Stored{"ChunkZero", R"("printer.chunkSize": {"integer": 0})", 237, 1.5, std::nullopt, {}},
-        Stored{
-            "ChunkNegative", R"("printer.chunkSize": {"integer": -5})", 237, 1.5, std::nullopt, {}},
-        Stored{
-            "ChunkHundred", R"("printer.chunkSize": {"integer": 100})", 100, 1.5, std::nullopt, {}},
-        Stored{
-            "ChunkAsText", R"("printer.chunkSize": {"text": "100"})", 237, 1.5, std::nullopt, {}},
-        Stored{
-            "DelayZero", R"("printer.interLabelDelay": {"real": 0})", 237, 1.5, std::nullopt, {}},
-        Stored{"DelayNegative",
-               R"("printer.interLabelDelay": {"real": -2.5})",
-               237,
-               1.5,
-               std::nullopt,
-               {}},
-        Stored{"DelayShort",
-               R"("printer.interLabelDelay": {"real": 0.3})",
-               237,
-               0.3,
-               std::nullopt,
-               {}},
-        Stored{"DelayWholeNumber",
-               R"("printer.interLabelDelay": {"integer": 2})",
-               237,
-               2.0,
-               std::nullopt,
-               {}},
-        Stored{"DefaultPrinter",
-               R"("printer.default": {"text": "CT221B-A"})",
-               237,
-               1.5,
-               QStringLiteral("CT221B-A"),
-               {}},
-        Stored{
-            "DefaultNotText", R"("printer.default": {"integer": 7})", 237, 1.5, std::nullopt, {}},
+        Stored{"Fresh", ""}, Stored{"ChunkZero", R"("printer.chunkSize": {"integer": 0})"},
+        Stored{"ChunkNegative", R"("printer.chunkSize": {"integer": -5})"},
+        Stored{"ChunkHundred", R"("printer.chunkSize": {"integer": 100})", 100},
+        Stored{"ChunkAsText", R"("printer.chunkSize": {"text": "100"})"},
+        Stored{"DelayZero", R"("printer.interLabelDelay": {"real": 0})"},
+        Stored{"DelayNegative", R"("printer.interLabelDelay": {"real": -2.5})"},
+        Stored{"DelayShort", R"("printer.interLabelDelay": {"real": 0.3})", 237, 0.3},
+        Stored{"DelayWholeNumber", R"("printer.interLabelDelay": {"integer": 2})", 237, 2.0},
+        Stored{"DefaultPrinter", R"("printer.default": {"text": "CT221B-A"})", 237, 1.5,
+               u"CT221B-A"_s},
+        Stored{"DefaultNotText", R"("printer.default": {"integer": 7})"},
         Stored{"Nicknames", R"("printer.nicknames": {"textMap": {"CT221B-A": "Front counter"}})",
-               237, 1.5, std::nullopt,
-               TextMap{{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")}}},
-        Stored{"NicknameNotText",
-               R"("printer.nicknames": {"textMap": {"CT221B-A": "Front counter", "CT221B-B": 3}})",
-               237,
-               1.5,
-               std::nullopt,
-               {}}),
+               237, 1.5, std::nullopt, TextMap{{u"CT221B-A"_s, u"Front counter"_s}}},
+        Stored{
+            "NicknameNotText",
+            R"("printer.nicknames": {"textMap": {"CT221B-A": "Front counter", "CT221B-B": 3}})"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 class Settings : public ManagerFixture {};
@@ -99,22 +68,22 @@ TEST_F(Settings, AreWrittenThroughOnEveryRealChange) {
     manager->setChunkSize(180);
     manager->setInterLabelDelay(2.0);
     manager->setInterLabelDelay(std::numeric_limits<double>::quiet_NaN());
-    manager->setNicknames({{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")}});
-    manager->setDefaultPrinter(QStringLiteral("CT221B-A"));
+    manager->setNicknames({{u"CT221B-A"_s, u"Front counter"_s}});
+    manager->setDefaultPrinter(u"CT221B-A"_s);
     EXPECT_EQ(chunk.count(), 1);
     EXPECT_EQ(delay.count(), 1);
     EXPECT_EQ(nick.count(), 1);
     EXPECT_EQ(def.count(), 1);
     EXPECT_EQ(manager->interLabelDelay(), 2.0) << "a value that cannot be stored is refused";
 
-    EXPECT_EQ(settings.integer(QStringLiteral("printer.chunkSize")), 180);
-    EXPECT_EQ(settings.real(QStringLiteral("printer.interLabelDelay")), 2.0);
-    EXPECT_EQ(settings.text(QStringLiteral("printer.default")), QStringLiteral("CT221B-A"));
-    EXPECT_EQ(settings.textMap(QStringLiteral("printer.nicknames")),
-              (TextMap{{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")}}));
+    EXPECT_EQ(settings.integer(u"printer.chunkSize"_s), 180);
+    EXPECT_EQ(settings.real(u"printer.interLabelDelay"_s), 2.0);
+    EXPECT_EQ(settings.text(u"printer.default"_s), u"CT221B-A"_s);
+    EXPECT_EQ(settings.textMap(u"printer.nicknames"_s),
+              (TextMap{{u"CT221B-A"_s, u"Front counter"_s}}));
 
     manager->setDefaultPrinter(std::nullopt);
-    EXPECT_FALSE(settings.contains(QStringLiteral("printer.default")));
+    EXPECT_FALSE(settings.contains(u"printer.default"_s));
 
     PrinterManager reloaded(&settings, new VirtualCentral());
     EXPECT_EQ(reloaded.chunkSize(), 180);
@@ -124,22 +93,20 @@ TEST_F(Settings, AreWrittenThroughOnEveryRealChange) {
 }
 
 TEST_F(Settings, DisplayNamePrefersANonEmptyNickname) {
-    manager->setNicknames({{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")},
-                           {QStringLiteral("CT221B-B"), QString()}});
-    EXPECT_EQ(manager->displayName(QStringLiteral("CT221B-A")), QStringLiteral("Front counter"));
-    EXPECT_EQ(manager->displayName(QStringLiteral("CT221B-B")), QStringLiteral("CT221B-B"));
-    EXPECT_EQ(manager->displayName(QStringLiteral("CT221B-C")), QStringLiteral("CT221B-C"));
-    EXPECT_EQ(manager->displayName(QStringLiteral("ct221b-a")), QStringLiteral("ct221b-a"))
-        << "names match exactly";
+    manager->setNicknames({{u"CT221B-A"_s, u"Front counter"_s}, {u"CT221B-B"_s, QString()}});
+    EXPECT_EQ(manager->displayName(u"CT221B-A"_s), u"Front counter"_s);
+    EXPECT_EQ(manager->displayName(u"CT221B-B"_s), u"CT221B-B"_s);
+    EXPECT_EQ(manager->displayName(u"CT221B-C"_s), u"CT221B-C"_s);
+    EXPECT_EQ(manager->displayName(u"ct221b-a"_s), u"ct221b-a"_s) << "names match exactly";
 }
 
 TEST_F(Settings, PreferredPrinterIsTheDefaultOrTheOnlyOneListed) {
     EXPECT_FALSE(manager->preferredPrinter().has_value());
-    VirtualPrinter* a = addPrinter(QStringLiteral("CT221B-A"));
+    VirtualPrinter* a = addPrinter(u"CT221B-A"_s);
     central->advertise(a, -50);
-    EXPECT_EQ(manager->preferredPrinter(), QStringLiteral("CT221B-A"));
+    EXPECT_EQ(manager->preferredPrinter(), u"CT221B-A"_s);
     central->advertise(printer, -50);
     EXPECT_FALSE(manager->preferredPrinter().has_value());
-    manager->setDefaultPrinter(QStringLiteral("CT221B-C"));
-    EXPECT_EQ(manager->preferredPrinter(), QStringLiteral("CT221B-C")) << "even when not listed";
+    manager->setDefaultPrinter(u"CT221B-C"_s);
+    EXPECT_EQ(manager->preferredPrinter(), u"CT221B-C"_s) << "even when not listed";
 }

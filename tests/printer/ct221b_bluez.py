@@ -225,9 +225,3 @@ def SetPowered(self, powered):
     adapter = mockobject.objects['/org/bluez/' + ADAPTER]
     adapter.props[bluez5.ADAPTER_IFACE]['Powered'] = dbus.Boolean(powered, variant_level=1)
     emit_changed(adapter, bluez5.ADAPTER_IFACE, {'Powered': dbus.Boolean(powered, variant_level=1)})
-
-
-@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
-def DropLink(self):
-    if device().connected:
-        set_connected(False)
