@@ -41,6 +41,10 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     }
 }
 
+QStringList words(const QString& text) {
+    return text.split(u' ', Qt::SkipEmptyParts);
+}
+
 CliRun runCli(const QStringList& arguments, const QStringList& environment, int timeoutMs) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

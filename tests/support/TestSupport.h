@@ -21,6 +21,9 @@ QString sourcePath(const QString& path);
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
 
+// The words of a text split at spaces: command-line arguments written as one line.
+QStringList words(const QString& text);
+
 // The outcome of running vantrel-cli.
 struct CliRun {
     int exitCode = -1;

@@ -6,28 +6,20 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-using testsupport::runCli;
+using testsupport::words;
 
-QString q(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QJsonObject jsonOf(const testsupport::CliRun& run) {
+// The JSON a barcode command printed, with its exit status.
+std::pair<int, QJsonObject> barcode(const QString& arguments) {
+    const auto run = testsupport::runCli(words(u"barcode "_s + arguments));
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(run.out, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
     EXPECT_TRUE(run.out.endsWith('\n'));
-    return document.object();
-}
-
-QList<int> intsOf(const QJsonValue& value) {
-    QList<int> ints;
-    for (const QJsonValue& v : value.toArray()) {
-        ints.append(v.toInt(-1));
-    }
-    return ints;
+    return {run.exitCode, document.object()};
 }
 
 QList<int> range(int first, int last) {
@@ -39,100 +31,75 @@ QList<int> range(int first, int last) {
 }
 
 TEST(BarcodeCommand, PrintsARetailSymbolAsJson) {
-    const auto run = runCli({q("barcode"), q("ean13"), q("400638133393")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject json = jsonOf(run);
-    EXPECT_EQ(json.keys(), (QStringList{q("digits"), q("groups"), q("guards"), q("leftDigit"),
-                                        q("modules"), q("rightDigit")}));
-    EXPECT_EQ(json[q("modules")].toString(),
-              q("1010001101010011101011110111101000100101100110101010000101000010100001011101001"
-                "0000101100110101"));
-    EXPECT_EQ(intsOf(json[q("guards")]), range(0, 2) + range(45, 49) + range(92, 94));
-    const QJsonArray groups = json[q("groups")].toArray();
-    ASSERT_EQ(groups.size(), 2);
-    EXPECT_EQ(groups[0].toObject(),
-              (QJsonObject{{q("text"), q("006381")}, {q("start"), 3}, {q("end"), 45}}));
-    EXPECT_EQ(groups[1].toObject(),
-              (QJsonObject{{q("text"), q("333931")}, {q("start"), 50}, {q("end"), 92}}));
-    EXPECT_EQ(json[q("leftDigit")], QJsonValue(q("4")));
-    EXPECT_TRUE(json[q("rightDigit")].isNull());
-    EXPECT_EQ(json[q("digits")].toString(), q("4006381333931"));
+    const auto [status, json] = barcode(u"ean13 400638133393"_s);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(json.keys(), (QStringList{u"digits"_s, u"groups"_s, u"guards"_s, u"leftDigit"_s,
+                                        u"modules"_s, u"rightDigit"_s}));
+    EXPECT_EQ(json[u"modules"_s].toString(),
+              u"1010001101010011101011110111101000100101100110101010000101000010100001011101001"
+              "0000101100110101"_s);
+    QList<int> guards;
+    for (const QJsonValue& v : json[u"guards"_s].toArray()) {
+        guards.append(v.toInt(-1));
+    }
+    EXPECT_EQ(guards, range(0, 2) + range(45, 49) + range(92, 94));
+    EXPECT_EQ(
+        json[u"groups"_s].toArray(),
+        QJsonArray({QJsonObject{{u"text"_s, u"006381"_s}, {u"start"_s, 3}, {u"end"_s, 45}},
+                    QJsonObject{{u"text"_s, u"333931"_s}, {u"start"_s, 50}, {u"end"_s, 92}}}));
+    EXPECT_EQ(json[u"leftDigit"_s], QJsonValue(u"4"_s));
+    EXPECT_TRUE(json[u"rightDigit"_s].isNull());
+    EXPECT_EQ(json[u"digits"_s].toString(), u"4006381333931"_s);
 }
 
-TEST(BarcodeCommand, PrintsEveryRetailSymbology) {
-    const auto upcA = runCli({q("barcode"), q("upcA"), q("03600029145")});
-    ASSERT_EQ(upcA.exitCode, 0);
-    const QJsonObject a = jsonOf(upcA);
-    EXPECT_EQ(a[q("digits")].toString(), q("036000291452"));
-    EXPECT_EQ(a[q("leftDigit")], QJsonValue(q("0")));
-    EXPECT_EQ(a[q("rightDigit")], QJsonValue(q("2")));
-    EXPECT_EQ(intsOf(a[q("guards")]), range(0, 9) + range(45, 49) + range(85, 94));
-
-    const auto upcE = runCli({q("barcode"), q("upcE"), q("042100005264")});
-    ASSERT_EQ(upcE.exitCode, 0);
-    const QJsonObject e = jsonOf(upcE);
-    EXPECT_EQ(e[q("modules")].toString(), q("101001110100100110111001001101101011110011001010101"));
-    EXPECT_EQ(e[q("digits")].toString(), q("04252614"));
-    EXPECT_EQ(intsOf(e[q("guards")]), range(0, 2) + range(45, 50));
-
-    const auto ean8 = runCli({q("barcode"), q("ean8"), q("9638 507")});
-    ASSERT_EQ(ean8.exitCode, 0);
-    const QJsonObject eight = jsonOf(ean8);
-    EXPECT_EQ(eight[q("modules")].toString().size(), 67);
-    EXPECT_TRUE(eight[q("leftDigit")].isNull());
-    EXPECT_TRUE(eight[q("rightDigit")].isNull());
-    EXPECT_EQ(eight[q("digits")].toString(), q("96385074"));
+TEST(BarcodeCommand, PrintsTheSideDigitsOfEachRetailSymbology) {
+    const auto [upcAStatus, upcA] = barcode(u"upcA 03600029145"_s);
+    ASSERT_EQ(upcAStatus, 0);
+    EXPECT_EQ(upcA[u"leftDigit"_s], QJsonValue(u"0"_s));
+    EXPECT_EQ(upcA[u"rightDigit"_s], QJsonValue(u"2"_s));
+    const auto [upcEStatus, upcE] = barcode(u"upcE 042100005264"_s);
+    ASSERT_EQ(upcEStatus, 0);
+    EXPECT_EQ(upcE[u"digits"_s].toString(), u"04252614"_s);
+    EXPECT_EQ(upcE[u"rightDigit"_s], QJsonValue(u"4"_s));
+    const auto [ean8Status, ean8] = barcode(u"ean8 9638507"_s);
+    ASSERT_EQ(ean8Status, 0);
+    EXPECT_EQ(ean8[u"modules"_s].toString().size(), 67);
+    EXPECT_TRUE(ean8[u"leftDigit"_s].isNull());
+    EXPECT_TRUE(ean8[u"rightDigit"_s].isNull());
 }
 
 TEST(BarcodeCommand, PrintsCode128Modules) {
-    const auto run = runCli({q("barcode"), q("code128"), q("12345678")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject json = jsonOf(run);
-    EXPECT_EQ(json.keys(), QStringList{q("modules")});
-    const QString modules = json[q("modules")].toString();
+    const auto [status, json] = barcode(u"code128 12345678"_s);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(json.keys(), QStringList{u"modules"_s});
+    const QString modules = json[u"modules"_s].toString();
     EXPECT_EQ(modules.size(), 79);
-    EXPECT_TRUE(modules.startsWith(q("11010011100")));
+    EXPECT_TRUE(modules.startsWith(u"11010011100"_s));
     EXPECT_EQ(modules.count(u'0') + modules.count(u'1'), 79);
 }
 
-struct Refusal {
-    const char* symbology;
-    const char* text;
-    const char* message;
-};
-
-class BarcodeCommandRefusal : public ::testing::TestWithParam<Refusal> {};
-
-TEST_P(BarcodeCommandRefusal, PrintsTheMessageAsJsonAndExitsWithOne) {
-    const Refusal& r = GetParam();
-    const auto run = runCli({q("barcode"), q(r.symbology), q(r.text)});
+TEST(BarcodeCommand, ARefusalIsItsMessageAsJsonAndExitsWithOne) {
+    for (const auto& [arguments, message] :
+         {std::pair(u"ean13 4006381333932"_s, "Check digit should be 1"),
+          std::pair(u"upcE 012345678905"_s, "This UPC-A can't be shortened to UPC-E"),
+          std::pair(u"code128 caf\u00e9"_s, "Code 128 supports ASCII only"),
+          std::pair(u"code128 "_s + QString(81, u'1'),
+                    "Too long for Code 128 (80 characters at most)")}) {
+        const auto [status, json] = barcode(arguments);
+        EXPECT_EQ(status, 1) << arguments.toStdString();
+        EXPECT_EQ(json, (QJsonObject{{u"error"_s, QString::fromUtf8(message)}}));
+    }
+    // An empty text is an argument of its own.
+    const auto run = testsupport::runCli({u"barcode"_s, u"code128"_s, QString()});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(jsonOf(run), (QJsonObject{{q("error"), q(r.message)}}));
+    EXPECT_EQ(QJsonDocument::fromJson(run.out).object(), (QJsonObject{{u"error"_s, u"Empty"_s}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BarcodeCommand, BarcodeCommandRefusal,
-    ::testing::Values(
-        Refusal{"ean13", "4006381333932", "Check digit should be 1"},
-        Refusal{"ean8", "12345", "EAN-8 needs 7 digits (check digit added) or 8 digits"},
-        Refusal{"upcA", "0360002914x", "Digits only"},
-        Refusal{"upcE", "2425261", "UPC-E must start with 0 or 1"},
-        Refusal{"upcE", "012345678905", "This UPC-A can't be shortened to UPC-E"},
-        Refusal{"ean13", "", "EAN-13 needs 12 digits (check digit added) or 13 digits"},
-        Refusal{"code128", "caf\xc3\xa9", "Code 128 supports ASCII only"},
-        Refusal{"code128", "", "Empty"},
-        Refusal{"code128",
-                "123456789012345678901234567890123456789012345678901234567890123456789012345678901",
-                "Too long for Code 128 (80 characters at most)"}));
-
 TEST(BarcodeCommand, AnUnknownSymbologyOrAMissingTextIsAUsageError) {
-    for (const QStringList& arguments :
-         {QStringList{q("barcode"), q("EAN13"), q("400638133393")},
-          QStringList{q("barcode"), q("qr"), q("hello")}, QStringList{q("barcode"), q("ean13")},
-          QStringList{q("barcode")},
-          QStringList{q("barcode"), q("ean13"), q("400638133393"), q("extra")}}) {
-        const auto run = runCli(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(u' ').toStdString();
+    for (const char* arguments : {"barcode EAN13 400638133393", "barcode qr hello", "barcode ean13",
+                                  "barcode", "barcode ean13 400638133393 extra"}) {
+        const auto run = testsupport::runCli(words(QString::fromUtf8(arguments)));
+        EXPECT_EQ(run.exitCode, 2) << arguments;
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
         EXPECT_FALSE(run.err.isEmpty());
     }

@@ -14,12 +14,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <numeric>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testsupport::CliRun;
 using testsupport::runCli;
+using testsupport::words;
 
 QString idText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
@@ -31,14 +36,25 @@ LabelDocument designWith(const QString& name, const QString& content) {
     return LabelDocument(name, 40, 30, {text});
 }
 
+const QByteArray tenRows = "Name,SKU\n"
+                           "Row1,S1\nRow2,S2\nRow3,S3\nRow4,S4\nRow5,S5\n"
+                           "Row6,S6\nRow7,S7\nRow8,S8\nRow9,S9\nRow10,S10\n";
+
 class LibraryCommands : public ::testing::Test {
 protected:
-    QString library() const { return m_temp.filePath(QStringLiteral("Labels")); }
+    void SetUp() override { csv = write(u"ten.csv"_s, tenRows); }
 
-    CliRun run(QStringList arguments) {
-        arguments.prepend(library());
-        arguments.prepend(QStringLiteral("--library"));
-        return runCli(arguments);
+    QString library() const { return m_temp.filePath(u"Labels"_s); }
+
+    // Arguments written as one line, where "FILE" and "CSV" stand for the design file and the
+    // ten-row list.
+    QStringList expand(const QString& arguments) const {
+        return words(arguments).replaceInStrings(u"FILE"_s, file).replaceInStrings(u"CSV"_s, csv);
+    }
+    // The tool on the test's library.
+    CliRun run(const QString& arguments) { return run(expand(arguments)); }
+    CliRun run(const QStringList& arguments) {
+        return runCli(QStringList{u"--library"_s, library()} + arguments);
     }
 
     QString write(const QString& name, const QByteArray& bytes) {
@@ -47,29 +63,29 @@ protected:
         return path;
     }
 
-    QString writeLabel(const LabelDocument& doc) {
-        return write(doc.name + QStringLiteral(".vtllabel"), LabelFile::encode(doc));
+    // Writes the design as FILE.
+    void use(const LabelDocument& doc) {
+        file = write(doc.name + u".vtllabel"_s, LabelFile::encode(doc));
     }
 
     // Stores a design in the library, optionally with a list attached. Unlike a save, this
     // keeps the design's modification time.
-    LabelDocument store(LabelDocument doc, const QByteArray& csv = {}) {
+    LabelDocument store(LabelDocument doc, const QByteArray& list = {}) {
         LabelStore labels(library(), false);
-        if (!csv.isEmpty()) {
-            doc = labels.attachData(doc, write(QStringLiteral("attached.csv"), csv));
+        if (!list.isEmpty()) {
+            doc = labels.attachData(doc, write(u"attached.csv"_s, list));
         }
         testsupport::writeBytes(labels.url(doc.id), LabelFile::encode(doc));
         return doc;
     }
 
-    QStringList libraryFiles() const {
-        return QDir(library()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-
     QTemporaryDir m_temp;
+    QString csv;
+    QString file;
 };
 
 QJsonArray jsonArray(const CliRun& run) {
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
@@ -80,8 +96,7 @@ QJsonArray jsonArray(const CliRun& run) {
 std::vector<qint64> serials(const QJsonArray& items) {
     std::vector<qint64> list;
     for (const QJsonValue& item : items) {
-        const QJsonValue serial = item[QStringLiteral("serial")];
-        list.push_back(serial.isNull() ? -1 : serial.toInteger());
+        list.push_back(item[u"serial"_s].isNull() ? -1 : item[u"serial"_s].toInteger());
     }
     return list;
 }
@@ -89,299 +104,203 @@ std::vector<qint64> serials(const QJsonArray& items) {
 std::vector<std::string> field(const QJsonArray& items, const QString& name) {
     std::vector<std::string> list;
     for (const QJsonValue& item : items) {
-        list.push_back(item[QStringLiteral("fields")][name].toString().toStdString());
+        list.push_back(item[u"fields"_s][name].toString().toStdString());
     }
     return list;
 }
 
-const QByteArray tenRows = "Name,SKU\n"
-                           "Row 1,S1\nRow 2,S2\nRow 3,S3\nRow 4,S4\nRow 5,S5\n"
-                           "Row 6,S6\nRow 7,S7\nRow 8,S8\nRow 9,S9\nRow 10,S10\n";
-
 // labels
 
 TEST_F(LibraryCommands, LabelsListsNameSizeIdAndListNewestFirst) {
-    LabelDocument wide = designWith(QStringLiteral("Wide"), QStringLiteral("x"));
+    LabelDocument wide = designWith(u"Wide"_s, u"x"_s);
     wide.widthMM = 50.8;
     wide.heightMM = 25;
     wide.modified = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     const LabelDocument first = store(wide);
-    LabelDocument parts = designWith(QStringLiteral("Parts"), QStringLiteral("{Name}"));
+    LabelDocument parts = designWith(u"Parts"_s, u"{Name}"_s);
     parts.modified = QDateTime::fromSecsSinceEpoch(1700000100, Qt::UTC);
     const LabelDocument second = store(parts, "Name\nBolt\n");
 
-    const CliRun listed = run({QStringLiteral("labels")});
+    const CliRun listed = run(u"labels"_s);
     EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
-    EXPECT_EQ(QString::fromUtf8(listed.out), QStringLiteral("Parts\t40 × 30 mm\t%1\tattached.csv\n"
-                                                            "Wide\t50.8 × 25 mm\t%2\t\n")
-                                                 .arg(idText(second.id), idText(first.id)));
+    EXPECT_EQ(QString::fromUtf8(listed.out),
+              u"Parts\t40 × 30 mm\t%1\tattached.csv\nWide\t50.8 × 25 mm\t%2\t\n"_s.arg(
+                  idText(second.id), idText(first.id)));
 
-    const QJsonArray json = jsonArray(run({QStringLiteral("labels"), QStringLiteral("--json")}));
+    const QJsonArray json = jsonArray(run(u"labels --json"_s));
     ASSERT_EQ(json.size(), 2);
-    EXPECT_EQ(json[0][QStringLiteral("name")].toString(), QStringLiteral("Parts"));
-    EXPECT_EQ(json[0][QStringLiteral("dataName")].toString(), QStringLiteral("attached.csv"));
-    EXPECT_EQ(json[1][QStringLiteral("widthMM")].toDouble(), 50.8);
-    EXPECT_TRUE(json[1][QStringLiteral("dataName")].isUndefined());
+    EXPECT_EQ(json[0][u"name"_s].toString(), u"Parts"_s);
+    EXPECT_EQ(json[0][u"dataName"_s].toString(), u"attached.csv"_s);
+    EXPECT_EQ(json[1][u"widthMM"_s].toDouble(), 50.8);
+    EXPECT_TRUE(json[1][u"dataName"_s].isUndefined());
 }
 
 TEST_F(LibraryCommands, ANamedLibraryIsNeverSeeded) {
-    const CliRun listed = run({QStringLiteral("labels")});
+    const CliRun listed = run(u"labels"_s);
     EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     EXPECT_TRUE(listed.out.isEmpty());
     EXPECT_TRUE(QFileInfo(library()).isDir());
-    EXPECT_TRUE(libraryFiles().isEmpty());
+    EXPECT_TRUE(QDir(library()).isEmpty());
 }
 
 TEST_F(LibraryCommands, TheDefaultLibraryIsSeededOnlyWhenFirstCreated) {
-    const QStringList environment{QStringLiteral("HOME=") + m_temp.path(),
-                                  QStringLiteral("XDG_CONFIG_HOME=") +
-                                      m_temp.filePath(QStringLiteral("config"))};
-    const QString folder = m_temp.filePath(QStringLiteral("Documents/Labels"));
+    const QStringList environment{u"HOME="_s + m_temp.path(),
+                                  u"XDG_CONFIG_HOME="_s + m_temp.filePath(u"config"_s)};
+    const QDir folder(m_temp.filePath(u"Documents/Labels"_s));
 
-    const CliRun first = runCli({QStringLiteral("labels")}, environment);
+    const CliRun first = runCli({u"labels"_s}, environment);
     EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     const QStringList lines = QString::fromUtf8(first.out).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << first.out.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Big text\t")));
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Bin tag\t")));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(u"Big text\t"_s));
+    EXPECT_TRUE(lines[3].startsWith(u"Bin tag\t"_s));
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 4);
 
     // Emptied by the user: stays empty.
-    for (const QString& file : QDir(folder).entryList(QDir::Files)) {
-        QFile::remove(QDir(folder).filePath(file));
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        QFile::remove(folder.filePath(name));
     }
-    const CliRun again = runCli({QStringLiteral("labels")}, environment);
+    const CliRun again = runCli({u"labels"_s}, environment);
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_TRUE(again.out.isEmpty());
-    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(folder.entryList(QDir::Files).isEmpty());
 }
 
 // link
 
-TEST_F(LibraryCommands, LinkPrintsTheRequestOfAPrintLink) {
+TEST_F(LibraryCommands, LinkPrintsTheRequestOfAPrintLinkAndFailsWithoutOne) {
     const LabelDocument bin = store(Templates::binTag());
-    struct Case {
-        const char* url;
-        qint64 copies;
-        QJsonObject fields;
-    };
-    for (const Case& c : {Case{"vantrel://print?label=Bin%20tag", 1, {}},
-                          Case{"kestlabel://print?label=BIN%20TAG&copies=12", 12, {}},
-                          Case{"vantrel://print?label=B%C3%8EN%20t%C3%A0g&copies=abc", 1, {}},
-                          Case{"vantrel://print?label=bin%20tag&SKU=123&SKU=456&Note", 1,
-                               QJsonObject{{QStringLiteral("SKU"), QStringLiteral("456")},
-                                           {QStringLiteral("Note"), QString()}}}}) {
-        const CliRun result = run({QStringLiteral("link"), QString::fromUtf8(c.url)});
-        ASSERT_EQ(result.exitCode, 0) << c.url << ": " << result.err.toStdString();
-        const QJsonObject request = QJsonDocument::fromJson(result.out).object();
-        EXPECT_EQ(request[QStringLiteral("labelID")].toString(), idText(bin.id)) << c.url;
-        EXPECT_EQ(request[QStringLiteral("copies")].toInteger(), c.copies) << c.url;
-        EXPECT_EQ(request[QStringLiteral("fields")].toObject(), c.fields) << c.url;
-    }
-}
+    const CliRun plain = run(u"link kestlabel://print?label=B%C3%8EN%20t%C3%A0g&copies=12"_s);
+    ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(plain.out).object(),
+              (QJsonObject{{u"labelID"_s, idText(bin.id)},
+                           {u"copies"_s, 12},
+                           {u"fields"_s, QJsonObject()}}));
+    const CliRun fields = run(u"link vantrel://print?label=bin%20tag&SKU=123&SKU=456&Note"_s);
+    ASSERT_EQ(fields.exitCode, 0) << fields.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(fields.out).object()[u"fields"_s].toObject(),
+              (QJsonObject{{u"SKU"_s, u"456"_s}, {u"Note"_s, QString()}}));
 
-TEST_F(LibraryCommands, LinkWithoutARequestFails) {
-    store(Templates::binTag());
-    const QString labelFile =
-        writeLabel(designWith(QStringLiteral("Outside"), QStringLiteral("x")));
+    use(designWith(u"Outside"_s, u"x"_s));
     for (const QString& url :
-         {QStringLiteral("vantrel://Print?label=Bin%20tag"),
-          QStringLiteral("http://print?label=Bin%20tag"),
-          QStringLiteral("vantrel://print?label=Shelf"), QStringLiteral("vantrel://print?copies=2"),
-          QStringLiteral("vantrel://print?label=") +
-              QString::fromLatin1(QUrl::toPercentEncoding(labelFile)),
-          QStringLiteral("not a link")}) {
-        const CliRun result = run({QStringLiteral("link"), url});
+         {u"vantrel://Print?label=Bin%20tag"_s, u"http://print?label=Bin%20tag"_s,
+          u"vantrel://print?label=Shelf"_s, u"vantrel://print?copies=2"_s,
+          u"vantrel://print?label="_s + QString::fromLatin1(QUrl::toPercentEncoding(file)),
+          u"not a link"_s}) {
+        const CliRun result = run(QStringList{u"link"_s, url});
         EXPECT_EQ(result.exitCode, 1) << url.toStdString();
         EXPECT_TRUE(result.out.isEmpty()) << url.toStdString();
     }
-    EXPECT_EQ(run({QStringLiteral("link")}).exitCode, 2);
+    EXPECT_EQ(run(u"link"_s).exitCode, 2);
 }
 
 // batch
 
-TEST_F(LibraryCommands, BatchOfAPlainDesignIsOneItem) {
-    const QString file = writeLabel(designWith(QStringLiteral("Plain"), QStringLiteral("{Name}")));
-    const CliRun result =
-        run({QStringLiteral("batch"), file, QStringLiteral("--copies"), QStringLiteral("3"),
-             QStringLiteral("--field"), QStringLiteral("Name=Widget")});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QJsonArray items = jsonArray(result);
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0].toObject(),
-              (QJsonObject{{QStringLiteral("serial"), QJsonValue::Null},
-                           {QStringLiteral("serialDigits"), 0},
-                           {QStringLiteral("fields"),
-                            QJsonObject{{QStringLiteral("Name"), QStringLiteral("Widget")}}},
-                           {QStringLiteral("copies"), 3}}));
-}
+TEST_F(LibraryCommands, BatchOfAPlainDesignIsOneItemAndOfASerialDesignARun) {
+    use(designWith(u"Plain"_s, u"{Name}"_s));
+    const QJsonArray plain = jsonArray(run(u"batch FILE --copies 3 --field Name=Widget"_s));
+    EXPECT_EQ(plain, QJsonArray({QJsonObject{{u"serial"_s, QJsonValue::Null},
+                                             {u"serialDigits"_s, 0},
+                                             {u"fields"_s, QJsonObject{{u"Name"_s, u"Widget"_s}}},
+                                             {u"copies"_s, 3}}}));
 
-TEST_F(LibraryCommands, BatchOfASerialDesignIsARun) {
-    const QString file =
-        writeLabel(designWith(QStringLiteral("Numbered"), QStringLiteral("#{serial}")));
-    const QJsonArray items =
-        jsonArray(run({QStringLiteral("batch"), file, QStringLiteral("--serial-start"),
-                       QStringLiteral("41"), QStringLiteral("--serial-count=3")}));
+    use(designWith(u"Numbered"_s, u"#{serial}"_s));
+    const QJsonArray items = jsonArray(run(u"batch FILE --serial-start 41 --serial-count=3"_s));
     EXPECT_THAT(serials(items), ElementsAre(41, 42, 43));
-    EXPECT_EQ(items[0][QStringLiteral("serialDigits")].toInteger(), 4);
-
-    const QJsonArray defaults = jsonArray(
-        run({QStringLiteral("batch"), file, QStringLiteral("--digits"), QStringLiteral("0")}));
+    EXPECT_EQ(items[0][u"serialDigits"_s].toInteger(), 4);
+    const QJsonArray defaults = jsonArray(run(u"batch FILE --digits 0"_s));
     EXPECT_THAT(serials(defaults), ElementsAre(1));
-    EXPECT_EQ(defaults[0][QStringLiteral("serialDigits")].toInteger(), 0);
+    EXPECT_EQ(defaults[0][u"serialDigits"_s].toInteger(), 0);
 }
 
 struct RowsCase {
     const char* name;
-    QStringList options;
+    const char* options;
     std::vector<std::string> rows; // Name of each item, in order
-    std::vector<qint64> serials;
 };
 
 class BatchRows : public LibraryCommands, public ::testing::WithParamInterface<RowsCase> {};
 
-TEST_P(BatchRows, ChoosesRowsLikeThePrintPanel) {
-    const RowsCase& c = GetParam();
-    const QString file =
-        writeLabel(designWith(QStringLiteral("Rows"), QStringLiteral("{Name} {serial}")));
-    const QString csv = write(QStringLiteral("ten.csv"), tenRows);
-    QStringList arguments{QStringLiteral("batch"),          file,
-                          QStringLiteral("--csv"),          csv,
-                          QStringLiteral("--serial-start"), QStringLiteral("100")};
-    arguments += c.options;
-    const CliRun result = run(arguments);
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QJsonArray items = jsonArray(result);
-    EXPECT_EQ(field(items, QStringLiteral("Name")), c.rows);
-    EXPECT_EQ(serials(items), c.serials);
+TEST_P(BatchRows, ChoosesRowsLikeThePrintPanelAndSerialsCountThem) {
+    use(designWith(u"Rows"_s, u"{Name} {serial}"_s));
+    const QJsonArray items = jsonArray(run(u"batch FILE --csv CSV --serial-start 100 "_s +
+                                           QString::fromLatin1(GetParam().options)));
+    EXPECT_EQ(field(items, u"Name"_s), GetParam().rows);
+    std::vector<qint64> expected(GetParam().rows.size());
+    std::iota(expected.begin(), expected.end(), 100);
+    EXPECT_EQ(serials(items), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, BatchRows,
     ::testing::Values(
         RowsCase{"AllByDefault",
-                 {},
-                 {"Row 1", "Row 2", "Row 3", "Row 4", "Row 5", "Row 6", "Row 7", "Row 8", "Row 9",
-                  "Row 10"},
-                 {100, 101, 102, 103, 104, 105, 106, 107, 108, 109}},
-        RowsCase{"ReversedRange",
-                 {QStringLiteral("--rows"), QStringLiteral("7-3")},
-                 {"Row 3", "Row 4", "Row 5", "Row 6", "Row 7"},
-                 {100, 101, 102, 103, 104}},
-        RowsCase{"Range", {QStringLiteral("--rows=9-10")}, {"Row 9", "Row 10"}, {100, 101}},
-        RowsCase{"TickedRowsAscendingOnce",
-                 {QStringLiteral("--rows"), QStringLiteral("5,2,5")},
-                 {"Row 2", "Row 5"},
-                 {100, 101}},
-        RowsCase{
-            "OneTickedRow", {QStringLiteral("--rows"), QStringLiteral("10")}, {"Row 10"}, {100}},
-        RowsCase{"DontUseList",
-                 {QStringLiteral("--rows"), QStringLiteral("none"),
-                  QStringLiteral("--serial-count"), QStringLiteral("2")},
-                 {"", ""},
-                 {100, 101}},
-        RowsCase{"HeaderIsARow",
-                 {QStringLiteral("--no-header"), QStringLiteral("--rows"), QStringLiteral("1-2")},
-                 {"", ""},
-                 {100, 101}}),
+                 "",
+                 {"Row1", "Row2", "Row3", "Row4", "Row5", "Row6", "Row7", "Row8", "Row9", "Row10"}},
+        RowsCase{"ReversedRange", "--rows 7-3", {"Row3", "Row4", "Row5", "Row6", "Row7"}},
+        RowsCase{"Range", "--rows=9-10", {"Row9", "Row10"}},
+        RowsCase{"TickedRowsAscendingOnce", "--rows 5,2,5", {"Row2", "Row5"}},
+        RowsCase{"DontUseList", "--rows none --serial-count 2", {"", ""}},
+        RowsCase{"HeaderIsARow", "--no-header --rows 1-2", {"", ""}}),
     [](const ::testing::TestParamInfo<RowsCase>& p) { return p.param.name; });
 
-TEST_F(LibraryCommands, BatchSerialsCountRowsAndColumnsOverrideFields) {
-    const QString file =
-        writeLabel(designWith(QStringLiteral("Rows"), QStringLiteral("{Name} {Shop} {serial}")));
-    const QString csv = write(QStringLiteral("ten.csv"), tenRows);
-    const QJsonArray items = jsonArray(
-        run({QStringLiteral("batch"), file, QStringLiteral("--csv"), csv, QStringLiteral("--rows"),
-             QStringLiteral("1-3"), QStringLiteral("--copies"), QStringLiteral("2"),
-             QStringLiteral("--field"), QStringLiteral("Name=Ignored"), QStringLiteral("--field"),
-             QStringLiteral("Shop=North")}));
+TEST_F(LibraryCommands, BatchColumnsOverrideFieldsAndCopiesRepeatNoSerial) {
+    use(designWith(u"Rows"_s, u"{Name} {Shop} {serial}"_s));
+    const QJsonArray items = jsonArray(run(
+        u"batch FILE --csv CSV --rows 1-3 --copies 2 --field Name=Ignored --field Shop=North"_s));
     EXPECT_THAT(serials(items), ElementsAre(1, 2, 3));
-    EXPECT_THAT(field(items, QStringLiteral("Name")), ElementsAre("Row 1", "Row 2", "Row 3"));
-    EXPECT_THAT(field(items, QStringLiteral("Shop")), ElementsAre("North", "North", "North"));
+    EXPECT_THAT(field(items, u"Name"_s), ElementsAre("Row1", "Row2", "Row3"));
+    EXPECT_THAT(field(items, u"Shop"_s), ElementsAre("North", "North", "North"));
     for (const QJsonValue& item : items) {
-        EXPECT_EQ(item[QStringLiteral("copies")].toInteger(), 2);
+        EXPECT_EQ(item[u"copies"_s].toInteger(), 2);
     }
-
     // --no-header: the columns are numbered, and the header line is the first row.
-    const QJsonArray headless = jsonArray(
-        run({QStringLiteral("batch"), file, QStringLiteral("--csv"), csv,
-             QStringLiteral("--no-header"), QStringLiteral("--rows"), QStringLiteral("1")}));
-    EXPECT_THAT(field(headless, QStringLiteral("Column 1")), ElementsAre("Name"));
+    const QJsonArray headless = jsonArray(run(u"batch FILE --csv CSV --no-header --rows 1"_s));
+    EXPECT_THAT(field(headless, u"Column 1"_s), ElementsAre("Name"));
 }
 
 TEST_F(LibraryCommands, BatchOfAStoredLabelUsesItsAttachedList) {
-    store(designWith(QStringLiteral("Parts list"), QStringLiteral("{Name}")), "Name\nBolt\nNut\n");
-    const QJsonArray items =
-        jsonArray(run({QStringLiteral("batch"), QStringLiteral("PARTS LIST")}));
-    EXPECT_THAT(field(items, QStringLiteral("Name")), ElementsAre("Bolt", "Nut"));
+    store(designWith(u"Parts list"_s, u"{Name}"_s), "Name\nBolt\nNut\n");
+    const QJsonArray items = jsonArray(run(QStringList{u"batch"_s, u"PARTS LIST"_s}));
+    EXPECT_THAT(field(items, u"Name"_s), ElementsAre("Bolt", "Nut"));
     EXPECT_THAT(serials(items), ElementsAre(-1, -1));
-
     // An explicit list replaces it.
-    const QString csv = write(QStringLiteral("other.csv"), "Name\nWasher\n");
     const QJsonArray other = jsonArray(
-        run({QStringLiteral("batch"), QStringLiteral("Parts list"), QStringLiteral("--csv"), csv}));
-    EXPECT_THAT(field(other, QStringLiteral("Name")), ElementsAre("Washer"));
+        run({u"batch"_s, u"Parts list"_s, u"--csv"_s, write(u"other.csv"_s, "Name\nWasher\n")}));
+    EXPECT_THAT(field(other, u"Name"_s), ElementsAre("Washer"));
 }
 
 TEST_F(LibraryCommands, BatchRefusesValuesOutsideThePanelsRanges) {
-    const QString file = writeLabel(designWith(QStringLiteral("Rows"), QStringLiteral("{serial}")));
-    const QString csv = write(QStringLiteral("ten.csv"), tenRows);
-    const QList<QStringList> refused{
-        {QStringLiteral("--copies"), QStringLiteral("0")},
-        {QStringLiteral("--copies"), QStringLiteral("201")},
-        {QStringLiteral("--copies"), QStringLiteral("two")},
-        {QStringLiteral("--serial-start"), QStringLiteral("-1")},
-        {QStringLiteral("--serial-start"), QStringLiteral("1000000")},
-        {QStringLiteral("--serial-count"), QStringLiteral("0")},
-        {QStringLiteral("--serial-count"), QStringLiteral("501")},
-        {QStringLiteral("--digits"), QStringLiteral("11")},
-        {QStringLiteral("--digits"), QStringLiteral("-1")},
-        {QStringLiteral("--field"), QStringLiteral("NoEquals")},
-        {QStringLiteral("--rows"), QStringLiteral("some")},
-        {QStringLiteral("--rows"), QStringLiteral("1-")},
-        {QStringLiteral("--rows"), QStringLiteral("0-3"), QStringLiteral("--csv"), csv},
-        {QStringLiteral("--rows"), QStringLiteral("3-11"), QStringLiteral("--csv"), csv},
-        {QStringLiteral("--rows"), QStringLiteral("2,11"), QStringLiteral("--csv"), csv},
-        {QStringLiteral("--rows"), QStringLiteral("1")},
-        {QStringLiteral("--no-header")},
-        {QStringLiteral("--unknown")},
-    };
-    for (const QStringList& options : refused) {
-        const CliRun result = run(QStringList{QStringLiteral("batch"), file} + options);
-        EXPECT_EQ(result.exitCode, 2)
-            << options.join(u' ').toStdString() << ": " << result.out.toStdString();
+    use(designWith(u"Rows"_s, u"{serial}"_s));
+    for (const char* options : {"--copies 0", "--copies 201", "--copies two", "--serial-start -1",
+                                "--serial-start 1000000", "--serial-count 0", "--serial-count 501",
+                                "--digits 11", "--digits -1", "--field NoEquals", "--rows some",
+                                "--rows 1-", "--rows 0-3 --csv CSV", "--rows 3-11 --csv CSV",
+                                "--rows 2,11 --csv CSV", "--rows 1", "--no-header", "--unknown"}) {
+        const CliRun result = run(u"batch FILE "_s + QString::fromLatin1(options));
+        EXPECT_EQ(result.exitCode, 2) << options << ": " << result.out.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_THAT(result.err.toStdString(), HasSubstr("usage:"));
     }
     // The edges of the ranges are fine.
-    for (const QStringList& options :
-         {QStringList{QStringLiteral("--copies"), QStringLiteral("200"),
-                      QStringLiteral("--serial-start"), QStringLiteral("999999"),
-                      QStringLiteral("--serial-count"), QStringLiteral("500"),
-                      QStringLiteral("--digits"), QStringLiteral("10")},
-          QStringList{QStringLiteral("--copies"), QStringLiteral("1"),
-                      QStringLiteral("--serial-start"), QStringLiteral("0"),
-                      QStringLiteral("--serial-count"), QStringLiteral("1"),
-                      QStringLiteral("--digits"), QStringLiteral("0")}}) {
-        const CliRun result = run(QStringList{QStringLiteral("batch"), file} + options);
-        EXPECT_EQ(result.exitCode, 0)
-            << options.join(u' ').toStdString() << ": " << result.err.toStdString();
+    for (const char* options : {"--copies 200 --serial-start 999999 --serial-count 500 --digits 10",
+                                "--copies 1 --serial-start 0 --serial-count 1 --digits 0"}) {
+        const CliRun result = run(u"batch FILE "_s + QString::fromLatin1(options));
+        EXPECT_EQ(result.exitCode, 0) << options << ": " << result.err.toStdString();
     }
 }
 
 TEST_F(LibraryCommands, BatchReportsWhatItCannotFind) {
-    const CliRun noLabel = run({QStringLiteral("batch"), QStringLiteral("Nothing like it")});
+    const CliRun noLabel = run(QStringList{u"batch"_s, u"Nothing like it"_s});
     EXPECT_EQ(noLabel.exitCode, 1);
     EXPECT_THAT(noLabel.err.toStdString(), HasSubstr("“Nothing like it”"));
 
-    const CliRun noFile =
-        run({QStringLiteral("batch"), m_temp.filePath(QStringLiteral("gone.vtllabel"))});
+    const CliRun noFile = run(QStringList{u"batch"_s, m_temp.filePath(u"gone.vtllabel"_s)});
     EXPECT_EQ(noFile.exitCode, 1);
     EXPECT_THAT(noFile.err.toStdString(), HasSubstr("gone.vtllabel"));
 
-    const QString file = writeLabel(designWith(QStringLiteral("Rows"), QStringLiteral("{Name}")));
-    const CliRun noCsv = run({QStringLiteral("batch"), file, QStringLiteral("--csv"),
-                              m_temp.filePath(QStringLiteral("gone.csv"))});
+    use(designWith(u"Rows"_s, u"{Name}"_s));
+    const CliRun noCsv = run({u"batch"_s, file, u"--csv"_s, m_temp.filePath(u"gone.csv"_s)});
     EXPECT_EQ(noCsv.exitCode, 1);
     EXPECT_THAT(noCsv.err.toStdString(), HasSubstr("gone.csv"));
     EXPECT_TRUE(noCsv.out.isEmpty());
@@ -391,95 +310,63 @@ TEST_F(LibraryCommands, BatchReportsWhatItCannotFind) {
 
 class RowSources : public LibraryCommands {
 protected:
+    void SetUp() override {
+        LibraryCommands::SetUp();
+        LabelDocument doc = designWith(u"Row label"_s, u"{Name}"_s);
+        LabelElement code(ElementKind::barcode);
+        code.content = u"{SKU}"_s;
+        doc.elements.append(code);
+        design = doc;
+        use(design);
+    }
+
     // The output of render or job, written to standard output, with a fixed date.
-    QByteArray output(const QString& command, QStringList arguments) {
-        arguments = QStringList{command} + arguments +
-                    QStringList{QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("--date"),
-                                QStringLiteral("2025-03-14T09:26:53Z")};
-        const CliRun result = run(arguments);
+    QByteArray output(const QStringList& arguments) {
+        const CliRun result = run(arguments + words(u"-o - --date 2025-03-14T09:26:53Z"_s));
         EXPECT_EQ(result.exitCode, 0)
             << arguments.join(u' ').toStdString() << ": " << result.err.toStdString();
         EXPECT_FALSE(result.out.isEmpty());
         return result.out;
     }
+    QByteArray output(const QString& arguments) { return output(expand(arguments)); }
 
-    LabelDocument rowDesign() {
-        LabelDocument doc = designWith(QStringLiteral("Row label"), QStringLiteral("{Name}"));
-        LabelElement code(ElementKind::barcode);
-        code.content = QStringLiteral("{SKU}");
-        doc.elements.append(code);
-        return doc;
-    }
+    LabelDocument design;
 };
 
-TEST_F(RowSources, AStoredLabelDrawsLikeItsFile) {
-    const LabelDocument doc = store(rowDesign());
-    const QString file = writeLabel(doc);
-    for (const QString& command : {QStringLiteral("render"), QStringLiteral("job")}) {
-        EXPECT_EQ(output(command, {QStringLiteral("ROW LABEL")}), output(command, {file}))
+TEST_F(RowSources, AStoredLabelDrawsLikeItsFileAndTakesRowsFromItsOwnList) {
+    store(design, tenRows);
+    for (const QString& command : {u"render"_s, u"job"_s}) {
+        EXPECT_EQ(output({command, u"ROW LABEL"_s}), output(command + u" FILE"_s))
             << command.toStdString();
     }
+    EXPECT_EQ(output({u"render"_s, u"Row label"_s, u"--row"_s, u"3"_s}),
+              output(u"render FILE --field Name=Row3 --field SKU=S3"_s));
 }
 
 TEST_F(RowSources, ARowGivesTheSameLabelAsItsFieldsTyped) {
-    const QString file = writeLabel(rowDesign());
-    const QString csv = write(QStringLiteral("ten.csv"), tenRows);
-    for (const QString& command : {QStringLiteral("render"), QStringLiteral("job")}) {
-        const QByteArray typed =
-            output(command, {file, QStringLiteral("--field"), QStringLiteral("Name=Row 7"),
-                             QStringLiteral("--field"), QStringLiteral("SKU=S7")});
-        EXPECT_EQ(output(command, {file, QStringLiteral("--csv"), csv, QStringLiteral("--row"),
-                                   QStringLiteral("7")}),
-                  typed)
-            << command.toStdString();
+    for (const QString& command : {u"render "_s, u"job "_s}) {
+        SCOPED_TRACE(command.toStdString());
+        const QByteArray typed = output(command + u"FILE --field Name=Row7 --field SKU=S7"_s);
+        EXPECT_EQ(output(command + u"FILE --csv CSV --row 7"_s), typed);
         // A column wins over a --field of the same name.
-        EXPECT_EQ(output(command, {file, QStringLiteral("--csv"), csv, QStringLiteral("--row=7"),
-                                   QStringLiteral("--field"), QStringLiteral("Name=Other")}),
-                  typed)
-            << command.toStdString();
-        EXPECT_NE(output(command, {file, QStringLiteral("--csv"), csv, QStringLiteral("--row"),
-                                   QStringLiteral("8")}),
-                  typed)
-            << command.toStdString();
+        EXPECT_EQ(output(command + u"FILE --csv CSV --row=7 --field Name=Other"_s), typed);
+        EXPECT_NE(output(command + u"FILE --csv CSV --row 8"_s), typed);
     }
     // Without a header the first line is row 1, in numbered columns.
-    LabelDocument numbered = designWith(QStringLiteral("Numbered"), QStringLiteral("{Column 1}"));
-    const QString numberedFile = writeLabel(numbered);
-    EXPECT_EQ(output(QStringLiteral("render"),
-                     {numberedFile, QStringLiteral("--csv"), csv, QStringLiteral("--no-header"),
-                      QStringLiteral("--row"), QStringLiteral("1")}),
-              output(QStringLiteral("render"),
-                     {numberedFile, QStringLiteral("--field"), QStringLiteral("Column 1=Name")}));
-}
-
-TEST_F(RowSources, AStoredLabelTakesItsRowsFromItsOwnList) {
-    store(rowDesign(), tenRows);
-    const QString file = writeLabel(rowDesign());
-    EXPECT_EQ(output(QStringLiteral("render"),
-                     {QStringLiteral("Row label"), QStringLiteral("--row"), QStringLiteral("3")}),
-              output(QStringLiteral("render"),
-                     {file, QStringLiteral("--field"), QStringLiteral("Name=Row 3"),
-                      QStringLiteral("--field"), QStringLiteral("SKU=S3")}));
+    use(designWith(u"Numbered"_s, u"{Column 1}"_s));
+    EXPECT_EQ(output(u"render FILE --csv CSV --no-header --row 1"_s),
+              output({u"render"_s, file, u"--field"_s, u"Column 1=Name"_s}));
 }
 
 TEST_F(RowSources, RowMistakesAreUsageErrors) {
-    const QString file = writeLabel(rowDesign());
-    const QString csv = write(QStringLiteral("ten.csv"), tenRows);
-    const QString out = m_temp.filePath(QStringLiteral("out.png"));
-    const QList<QStringList> mistakes{
-        {QStringLiteral("--csv"), csv},
-        {QStringLiteral("--no-header"), QStringLiteral("--row"), QStringLiteral("1")},
-        {QStringLiteral("--row"), QStringLiteral("1")},
-        {QStringLiteral("--csv"), csv, QStringLiteral("--row"), QStringLiteral("0")},
-        {QStringLiteral("--csv"), csv, QStringLiteral("--row"), QStringLiteral("11")},
-        {QStringLiteral("--csv"), csv, QStringLiteral("--row"), QStringLiteral("two")},
-    };
-    for (const QString& command : {QStringLiteral("render"), QStringLiteral("job")}) {
-        for (const QStringList& options : mistakes) {
+    const QString out = m_temp.filePath(u"out.png"_s);
+    for (const QString& command : {u"render"_s, u"job"_s}) {
+        for (const char* options :
+             {"--csv CSV", "--no-header --row 1", "--row 1", "--csv CSV --row 0",
+              "--csv CSV --row 11", "--csv CSV --row two"}) {
             const CliRun result =
-                run(QStringList{command, file, QStringLiteral("-o"), out} + options);
-            EXPECT_EQ(result.exitCode, 2)
-                << command.toStdString() << " " << options.join(u' ').toStdString();
+                run(command + u" FILE -o "_s + out + u" "_s + QString::fromLatin1(options));
+            EXPECT_EQ(result.exitCode, 2) << command.toStdString() << " " << options;
             EXPECT_THAT(result.err.toStdString(),
                         HasSubstr("usage: vantrel-cli " + command.toStdString()));
         }
@@ -488,16 +375,13 @@ TEST_F(RowSources, RowMistakesAreUsageErrors) {
 }
 
 TEST_F(RowSources, AnUnknownNameOrMissingListIsReported) {
-    const QString out = m_temp.filePath(QStringLiteral("out.png"));
-    const CliRun unknown =
-        run({QStringLiteral("render"), QStringLiteral("Shelf"), QStringLiteral("-o"), out});
+    const QString out = m_temp.filePath(u"out.png"_s);
+    const CliRun unknown = run(QStringList{u"render"_s, u"Shelf"_s, u"-o"_s, out});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_THAT(unknown.err.toStdString(), HasSubstr("“Shelf”"));
 
-    const CliRun noCsv =
-        run({QStringLiteral("job"), writeLabel(rowDesign()), QStringLiteral("-o"), out,
-             QStringLiteral("--csv"), m_temp.filePath(QStringLiteral("gone.csv")),
-             QStringLiteral("--row"), QStringLiteral("1")});
+    const CliRun noCsv = run({u"job"_s, file, u"-o"_s, out, u"--csv"_s,
+                              m_temp.filePath(u"gone.csv"_s), u"--row"_s, u"1"_s});
     EXPECT_EQ(noCsv.exitCode, 1);
     EXPECT_THAT(noCsv.err.toStdString(), HasSubstr("gone.csv"));
     EXPECT_FALSE(QFileInfo::exists(out));

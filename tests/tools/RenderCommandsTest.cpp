@@ -10,19 +10,18 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using testsupport::runCli;
+using testsupport::words;
 
-QString sample() {
-    return testsupport::sourcePath(QStringLiteral("samples/bin-tag.vtllabel"));
-}
+const QString sample = testsupport::sourcePath(u"samples/bin-tag.vtllabel"_s);
+const QString date = u"2025-03-14T09:26:53Z"_s;
 
-const QString date = QStringLiteral("2025-03-14T09:26:53Z");
-
-LabelContext contextAt(std::optional<qint64> serial = std::nullopt) {
+LabelContext contextAtTheDate() {
     LabelContext c;
-    c.serial = serial;
     c.date = QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC);
     return c;
 }
@@ -34,137 +33,103 @@ protected:
         testsupport::writeBytes(path(name), bytes);
         return path(name);
     }
-    // A label file holding one text item with the content.
-    QString textLabel(const QString& content) {
-        LabelDocument doc(QStringLiteral("Serial"), 30, 10);
-        LabelElement e(ElementKind::text);
-        e.content = content;
-        doc.elements = {e};
-        return write(QStringLiteral("text.vtllabel"), LabelFile::encode(doc));
-    }
     QTemporaryDir dir;
 };
 
 TEST_F(RenderCommand, WritesTheExactRasterAsAGreyPng) {
-    const auto run = runCli({QStringLiteral("render"), sample(), QStringLiteral("-o"),
-                             path(QStringLiteral("tag.png")), QStringLiteral("--date"), date});
+    const auto run = runCli({u"render"_s, sample, u"-o"_s, path(u"tag.png"_s), u"--date"_s, date});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
-    const QImage png(path(QStringLiteral("tag.png")));
+    const QImage png(path(u"tag.png"_s));
     ASSERT_EQ(png.format(), QImage::Format_Grayscale8);
-    const LabelDocument doc = LabelFile::decode(testsupport::readBytes(sample()));
-    const RenderedLabel expected = LabelRenderer::render(doc, contextAt(), 1, true);
-    ASSERT_EQ(png.size(), QSize(int(expected.width), int(expected.height)));
-    for (int y = 0; y < png.height(); ++y) {
-        ASSERT_EQ(QByteArray(reinterpret_cast<const char*>(png.constScanLine(y)), png.width()),
-                  expected.pixels.mid(y * expected.width, expected.width))
-            << "row " << y;
-    }
+    const LabelDocument doc = LabelFile::decode(testsupport::readBytes(sample));
+    EXPECT_EQ(png, LabelRenderer::render(doc, contextAtTheDate(), 1, true).image());
 }
 
 TEST_F(RenderCommand, ScaleAndSmoothGiveThePreview) {
-    const auto run = runCli({QStringLiteral("render"), sample(), QStringLiteral("--scale=3"),
-                             QStringLiteral("--smooth"), QStringLiteral("-o"),
-                             path(QStringLiteral("preview.png"))});
+    const auto run = runCli(
+        {u"render"_s, sample, u"--scale=3"_s, u"--smooth"_s, u"-o"_s, path(u"preview.png"_s)});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QImage png(path(QStringLiteral("preview.png")));
+    const QImage png(path(u"preview.png"_s));
     EXPECT_EQ(png.size(), QSize(960, 720));
     bool grey = false;
     for (int y = 0; y < png.height() && !grey; ++y) {
         for (int x = 0; x < png.width() && !grey; ++x) {
-            const int v = qGray(png.pixel(x, y));
-            grey = v != 0 && v != 255;
+            grey = qGray(png.pixel(x, y)) != 0 && qGray(png.pixel(x, y)) != 255;
         }
     }
     EXPECT_TRUE(grey) << "antialiased edges keep their grey levels";
 }
 
 TEST_F(RenderCommand, MergeOptionsReachTheDrawing) {
-    const QString file = textLabel(QStringLiteral("No. {serial}"));
-    auto rendered = [&](const QStringList& extra) {
-        const auto run = runCli(
-            QStringList{QStringLiteral("render"), file, QStringLiteral("-o"), QStringLiteral("-")} +
-            extra);
+    LabelElement e(ElementKind::text);
+    e.content = u"No. {serial}"_s;
+    const QString file =
+        write(u"text.vtllabel"_s, LabelFile::encode(LabelDocument(u"Serial"_s, 30, 10, {e})));
+    auto rendered = [&](const QString& options) {
+        const auto run = runCli(QStringList{u"render"_s, file, u"-o"_s, u"-"_s} + words(options));
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         return run.out;
     };
-    const QByteArray seven = rendered({QStringLiteral("--serial"), QStringLiteral("7")});
+    const QByteArray seven = rendered(u"--serial 7"_s);
     EXPECT_TRUE(seven.startsWith("\x89PNG"));
-    EXPECT_EQ(rendered({QStringLiteral("--serial=7")}), seven);
-    EXPECT_NE(rendered({QStringLiteral("--serial"), QStringLiteral("8")}), seven);
+    EXPECT_EQ(rendered(u"--serial=7"_s), seven);
+    EXPECT_NE(rendered(u"--serial 8"_s), seven);
     EXPECT_NE(rendered({}), seven);
 }
 
 TEST_F(RenderCommand, JobWritesTheTsplBytes) {
-    const QString out = path(QStringLiteral("tag.tspl"));
+    const QString out = path(u"tag.tspl"_s);
     const auto run =
-        runCli({QStringLiteral("job"), sample(), QStringLiteral("-o"), out,
-                QStringLiteral("--copies"), QStringLiteral("3"), QStringLiteral("--date"), date});
+        runCli({u"job"_s, sample, u"-o"_s, out, u"--copies"_s, u"3"_s, u"--date"_s, date});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const LabelDocument doc = LabelFile::decode(testsupport::readBytes(sample()));
-    const QByteArray expected = TSPL::job(doc, contextAt(), 3);
-    EXPECT_EQ(testsupport::readBytes(out), expected);
-    EXPECT_TRUE(expected.endsWith("\r\nPRINT 1,3\r\n"));
+    const LabelDocument doc = LabelFile::decode(testsupport::readBytes(sample));
+    EXPECT_EQ(testsupport::readBytes(out), TSPL::job(doc, contextAtTheDate(), 3));
 
     const auto toStdout =
-        runCli({QStringLiteral("job"), sample(), QStringLiteral("-o"), QStringLiteral("-"),
-                QStringLiteral("--copies=-4"), QStringLiteral("--date"), date});
+        runCli({u"job"_s, sample, u"-o"_s, u"-"_s, u"--copies=-4"_s, u"--date"_s, date});
     ASSERT_EQ(toStdout.exitCode, 0);
-    EXPECT_EQ(toStdout.out, TSPL::job(doc, contextAt(), 1));
+    EXPECT_EQ(toStdout.out, TSPL::job(doc, contextAtTheDate(), 1));
 }
 
 TEST_F(RenderCommand, RefusesWhatCannotBeDrawnWithoutTouchingTheOutput) {
-    const QString out = write(QStringLiteral("out.png"), "previous contents");
-    const struct {
-        QString file;
-        QString message;
-    } cases[] = {
-        {path(QStringLiteral("missing.vtllabel")), QStringLiteral("Couldn't read")},
-        {write(QStringLiteral("broken.vtllabel"), "{ not json"), QString()},
-        {write(QStringLiteral("wide.vtllabel"), R"({"widthMM": 1e300})"),
-         QStringLiteral("The label's width (1e+300 mm) is not a size that can be printed.")},
-        {write(QStringLiteral("huge.vtllabel"), R"({"widthMM": 20000, "heightMM": 20000})"),
-         QStringLiteral("The label is too large to draw: 20000 × 20000 mm is more than 268 "
-                        "million printer dots.")},
+    const QString out = write(u"out.png"_s, "previous contents");
+    const std::pair<QString, QString> cases[] = {
+        {path(u"missing.vtllabel"_s), u"Couldn't read"_s},
+        {write(u"broken.vtllabel"_s, "{ not json"), QString()},
+        {write(u"wide.vtllabel"_s, R"({"widthMM": 1e300})"),
+         u"The label's width (1e+300 mm) is not a size that can be printed."_s},
+        {write(u"huge.vtllabel"_s, R"({"widthMM": 20000, "heightMM": 20000})"),
+         u"The label is too large to draw: 20000 × 20000 mm is more than 268 million printer "
+         "dots."_s},
     };
-    for (const auto& c : cases) {
-        for (const QString& command : {QStringLiteral("render"), QStringLiteral("job")}) {
-            const auto run = runCli({command, c.file, QStringLiteral("-o"), out});
-            EXPECT_EQ(run.exitCode, 1) << command.toStdString() << " " << c.file.toStdString();
+    for (const auto& [file, message] : cases) {
+        for (const QString& command : {u"render"_s, u"job"_s}) {
+            const auto run = runCli({command, file, u"-o"_s, out});
+            EXPECT_EQ(run.exitCode, 1) << command.toStdString() << " " << file.toStdString();
             EXPECT_FALSE(run.err.isEmpty());
-            EXPECT_TRUE(QString::fromUtf8(run.err).contains(c.message)) << run.err.toStdString();
+            EXPECT_TRUE(QString::fromUtf8(run.err).contains(message)) << run.err.toStdString();
             EXPECT_EQ(testsupport::readBytes(out), QByteArray("previous contents"));
         }
     }
-}
-
-TEST_F(RenderCommand, ReportsAnOutputItCannotWrite) {
-    const QString out = path(QStringLiteral("no/such/folder/out.png"));
-    const auto run = runCli({QStringLiteral("render"), sample(), QStringLiteral("-o"), out});
+    // An output that cannot be written is reported.
+    const QString nowhere = path(u"no/such/folder/out.png"_s);
+    const auto run = runCli({u"render"_s, sample, u"-o"_s, nowhere});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith("Couldn't write " + out.toUtf8())) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("Couldn't write " + nowhere.toUtf8())) << run.err.toStdString();
 }
 
 TEST_F(RenderCommand, UsageMistakesExitWithTwo) {
-    const QString out = path(QStringLiteral("x.png"));
-    const QList<QStringList> mistakes{
-        {QStringLiteral("render"), sample()},
-        {QStringLiteral("render"), QStringLiteral("-o"), out},
-        {QStringLiteral("render"), sample(), QStringLiteral("-o"), out, QStringLiteral("--scale"),
-         QStringLiteral("0")},
-        {QStringLiteral("render"), sample(), QStringLiteral("-o"), out, QStringLiteral("--scale"),
-         QStringLiteral("big")},
-        {QStringLiteral("render"), sample(), QStringLiteral("-o"), out, QStringLiteral("--copies"),
-         QStringLiteral("2")},
-        {QStringLiteral("render"), sample(), sample(), QStringLiteral("-o"), out},
-        {QStringLiteral("job"), sample()},
-        {QStringLiteral("job"), sample(), QStringLiteral("-o"), out, QStringLiteral("--copies"),
-         QStringLiteral("two")},
-        {QStringLiteral("job"), sample(), QStringLiteral("-o"), out, QStringLiteral("--smooth")},
-    };
-    for (const QStringList& arguments : mistakes) {
+    const QString out = path(u"x.png"_s);
+    for (const char* mistake : {"render FILE", "render -o OUT", "render FILE -o OUT --scale 0",
+                                "render FILE -o OUT --scale big", "render FILE -o OUT --copies 2",
+                                "render FILE FILE -o OUT", "job FILE",
+                                "job FILE -o OUT --copies two", "job FILE -o OUT --smooth"}) {
+        const QStringList arguments = words(QString::fromLatin1(mistake))
+                                          .replaceInStrings(u"FILE"_s, sample)
+                                          .replaceInStrings(u"OUT"_s, out);
         const auto run = runCli(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.exitCode, 2) << mistake;
         EXPECT_TRUE(run.err.contains("usage: vantrel-cli " + arguments[0].toUtf8()))
             << run.err.toStdString();
     }
