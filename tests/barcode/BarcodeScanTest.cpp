@@ -1,7 +1,7 @@
 #include "LabelKit/barcode/RetailBarcode.h"
 #include "LabelKit/barcode/SymbolGenerator.h"
-#include "tests/barcode/Labels.h"
 #include "tests/barcode/Readers.h"
+#include "tests/render/RenderTesting.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
+using namespace rendertest;
 
 namespace {
 
@@ -83,13 +84,12 @@ RenderedLabel renderVariant(const Sample& s, const Variant& v) {
     const double length = (symbolModules(s) * v.k + 6) / 8.0;
     const double margin = std::max(4.0, 12.0 * v.k / 8.0);
     if (!s.symbology) {
-        return labels::render(labels::qr(content, length, length, v.rotation), margin, margin,
-                              margin);
+        return renderElement(qr(content, length, length, v.rotation), margin, margin, margin);
     }
     const bool upright = v.rotation % 180 != 0;
-    return labels::render(labels::barcode(*s.symbology, content, upright ? 14 : length,
-                                          upright ? length : 14, v.showText, v.rotation),
-                          margin, margin, margin);
+    return renderElement(barcode(*s.symbology, content, upright ? 14 : length,
+                                 upright ? length : 14, v.showText, v.rotation),
+                         margin, margin, margin);
 }
 
 QList<Variant> variants(const Sample& s, const QList<int>& moduleWidths) {
@@ -113,7 +113,7 @@ TEST_P(Scan, ZXingReadsEveryRenderingBack) {
     for (const Variant& v : variants(s, {1, 2, 3})) {
         SCOPED_TRACE(v.name());
         const readers::Decoded read =
-            readers::decode(labels::image(renderVariant(s, v)), readerNames(s).first);
+            readers::decode(renderVariant(s, v).image(), readerNames(s).first);
         ASSERT_TRUE(read.valid);
         EXPECT_EQ(read.text, QString::fromUtf8(s.decoded));
     }
@@ -134,7 +134,7 @@ TEST_P(ZbarScan, ZbarReadsTheSamePngs) {
     const QString path = dir.filePath(u"label.png"_s);
     for (const Variant& v : variants(s, {2, 3})) {
         SCOPED_TRACE(v.name());
-        ASSERT_TRUE(labels::image(renderVariant(s, v)).save(path));
+        ASSERT_TRUE(renderVariant(s, v).image().save(path));
         QProcess process;
         process.start(zbarimg, options + QStringList{path});
         ASSERT_TRUE(process.waitForFinished(30000));

@@ -1,11 +1,13 @@
 #include "LabelKit/barcode/RetailBarcode.h"
-#include "tests/barcode/Labels.h"
+#include "tests/render/RenderTesting.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+
+using namespace rendertest;
 
 namespace {
 
@@ -107,7 +109,7 @@ TEST_P(Digits, SitInsideTheirBoxesBetweenTheGuardBars) {
     const RetailSymbol symbol = RetailBarcode::encode(c.symbology, q(c.content));
     const double total = double(symbol.modules.size()) + (symbol.leftDigit ? 18 : 14);
     const RenderedLabel label =
-        labels::render(labels::barcode(c.symbology, q(c.content), (total * c.k + 6) / 8, 14.0), 4);
+        renderElement(barcode(c.symbology, q(c.content), (total * c.k + 6) / 8, 14.0), 4);
     const Geometry g = measure(label, symbol);
     ASSERT_EQ(g.k, c.k);
     const QList<qint64> all = inkColumns(label, g, 0, label.width);

@@ -60,19 +60,6 @@ QString randomDigits(QRandomGenerator& random, int count) {
     return digits;
 }
 
-// "O" where a UPC-E digit's seven modules hold an odd number of bars (number set A), else "E".
-QString upcEParity(const RetailSymbol& symbol) {
-    QString parity;
-    for (int digit = 0; digit < 6; ++digit) {
-        int bars = 0;
-        for (int i = 0; i < 7; ++i) {
-            bars += symbol.modules[3 + 7 * digit + i] ? 1 : 0;
-        }
-        parity.append(bars % 2 ? u'O' : u'E');
-    }
-    return parity;
-}
-
 struct Worked {
     Symbology symbology;
     const char* input;
@@ -121,17 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
         Worked{Symbology::upcE, "042100005264", "04252614", "0", "4", kUpcEGroups, 51},
         Worked{Symbology::upcE, "04210000526", "04252614", "0", "4", kUpcEGroups, 51},
         Worked{Symbology::upcE, "1425261", "14252611", "1", "1", kUpcEGroups, 51}));
-
-TEST(RetailBarcode, UpcEParityFollowsTheCheckDigitAndSwapsUnderNumberSystemOne) {
-    EXPECT_EQ(upcEParity(RetailBarcode::encode(Symbology::upcE, q("0425261"))), q("EOEEOO"));
-    // Check digit 0 gives EEEOOO under number system 0.
-    const RetailSymbol checkZero = RetailBarcode::encode(Symbology::upcE, q("0000000"));
-    ASSERT_EQ(checkZero.rightDigit, q("0"));
-    EXPECT_EQ(upcEParity(checkZero), q("EEEOOO"));
-    const RetailSymbol one = RetailBarcode::encode(Symbology::upcE, q("1425261"));
-    ASSERT_EQ(one.rightDigit, q("1"));
-    EXPECT_EQ(upcEParity(one), q("OOEOEE")); // EEOEOO swapped
-}
 
 TEST(RetailBarcode, GuardsAreTheGuardPatternsAndTheOuterUpcADigits) {
     const auto range = [](std::set<int> set, int first, int last) {

@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-#include <vector>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -121,38 +118,6 @@ TEST(QRCode, RefusesEmptyBrokenAndOversizedText) {
     EXPECT_EQ(SymbolGenerator::qrCode(QString(2331, u'a')).width, 177);
     EXPECT_EQ(qrRefusal(QString(2332, u'a')), q("Too long for a QR code"));
     EXPECT_EQ(qrRefusal(QString(1000000, u'a')), q("Too long for a QR code"));
-}
-
-// The interface thread and a printing task may generate at the same time.
-TEST(SymbolGenerator, GivesTheSameSymbolsFromManyThreadsAtOnce) {
-    const QStringList linear{q("12345678"), q("ABC-abc-123"), q("https://example.com/label/42")};
-    const QStringList square = linear + QStringList{q("caf\xc3\xa9 \xe2\x82\xac")};
-    QList<QList<bool>> rows;
-    for (const QString& text : linear) {
-        rows.append(SymbolGenerator::code128(text));
-    }
-    QList<ModuleMatrix> matrices;
-    for (const QString& text : square) {
-        matrices.append(SymbolGenerator::qrCode(text));
-    }
-    std::vector<int> mismatches(4, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 20; ++round) {
-                for (qsizetype i = 0; i < linear.size(); ++i) {
-                    mismatches[t] += SymbolGenerator::code128(linear[i]) != rows[i];
-                }
-                for (qsizetype i = 0; i < square.size(); ++i) {
-                    mismatches[t] += SymbolGenerator::qrCode(square[i]) != matrices[i];
-                }
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 } // namespace

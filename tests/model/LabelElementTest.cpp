@@ -98,19 +98,6 @@ TEST(LabelFont, LookupIsExactWithHelveticaAsFallback) {
     EXPECT_EQ(LabelFont::named(QString()).bold, u"Helvetica-Bold"_s);
 }
 
-TEST(Enumerations, RawValuesRoundTrip) {
-    for (ElementKind k : allCases<ElementKind>()) {
-        EXPECT_EQ(fromRawValue<ElementKind>(rawValue(k)), k);
-    }
-    for (Symbology s : allCases<Symbology>()) {
-        EXPECT_EQ(fromRawValue<Symbology>(rawValue(s)), s);
-    }
-    for (TextAlign a : allCases<TextAlign>()) {
-        EXPECT_EQ(fromRawValue<TextAlign>(rawValue(a)), a);
-    }
-    EXPECT_FALSE(fromRawValue<TextAlign>(u""));
-}
-
 TEST(LabelDocument, SizeInDotsIsCheckedAndRoundsHalvesAway) {
     LabelDocument doc;
     EXPECT_EQ(doc.widthDots(), 320);

@@ -86,7 +86,6 @@ inline bool runUntil(const std::function<bool()>& condition, int deadlineMs = 20
     return condition();
 }
 
-// Runs the task to its end (or the deadline) and says how it ended.
 // Starts the task; the outcome fills in when it ends.
 template <typename T>
 std::shared_ptr<Outcome<T>> start(QCoro::Task<T> task) {

@@ -46,10 +46,6 @@ struct ChunkCase {
     qint64 expected;
 };
 
-void PrintTo(const ChunkCase& c, std::ostream* os) {
-    *os << "chunkSize " << c.chunkSize << ", link " << (c.linkLimit ? *c.linkLimit : -1);
-}
-
 class ChunkLength : public ManagerFixture, public ::testing::WithParamInterface<ChunkCase> {};
 
 TEST_P(ChunkLength, IsTheSmallerOfSettingAndLinkButAtLeast20) {
@@ -136,10 +132,6 @@ struct Fault {
     double maxSeconds;
     bool readInfo = false;
 };
-
-void PrintTo(const Fault& f, std::ostream* os) {
-    *os << f.name;
-}
 
 class Faults : public ManagerFixture, public ::testing::WithParamInterface<Fault> {};
 

@@ -12,10 +12,6 @@ struct Reply {
     PrinterInfo expected; // the model falls back to "CT221B-ASKED"
 };
 
-void PrintTo(const Reply& r, std::ostream* os) {
-    *os << r.name;
-}
-
 class InfoReplies : public ::testing::TestWithParam<Reply> {};
 
 TEST_P(InfoReplies, GiveFirmwareAndModel) {

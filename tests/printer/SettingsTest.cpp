@@ -15,10 +15,6 @@ struct Stored {
     TextMap nicknames = {};
 };
 
-void PrintTo(const Stored& s, std::ostream* os) {
-    *os << s.name;
-}
-
 class SettingsLoad : public ::testing::TestWithParam<Stored> {};
 
 // The rules apply to what another run left in the settings file.

@@ -1,14 +1,8 @@
-'''A BlueZ stand-in with one CT221B for the QtBluetooth backend's tests.
-
-Load it with python-dbusmock on a private system bus:
-    /usr/bin/python3 -m dbusmock --system --template tests/printer/ct221b_bluez.py
-
-It is dbusmock's bluez5 template; AddPrinter() of the org.vantrel.StandIn interface of the main
-object adds an adapter hci0, a device "CT221B-MOCK" and the printer's GATT service with its write
-and notify characteristics. The device connects, resolves its services, records every write,
-answers the info request with a notification, and misbehaves on demand through the same
-interface.
-'''
+# A BlueZ stand-in with one CT221B for the QtBluetooth backend's tests: dbusmock's bluez5
+# template (load it with `python3 -m dbusmock --system --template ct221b_bluez.py`), where
+# AddPrinter() of org.vantrel.StandIn adds an adapter, the printer and its GATT objects. The
+# printer connects, records every write, answers the info request with a notification, and
+# misbehaves on demand through the same interface.
 
 import dbus
 from gi.repository import GLib

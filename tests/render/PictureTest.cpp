@@ -2,10 +2,8 @@
 
 #include "tests/render/RenderTesting.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QRadialGradient>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -103,104 +101,46 @@ TEST(Pictures, WhatCannotBeDecodedShowsTheMark) {
     expectInvalidMark(pictured(png.left(40), 40, 40, 160, 80), box);
 }
 
-quint32 crc32(const QByteArray& bytes) {
-    quint32 crc = 0xffffffffu;
-    for (const char c : bytes) {
-        crc ^= uchar(c);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
-// A well-formed PNG header claiming width x height 8-bit grey pixels, and no image data.
-QByteArray claimedPng(quint32 width, quint32 height) {
-    QByteArray ihdr("IHDR");
-    char size[8];
-    qToBigEndian(width, size);
-    qToBigEndian(height, size + 4);
-    ihdr.append(size, 8).append("\x08\x00\x00\x00\x00", 5);
-    char length[4];
-    qToBigEndian(quint32(13), length);
-    char crc[4];
-    qToBigEndian(crc32(ihdr), crc);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(length, 4) + ihdr + QByteArray(crc, 4);
-}
+// A well-formed PNG signature and header claiming 100000 x 100000 and 8193 x 8192 grey pixels,
+// and no image data.
+const QByteArray hugePng =
+    QByteArray::fromHex("89504e470d0a1a0a 0000000d 49484452 000186a0 000186a0 0800000000 8d395414");
+const QByteArray largePng =
+    QByteArray::fromHex("89504e470d0a1a0a 0000000d 49484452 00002001 00002000 0800000000 b803febb");
 
 TEST(Pictures, DecompressionBombsAreRefusedBeforeDecoding) {
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_TRUE(PicturePainter::decode(claimedPng(100000, 100000)).isNull());
-    EXPECT_TRUE(PicturePainter::decode(claimedPng(8193, 8192)).isNull());
-    expectInvalidMark(pictured(claimedPng(100000, 100000), 40, 40, 160, 80),
-                      QRect(40, 40, 160, 80));
-    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(PicturePainter::decode(hugePng).isNull());
+    EXPECT_TRUE(PicturePainter::decode(largePng).isNull());
+    expectInvalidMark(pictured(hugePng, 40, 40, 160, 80), QRect(40, 40, 160, 80));
     // A large real picture still decodes.
     EXPECT_FALSE(PicturePainter::decode(encoded(solid(4096, 2048, Qt::white))).isNull());
 }
 
-// A GIF of 2 x 2 frames with a black and white palette, each frame one palette index.
-QByteArray gif(const QList<int>& frames) {
-    QByteArray bytes("GIF89a\x02\0\x02\0\x80\0\0", 13);
-    bytes.append("\0\0\0\xff\xff\xff", 6);
-    for (const int index : frames) {
-        bytes.append("\x2c\0\0\0\0\x02\0\x02\0\0", 10);
-        // LZW with 2-bit pixels: a clear code before every pixel keeps the codes 3 bits wide.
-        const QList<int> codes{4, index, 4, index, 4, index, 4, index, 5};
-        QByteArray data;
-        quint32 bits = 0;
-        int count = 0;
-        for (const int code : codes) {
-            bits |= quint32(code) << count;
-            count += 3;
-            while (count >= 8) {
-                data.append(char(bits & 0xff));
-                bits >>= 8;
-                count -= 8;
-            }
-        }
-        if (count > 0) {
-            data.append(char(bits & 0xff));
-        }
-        bytes.append(char(2)).append(char(data.size())).append(data).append(char(0));
-    }
-    return bytes.append(char(0x3b));
-}
+// A GIF of 2 x 2 pixels with a black and white palette, and frames of either colour.
+const QByteArray gifHeader = QByteArray::fromHex("474946383961 0200 0200 800000 000000 ffffff");
+const QByteArray blackFrame = QByteArray::fromHex("2c 00000000 0200 0200 00 02 04 04411005 00");
+const QByteArray whiteFrame = QByteArray::fromHex("2c 00000000 0200 0200 00 02 04 0cc33005 00");
 
 TEST(Pictures, OnlyTheFirstImageIsUsed) {
-    const QImage black = PicturePainter::decode(gif({0, 1}));
-    const QImage white = PicturePainter::decode(gif({1, 0}));
+    const QImage black = PicturePainter::decode(gifHeader + blackFrame + whiteFrame + ";");
+    const QImage white = PicturePainter::decode(gifHeader + whiteFrame + blackFrame + ";");
     ASSERT_FALSE(black.isNull());
     ASSERT_FALSE(white.isNull());
     EXPECT_EQ(qGray(black.pixel(1, 1)), 0);
     EXPECT_EQ(qGray(white.pixel(1, 1)), 255);
 }
 
-// A JPEG of the picture with an EXIF orientation tag (6: the stored pixels must be turned a
-// quarter turn clockwise to stand upright).
-QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) {
-    const QByteArray jpeg = encoded(image, "JPG", 95);
-    QByteArray tiff("MM\0\x2a\0\0\0\x08", 8);
-    tiff.append("\0\x01", 2);         // one entry
-    tiff.append("\x01\x12\0\x03", 4); // Orientation, SHORT
-    tiff.append("\0\0\0\x01", 4);     // count 1
-    char value[2];
-    qToBigEndian(orientation, value);
-    tiff.append(value, 2).append("\0\0", 2);
-    tiff.append("\0\0\0\0", 4); // no next directory
-    QByteArray app1("Exif\0\0", 6);
-    app1.append(tiff);
-    char length[2];
-    qToBigEndian(quint16(app1.size() + 2), length);
-    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + QByteArray(length, 2) + app1 + jpeg.mid(2);
-}
+// An EXIF segment whose orientation tag is 6: the stored pixels must be turned a quarter turn
+// clockwise to stand upright.
+const QByteArray turnedSegment = QByteArray::fromHex(
+    "ffe1 0022 457869660000 4d4d002a00000008 0001 0112 0003 00000001 0006 0000 00000000");
 
 TEST(Pictures, OrientationTagsAreHonoured) {
     // Stored 40 x 20 with the black half on the left; shown upright it is 20 x 40, black on top.
     QImage stored = solid(40, 20, Qt::white);
     QPainter(&stored).fillRect(0, 0, 20, 20, Qt::black);
-    const QImage upright = PicturePainter::decode(jpegWithOrientation(stored, 6));
+    const QByteArray jpeg = encoded(stored, "JPG", 95);
+    const QImage upright = PicturePainter::decode(jpeg.left(2) + turnedSegment + jpeg.mid(2));
     ASSERT_EQ(upright.size(), QSize(20, 40));
     EXPECT_LT(qGray(upright.pixel(10, 5)), 64);
     EXPECT_GT(qGray(upright.pixel(10, 35)), 192);

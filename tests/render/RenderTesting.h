@@ -7,16 +7,15 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QMap>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
 
 #include "tests/support/TestSupport.h"
-
-#include <QFile>
-#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +52,31 @@ inline LabelElement text(const QString& content, double x, double y, double widt
 
 inline RenderedLabel render(const LabelDocument& doc, bool exact = true, int scale = 1) {
     return LabelRenderer::render(doc, context(), scale, exact);
+}
+
+// The element with its box at (x, y) mm, alone on a label that leaves `margin` mm beyond it.
+inline RenderedLabel renderElement(LabelElement e, double margin = 2, double x = 2, double y = 2) {
+    e.x = x;
+    e.y = y;
+    return render(document(x + e.width + margin, y + e.height + margin, {e}));
+}
+
+inline LabelElement barcode(Symbology symbology, const QString& content, double widthMM,
+                            double heightMM, bool showText = true, qint64 rotation = 0) {
+    LabelElement e = element(ElementKind::barcode, 0, 0, widthMM, heightMM);
+    e.symbology = symbology;
+    e.content = content;
+    e.showText = showText;
+    e.rotation = rotation;
+    return e;
+}
+
+inline LabelElement qr(const QString& content, double widthMM, double heightMM,
+                       qint64 rotation = 0) {
+    LabelElement e = element(ElementKind::qr, 0, 0, widthMM, heightMM);
+    e.content = content;
+    e.rotation = rotation;
+    return e;
 }
 
 // The picture file of an image, as an image element stores it.
