@@ -195,7 +195,7 @@ TEST(Code128Layout, TextBandIsTwentyEightDotsAndBarsKeepEightDots) {
 }
 
 TEST(QRLayout, ScalesTheSquareByWholeDotsAndCentresIt) {
-    const QString text = QStringLiteral("twenty letters long!"); // version 2: 25 modules
+    const QString text = u"twenty letters long!"_s; // version 2: 25 modules
     const ModuleMatrix matrix = SymbolGenerator::qrCode(text);
     ASSERT_EQ(matrix.width, 25);
     // 20 x 30 mm: side 160 dots, k = 6, a 150-dot square 5 dots in and 45 dots down.
@@ -221,7 +221,7 @@ TEST(QRLayout, ScalesTheSquareByWholeDotsAndCentresIt) {
 }
 
 TEST(QRLayout, ASmallBoxGetsOneDotPerModuleCentredAndOverhanging) {
-    const QString text = QStringLiteral("twenty letters long!");
+    const QString text = u"twenty letters long!"_s;
     // 2 x 2 mm = 16 dots for 25 modules, drawn 25 dots wide. The box centre is at 24 dots, the
     // box's own corner at -8: the square starts at round(-8 - 4.5) = -13, 11 on the label.
     const RenderedLabel label = renderElement(qr(text, 2, 2), 4, 2, 2);
@@ -257,9 +257,9 @@ LabelElement withText(Symbology symbology, double widthMM, bool showText, qint64
     return barcode(symbology, QString(), widthMM, heightMM, showText, rotation);
 }
 
-const QString kNarrow = QStringLiteral("Too narrow: widen the box");
-const QString kTooLong = QStringLiteral("Too long for this width");
-const QString kNarrowBars = QStringLiteral("Narrow bars: may scan poorly");
+const QString kNarrow = u"Too narrow: widen the box"_s;
+const QString kTooLong = u"Too long for this width"_s;
+const QString kNarrowBars = u"Narrow bars: may scan poorly"_s;
 
 INSTANTIATE_TEST_SUITE_P(
     LabelRenderer, BarcodeIssue,

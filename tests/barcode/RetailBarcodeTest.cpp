@@ -182,9 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{Symbology::ean8, "96385070", "Check digit should be 4"},
         Failure{Symbology::upcE, "04252610", "Check digit should be 4"},
         Failure{Symbology::upcE, "2425261", "UPC-E must start with 0 or 1"},
-        Failure{Symbology::upcE, "24252614", "UPC-E must start with 0 or 1"},
         Failure{Symbology::upcE, "012345678905", kNotCompressible},
-        Failure{Symbology::upcE, "01234567890", kNotCompressible},
         // The compression refuses number system 2 before the number-system test sees it.
         Failure{Symbology::upcE, "24210000526", kNotCompressible},
         // A wrong check digit is found before any compression.
@@ -198,7 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "UPC-A needs 11 digits (check digit added) or 12 digits"},
         Failure{Symbology::ean8, "", "EAN-8 needs 7 digits (check digit added) or 8 digits"},
         Failure{Symbology::ean13, "40063813339A", "Digits only"},
-        Failure{Symbology::ean8, "963_507", "Digits only"},
         Failure{Symbology::ean8, "９６３８５０７", "Digits only"},
         Failure{Symbology::upcE, "0425261\xe2\x80\x8b", "Digits only"},
         Failure{Symbology::code128, "12345678", "Digits only"}));

@@ -50,12 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"Utf8",
                    QByteArray("Caf\xC3\xA9,Gr\xC3\xB6\xC3\x9F"
                               "e,\xE6\x97\xA5,\xF0\x9F\x8F\xB7"),
-                   QStringLiteral(u"Café,Größe,日,🏷")},
+                   u"Café,Größe,日,🏷"_s},
         DecodeCase{"Empty", QByteArray(), QString()},
-        DecodeCase{"Utf16LittleEndian", utf16(QStringLiteral(u"Café;🏷"), false),
-                   QStringLiteral(u"Café;🏷")},
-        DecodeCase{"Utf16BigEndian", utf16(QStringLiteral(u"Café;🏷"), true),
-                   QStringLiteral(u"Café;🏷")},
+        DecodeCase{"Utf16LittleEndian", utf16(u"Café;🏷"_s, false), u"Café;🏷"_s},
+        DecodeCase{"Utf16BigEndian", utf16(u"Café;🏷"_s, true), u"Café;🏷"_s},
         DecodeCase{"Utf16BomOnly", QByteArray("\xFF\xFE"), QString()},
         // A dangling byte makes the whole text unreadable as UTF-16: the text is empty.
         DecodeCase{"Utf16OddLength",
@@ -63,21 +61,18 @@ INSTANTIATE_TEST_SUITE_P(
                               "a\0b",
                               5),
                    QString()},
-        DecodeCase{"Utf16LoneSurrogate", QByteArray("\xFF\xFE\x00\xD8x\0", 6),
-                   QStringLiteral(u"\uFFFDx")},
+        DecodeCase{"Utf16LoneSurrogate", QByteArray("\xFF\xFE\x00\xD8x\0", 6), u"\uFFFDx"_s},
         DecodeCase{"Utf16ReversedSurrogates", QByteArray("\xFF\xFE\x00\xDC\x00\xD8", 6),
-                   QStringLiteral(u"\uFFFD\uFFFD")},
+                   u"\uFFFD\uFFFD"_s},
         DecodeCase{"Windows1252", QByteArray("Caf\xE9 \x80 \x93quoted\x94 \x9F"),
-                   QStringLiteral(u"Café € “quoted” Ÿ")},
+                   u"Café € “quoted” Ÿ"_s},
         // A multi-byte sequence cut off at the end is not UTF-8.
-        DecodeCase{"TruncatedUtf8IsWindows1252", QByteArray("abc\xC3"), QStringLiteral(u"abcÃ")},
-        DecodeCase{"Utf8SurrogateIsWindows1252", QByteArray("\xED\xA0\x80"),
-                   QStringLiteral(u"í\u00A0€")},
-        DecodeCase{"OverlongUtf8IsWindows1252", QByteArray("\xC0\xAF"), QStringLiteral(u"À¯")},
+        DecodeCase{"TruncatedUtf8IsWindows1252", QByteArray("abc\xC3"), u"abcÃ"_s},
+        DecodeCase{"Utf8SurrogateIsWindows1252", QByteArray("\xED\xA0\x80"), u"í\u00A0€"_s},
+        DecodeCase{"OverlongUtf8IsWindows1252", QByteArray("\xC0\xAF"), u"À¯"_s},
         // Bytes that are neither UTF-8 nor Windows-1252 (0x81 is undefined there).
-        DecodeCase{"NeitherGivesReplacement", QByteArray("a\x81z"), QStringLiteral(u"a\uFFFDz")},
-        DecodeCase{"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"),
-                   QStringLiteral(u"é\uFFFDé")}),
+        DecodeCase{"NeitherGivesReplacement", QByteArray("a\x81z"), u"a\uFFFDz"_s},
+        DecodeCase{"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"), u"é\uFFFDé"_s}),
     CaseName());
 
 TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) {
@@ -96,7 +91,7 @@ TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) 
 }
 
 TEST(DecodeTest, SameListInEveryEncodingLoadsTheSameTable) {
-    const QString text = QStringLiteral(u"Name;Größe;Préis\r\nCafé;\"ä;ö\";12,50 €\r\n");
+    const QString text = u"Name;Größe;Préis\r\nCafé;\"ä;ö\";12,50 €\r\n"_s;
     QStringEncoder toUtf8(QStringConverter::Utf8);
     const QByteArray utf8 = toUtf8.encode(text);
     QStringEncoder to1252("windows-1252");

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Runs each test in a known local time zone and restores the process's own afterwards.
@@ -40,66 +42,60 @@ QString resolve(const QString& text, const LabelContext& c = context()) {
 using Expansion = ZoneFixture;
 
 TEST_F(Expansion, TextWithoutAPlaceholderIsReturnedAsItIs) {
-    const QString plain = QStringLiteral("Plain text, no braces");
+    const QString plain = u"Plain text, no braces"_s;
     const QString out = resolve(plain);
     EXPECT_EQ(out, plain);
     EXPECT_EQ(out.constData(), plain.constData()); // the same buffer: nothing was built
     EXPECT_EQ(resolve(QString()), QString());
-    EXPECT_EQ(resolve(QStringLiteral("{}")), QStringLiteral("{}"));
-    EXPECT_EQ(resolve(QStringLiteral("a { b")), QStringLiteral("a { b"));
-    EXPECT_EQ(resolve(QStringLiteral("}{")), QStringLiteral("}{"));
+    EXPECT_EQ(resolve(u"{}"_s), u"{}"_s);
+    EXPECT_EQ(resolve(u"a { b"_s), u"a { b"_s);
+    EXPECT_EQ(resolve(u"}{"_s), u"}{"_s);
 }
 
 TEST_F(Expansion, SerialNumbersArePaddedToTheirDigits) {
-    EXPECT_EQ(resolve(QStringLiteral("{ serial }"), context(7, 3)), QStringLiteral("007"));
-    EXPECT_EQ(resolve(QStringLiteral("{serial}"), context(1234, 3)), QStringLiteral("1234"));
-    EXPECT_EQ(resolve(QStringLiteral("{serial}"), context(1234, 0)), QStringLiteral("1234"));
-    EXPECT_EQ(resolve(QStringLiteral("{serial}"), context(0, 2)), QStringLiteral("00"));
-    EXPECT_EQ(resolve(QStringLiteral("SKU-{serial}"), context(std::nullopt, 4)),
-              QStringLiteral("SKU-{serial}"));
+    EXPECT_EQ(resolve(u"{ serial }"_s, context(7, 3)), u"007"_s);
+    EXPECT_EQ(resolve(u"{serial}"_s, context(1234, 3)), u"1234"_s);
+    EXPECT_EQ(resolve(u"{serial}"_s, context(1234, 0)), u"1234"_s);
+    EXPECT_EQ(resolve(u"{serial}"_s, context(0, 2)), u"00"_s);
+    EXPECT_EQ(resolve(u"SKU-{serial}"_s, context(std::nullopt, 4)), u"SKU-{serial}"_s);
 }
 
 TEST_F(Expansion, FieldsMatchExactlyThenIgnoringCase) {
-    const LabelContext c = context(std::nullopt, 0,
-                                   {{QStringLiteral("Name"), QStringLiteral("Widget")},
-                                    {QStringLiteral("serial"), QStringLiteral("S-1")},
-                                    {QStringLiteral("Empty"), QString()}});
-    EXPECT_EQ(resolve(QStringLiteral("{name} {NAME} {Name}"), c),
-              QStringLiteral("Widget Widget Widget"));
-    EXPECT_EQ(resolve(QStringLiteral("{Price}"), c), QStringLiteral("{Price}"));
-    EXPECT_EQ(resolve(QStringLiteral("[{Empty}]"), c), QStringLiteral("[]"));
+    const LabelContext c =
+        context(std::nullopt, 0,
+                {{u"Name"_s, u"Widget"_s}, {u"serial"_s, u"S-1"_s}, {u"Empty"_s, QString()}});
+    EXPECT_EQ(resolve(u"{name} {NAME} {Name}"_s, c), u"Widget Widget Widget"_s);
+    EXPECT_EQ(resolve(u"{Price}"_s, c), u"{Price}"_s);
+    EXPECT_EQ(resolve(u"[{Empty}]"_s, c), u"[]"_s);
     // {Serial} is a field token; it reaches the column "serial" only through the case step.
-    EXPECT_EQ(resolve(QStringLiteral("{Serial}"), c), QStringLiteral("S-1"));
+    EXPECT_EQ(resolve(u"{Serial}"_s, c), u"S-1"_s);
     // {serial} is the built-in, and without a serial it stays as written.
-    EXPECT_EQ(resolve(QStringLiteral("{serial}"), c), QStringLiteral("{serial}"));
+    EXPECT_EQ(resolve(u"{serial}"_s, c), u"{serial}"_s);
 
-    const LabelContext exact = context(std::nullopt, 0,
-                                       {{QStringLiteral("name"), QStringLiteral("lower")},
-                                        {QStringLiteral("Name"), QStringLiteral("upper")}});
-    EXPECT_EQ(resolve(QStringLiteral("{Name}|{name}"), exact), QStringLiteral("upper|lower"));
+    const LabelContext exact =
+        context(std::nullopt, 0, {{u"name"_s, u"lower"_s}, {u"Name"_s, u"upper"_s}});
+    EXPECT_EQ(resolve(u"{Name}|{name}"_s, exact), u"upper|lower"_s);
 }
 
 TEST_F(Expansion, ValuesAreInsertedLiterally) {
-    const LabelContext c = context(3, 0,
-                                   {{QStringLiteral("A"), QStringLiteral("{serial}")},
-                                    {QStringLiteral("B"), QStringLiteral("{date}")}});
-    EXPECT_EQ(resolve(QStringLiteral("{A}{B}"), c), QStringLiteral("{serial}{date}"));
+    const LabelContext c = context(3, 0, {{u"A"_s, u"{serial}"_s}, {u"B"_s, u"{date}"_s}});
+    EXPECT_EQ(resolve(u"{A}{B}"_s, c), u"{serial}{date}"_s);
 }
 
 TEST_F(Expansion, TokensAreTrimmedOfSpacesAndTabsOnly) {
     const LabelContext c = context(5);
-    EXPECT_EQ(resolve(QStringLiteral("{\tserial\u00A0}"), c), QStringLiteral("5"));
-    EXPECT_EQ(resolve(QStringLiteral("{\u3000serial }"), c), QStringLiteral("5"));
+    EXPECT_EQ(resolve(u"{\tserial\u00A0}"_s, c), u"5"_s);
+    EXPECT_EQ(resolve(u"{\u3000serial }"_s, c), u"5"_s);
     // A carriage return is not trimmed, so the token is not "serial".
-    EXPECT_EQ(resolve(QStringLiteral("{serial\r}"), c), QStringLiteral("{serial\r}"));
+    EXPECT_EQ(resolve(u"{serial\r}"_s, c), u"{serial\r}"_s);
     // A line feed interrupts a placeholder.
-    EXPECT_EQ(resolve(QStringLiteral("{ser\nial}"), c), QStringLiteral("{ser\nial}"));
-    EXPECT_EQ(resolve(QStringLiteral("{a\n{serial}"), c), QStringLiteral("{a\n5"));
+    EXPECT_EQ(resolve(u"{ser\nial}"_s, c), u"{ser\nial}"_s);
+    EXPECT_EQ(resolve(u"{a\n{serial}"_s, c), u"{a\n5"_s);
 }
 
 TEST_F(Expansion, BracesAroundAPlaceholderStay) {
-    EXPECT_EQ(resolve(QStringLiteral("{{date}}")), QStringLiteral("{03/14/2025}"));
-    EXPECT_EQ(resolve(QStringLiteral("{x{serial}}"), context(9)), QStringLiteral("{x9}"));
+    EXPECT_EQ(resolve(u"{{date}}"_s), u"{03/14/2025}"_s);
+    EXPECT_EQ(resolve(u"{x{serial}}"_s, context(9)), u"{x9}"_s);
 }
 
 struct DateCase {
@@ -144,20 +140,15 @@ TEST_F(Expansion, DayOffsetsKeepTheWallClockAcrossDaylightSaving) {
     // Noon on the day before the spring change; the next day is only 23 hours away.
     LabelContext c = context();
     c.date = QDateTime(QDate(2025, 3, 8), QTime(17, 0), Qt::UTC);
-    EXPECT_EQ(resolve(QStringLiteral("{date:yyyy-MM-dd HH:mm}"), c),
-              QStringLiteral("2025-03-08 12:00"));
-    EXPECT_EQ(resolve(QStringLiteral("{date:yyyy-MM-dd HH:mm+1}"), c),
-              QStringLiteral("2025-03-09 12:00"));
-    EXPECT_EQ(resolve(QStringLiteral("{date:yyyy-MM-dd HH:mm-1}"), c),
-              QStringLiteral("2025-03-07 12:00"));
+    EXPECT_EQ(resolve(u"{date:yyyy-MM-dd HH:mm}"_s, c), u"2025-03-08 12:00"_s);
+    EXPECT_EQ(resolve(u"{date:yyyy-MM-dd HH:mm+1}"_s, c), u"2025-03-09 12:00"_s);
+    EXPECT_EQ(resolve(u"{date:yyyy-MM-dd HH:mm-1}"_s, c), u"2025-03-07 12:00"_s);
 }
 
 TEST(Tokens, InOrderWithDuplicatesAndDatesNormalised) {
-    EXPECT_EQ(
-        Placeholders::tokens(QStringLiteral("{sku} { Name }{date+3}{serial}{Name}{date:yy}{}")),
-        QStringList({QStringLiteral("sku"), QStringLiteral("Name"), QStringLiteral("date"),
-                     QStringLiteral("serial"), QStringLiteral("Name"), QStringLiteral("date")}));
-    EXPECT_TRUE(Placeholders::tokens(QStringLiteral("no {\n} tokens {}")).isEmpty());
+    EXPECT_EQ(Placeholders::tokens(u"{sku} { Name }{date+3}{serial}{Name}{date:yy}{}"_s),
+              QStringList({u"sku"_s, u"Name"_s, u"date"_s, u"serial"_s, u"Name"_s, u"date"_s}));
+    EXPECT_TRUE(Placeholders::tokens(u"no {\n} tokens {}"_s).isEmpty());
 }
 
 LabelDocument documentWith(const QStringList& contents) {
@@ -171,29 +162,25 @@ LabelDocument documentWith(const QStringList& contents) {
 }
 
 TEST(DocumentPlaceholders, CollectsTokensOfEveryElement) {
-    LabelDocument doc = documentWith({QStringLiteral("{sku} {Name}"), QStringLiteral("{date+3}"),
-                                      QStringLiteral("{serial} {Name}")});
+    LabelDocument doc = documentWith({u"{sku} {Name}"_s, u"{date+3}"_s, u"{serial} {Name}"_s});
     EXPECT_EQ(Placeholders::placeholders(doc),
-              QSet<QString>({QStringLiteral("sku"), QStringLiteral("Name"), QStringLiteral("date"),
-                             QStringLiteral("serial")}));
+              QSet<QString>({u"sku"_s, u"Name"_s, u"date"_s, u"serial"_s}));
     EXPECT_TRUE(Placeholders::usesSerial(doc));
-    EXPECT_EQ(Placeholders::fieldNames(doc),
-              QStringList({QStringLiteral("Name"), QStringLiteral("sku")}));
+    EXPECT_EQ(Placeholders::fieldNames(doc), QStringList({u"Name"_s, u"sku"_s}));
 
     LabelElement line(ElementKind::line);
-    line.content = QStringLiteral("{Batch}");
-    doc = documentWith({QStringLiteral("plain")});
+    line.content = u"{Batch}"_s;
+    doc = documentWith({u"plain"_s});
     doc.elements.append(line);
     EXPECT_FALSE(Placeholders::usesSerial(doc));
-    EXPECT_EQ(Placeholders::fieldNames(doc), QStringList({QStringLiteral("Batch")}));
+    EXPECT_EQ(Placeholders::fieldNames(doc), QStringList({u"Batch"_s}));
 }
 
 TEST(DocumentPlaceholders, FieldNamesSortByCodePoint) {
     // U+FF21 (fullwidth A) sorts before U+1F600 by code point, though not by UTF-16 unit.
-    const LabelDocument doc = documentWith({QStringLiteral("{b} {B} {\U0001F600} {\uFF21} {a}")});
+    const LabelDocument doc = documentWith({u"{b} {B} {\U0001F600} {\uFF21} {a}"_s});
     EXPECT_EQ(Placeholders::fieldNames(doc),
-              QStringList({QStringLiteral("B"), QStringLiteral("a"), QStringLiteral("b"),
-                           QStringLiteral("\uFF21"), QStringLiteral("\U0001F600")}));
+              QStringList({u"B"_s, u"a"_s, u"b"_s, u"\uFF21"_s, u"\U0001F600"_s}));
 }
 
 TEST(LabelContextPreview, IsSharedAndKeepsItsFirstMoment) {

@@ -209,10 +209,10 @@ LabelDocument sampleDocument() {
     return doc;
 }
 
-TEST(LabelFileWriting, KeysAreSortedAndValuesEncodedAsStored) {
-    const QByteArray bytes = LabelFile::encode(sampleDocument());
-    const QString text = QString::fromUtf8(bytes);
-    // Whole seconds, the fraction dropped rather than rounded.
+// Key order and layout are pinned by the sample label's byte-for-byte round trip below.
+TEST(LabelFileWriting, ValuesAreEncodedAsStored) {
+    const QString text = QString::fromUtf8(LabelFile::encode(sampleDocument()));
+    // Whole seconds, the fraction dropped rather than rounded; upper-case ids; text as UTF-8.
     for (const QString& member :
          {u"\"modified\": \"2025-03-14T09:26:53Z\""_s,
           u"\"id\": \"5A1D7E3B-0C2F-4B69-8E4D-7F6A2C9B1E05\""_s,
@@ -220,16 +220,6 @@ TEST(LabelFileWriting, KeysAreSortedAndValuesEncodedAsStored) {
           u"\"heightMM\": 30,"_s, u"\"imageData\": \"iVBORw==\""_s, u"\"kind\": \"image\""_s,
           u"Caf\u00e9 {serial}"_s}) {
         EXPECT_TRUE(text.contains(member)) << member.toStdString();
-    }
-    // One member a line: pretty-printed.
-    EXPECT_GT(bytes.count('\n'), 40);
-    // Keys in sorted order at the top level.
-    qsizetype last = -1;
-    for (const char* key : {"\"dataHasHeader\"", "\"density\"", "\"elements\"", "\"gapMM\"",
-                            "\"heightMM\"", "\"modified\"", "\"name\"", "\"widthMM\""}) {
-        const qsizetype at = bytes.lastIndexOf(key);
-        EXPECT_GT(at, last) << key;
-        last = at;
     }
 }
 

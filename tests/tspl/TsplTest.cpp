@@ -179,13 +179,6 @@ TEST(Job, PayloadBytesMayLookLikeLineEnds) {
     EXPECT_TRUE(parts.tail.startsWith("\r\nSPEED 0\r\n"));
 }
 
-TEST(Job, RendersTheDesignExactlyAtScaleOne) {
-    for (const LabelDocument& doc : Templates::starters()) {
-        const RenderedLabel label = LabelRenderer::render(doc, context(), 1, true);
-        EXPECT_EQ(TSPL::job(doc, context(), 3), TSPL::job(label, doc, 3)) << doc.name.toStdString();
-    }
-}
-
 // A design holding every kind of content that draws today, over a photograph-like picture.
 LabelDocument everything() {
     QImage photo(320, 200, QImage::Format_RGB32);
