@@ -409,33 +409,10 @@ TEST_F(LabelStoreTest, ADesignJsonCannotExpressIsNotSaved) {
 
 // Delete and duplicate.
 
-TEST_F(LabelStoreTest, DeleteRemovesTheDesignItsListAndItsCachedTable) {
-    LabelStore& store = open();
-    const LabelDocument doc = savedWithList(u"Shelf"_s, "Name\nA\n");
-    ASSERT_TRUE(store.table(doc));
-    ASSERT_TRUE(store.save(design(u"Other"_s)));
-
-    QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
-    QSignalSpy tablesChanged(&store, &LabelStore::tablesChanged);
-    store.remove(doc.id);
-    EXPECT_THAT(names(store.labels()), ElementsAre("Other"));
-    EXPECT_FALSE(QFileInfo::exists(store.url(doc.id)));
-    EXPECT_FALSE(QFileInfo::exists(store.dataURL(doc.id)));
-    EXPECT_FALSE(store.tables().contains(doc.id));
-    EXPECT_EQ(labelsChanged.count(), 1);
-    EXPECT_EQ(tablesChanged.count(), 1);
-
-    // Deleting what is not there is quiet.
-    store.remove(doc.id);
-    store.remove(QUuid::createUuid());
-    EXPECT_EQ(labelsChanged.count(), 1);
-    EXPECT_EQ(tablesChanged.count(), 1);
-    EXPECT_EQ(store.labels().size(), 1);
-}
-
-TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnList) {
+TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemovesAll) {
     LabelStore& store = open();
     const LabelDocument bin = savedWithList(u"Bin tag"_s, "Part\nA-12\n");
+    ASSERT_TRUE(store.table(bin));
     EXPECT_FALSE(store.duplicate(QUuid::createUuid()));
 
     const std::optional<LabelDocument> copy = store.duplicate(bin.id);
@@ -453,9 +430,21 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnList) {
     EXPECT_EQ(store.labels().first().id, copy->id);
     EXPECT_EQ(*store.label(copy->id), *copy);
     EXPECT_TRUE(QFileInfo::exists(store.url(copy->id)));
-    // Its own copy: deleting the original leaves the duplicate's list.
+
+    // Deleting removes the design, its list and its cached table; the copy keeps its own list.
+    QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
+    QSignalSpy tablesChanged(&store, &LabelStore::tablesChanged);
     store.remove(bin.id);
+    EXPECT_THAT(names(store.labels()), ElementsAre("Bin tag copy"));
+    EXPECT_FALSE(QFileInfo::exists(store.url(bin.id)));
+    EXPECT_FALSE(QFileInfo::exists(store.dataURL(bin.id)));
+    EXPECT_FALSE(store.tables().contains(bin.id));
     EXPECT_EQ(readBytes(store.dataURL(copy->id)), QByteArray("Part\nA-12\n"));
+    // Deleting what is not there is quiet.
+    store.remove(bin.id);
+    store.remove(QUuid::createUuid());
+    EXPECT_EQ(labelsChanged.count(), 1);
+    EXPECT_EQ(tablesChanged.count(), 1);
 
     // A design whose list file is gone still duplicates, without a list.
     LabelDocument listless = design(u"Shelf"_s);
