@@ -55,14 +55,6 @@ TEST(RenderedLabel, BlackIsBelow128) {
     EXPECT_FALSE(label.isBlack(1, 0));
 }
 
-RenderedLabel filled(qint64 width, qint64 height, uchar value) {
-    RenderedLabel label;
-    label.width = width;
-    label.height = height;
-    label.pixels = QByteArray(width * height, char(value));
-    return label;
-}
-
 TEST(RenderedLabel, PackedRowsAgreeWithIsBlackForEveryPixel) {
     QRandomGenerator random(17);
     for (const qint64 width : {1, 7, 8, 9, 63, 401}) {

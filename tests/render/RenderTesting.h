@@ -33,6 +33,15 @@ inline LabelDocument document(double widthMM, double heightMM, QList<LabelElemen
     return LabelDocument(QStringLiteral("Test"), widthMM, heightMM, std::move(elements));
 }
 
+// A raster of the size with every pixel at the value.
+inline RenderedLabel filled(qint64 width, qint64 height, uchar value = 255) {
+    RenderedLabel label;
+    label.width = width;
+    label.height = height;
+    label.pixels = QByteArray(width * height, char(value));
+    return label;
+}
+
 inline LabelElement element(ElementKind kind, double x, double y, double width, double height) {
     LabelElement e(kind);
     e.x = x;

@@ -4,6 +4,7 @@
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/render/LabelRenderer.h"
 
+#include "tests/render/RenderTesting.h"
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>
@@ -18,6 +19,8 @@
 #include <thread>
 
 using namespace Qt::StringLiterals;
+using rendertest::element;
+using rendertest::filled;
 
 namespace {
 
@@ -27,14 +30,6 @@ LabelContext context() {
     c.serialDigits = 4;
     c.date = QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC);
     return c;
-}
-
-RenderedLabel white(qint64 width, qint64 height) {
-    RenderedLabel label;
-    label.width = width;
-    label.height = height;
-    label.pixels = QByteArray(width * height, char(255));
-    return label;
 }
 
 QList<QByteArray> lines(const QByteArray& job) {
@@ -73,7 +68,7 @@ class MillimetreFormat : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(MillimetreFormat, InSizeAndGapLines) {
     const NumberCase c = GetParam();
-    const QByteArray job = TSPL::job(white(8, 8), sized(c.mm, c.mm, c.mm), 1);
+    const QByteArray job = TSPL::job(filled(8, 8), sized(c.mm, c.mm, c.mm), 1);
     const QByteArray n(c.text);
     EXPECT_EQ(lines(job)[0], "SIZE " + n + " mm, " + n + " mm\r");
     EXPECT_TRUE(job.contains("\r\nGAP " + n + " mm,0 mm\r\n")) << job.right(120).toStdString();
@@ -99,7 +94,7 @@ class Clamps : public ::testing::TestWithParam<ClampCase> {};
 
 TEST_P(Clamps, DensityAndCopies) {
     const ClampCase c = GetParam();
-    const QByteArray job = TSPL::job(white(8, 8), sized(40, 30, 2, c.density), c.copies);
+    const QByteArray job = TSPL::job(filled(8, 8), sized(40, 30, 2, c.density), c.copies);
     EXPECT_TRUE(job.contains(QByteArray("\r\n") + c.densityLine + "\r\n"));
     EXPECT_TRUE(job.endsWith(QByteArray("\r\n") + c.printLine + "\r\n"));
 }
@@ -117,22 +112,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, Clamps,
                                                      "PRINT 1,9223372036854775807"},
                                            ClampCase{small, small, "DENSITY 0", "PRINT 1,1"}));
 
-LabelElement placed(ElementKind kind, double x, double y, double width, double height) {
-    LabelElement e(kind);
-    e.x = x;
-    e.y = y;
-    e.width = width;
-    e.height = height;
-    return e;
-}
-
 // The example job: a 50 x 30 mm label with a frame, a rule and a filled dot.
 LabelDocument example() {
     LabelDocument doc = sized(50, 30, 3);
-    LabelElement dot = placed(ElementKind::ellipse, 20, 4, 8, 8);
+    LabelElement dot = element(ElementKind::ellipse, 20, 4, 8, 8);
     dot.filled = true;
-    doc.elements = {placed(ElementKind::box, 1, 1, 48, 28),
-                    placed(ElementKind::line, 3.3, 14, 43.1, 0.4), dot};
+    doc.elements = {element(ElementKind::box, 1, 1, 48, 28),
+                    element(ElementKind::line, 3.3, 14, 43.1, 0.4), dot};
     return doc;
 }
 
@@ -154,7 +140,7 @@ TEST(Job, TheExampleByteForByte) {
 }
 
 TEST(Job, RowsPastAMultipleOfEightArePaddedWhite) {
-    RenderedLabel label = white(401, 3);
+    RenderedLabel label = filled(401, 3);
     label.pixels.fill(char(0));
     const QByteArray job = TSPL::job(label, sized(50.125, 0.375), 1);
     const Parsed parts = parse(job, 51 * 3);
@@ -168,7 +154,7 @@ TEST(Job, RowsPastAMultipleOfEightArePaddedWhite) {
 
 TEST(Job, PayloadBytesMayLookLikeLineEnds) {
     // Dots black, black, black, black, white, white, black, white: 0x0D; then 0x0A.
-    RenderedLabel label = white(16, 1);
+    RenderedLabel label = filled(16, 1);
     for (const int x : {0, 1, 2, 3, 6, 8, 9, 10, 11, 13, 15}) {
         label.pixels[x] = char(0);
     }
@@ -193,7 +179,7 @@ LabelDocument everything() {
     photo.save(&jpeg, "JPG", 85);
 
     LabelDocument doc = Templates::skuTag();
-    LabelElement picture = placed(ElementKind::image, 20, 12, 19, 17);
+    LabelElement picture = element(ElementKind::image, 20, 12, 19, 17);
     picture.imageData = jpeg.data();
     doc.elements.prepend(picture);
     for (const ElementKind kind : {ElementKind::line, ElementKind::box, ElementKind::ellipse}) {
@@ -203,7 +189,7 @@ LabelDocument everything() {
         shape.rotation = 90;
         doc.elements.append(shape);
     }
-    LabelElement turned = placed(ElementKind::text, 30, 2, 7, 26);
+    LabelElement turned = element(ElementKind::text, 30, 2, 7, 26);
     turned.content = u"Turned {serial}"_s;
     turned.rotation = 270;
     doc.elements.append(turned);
@@ -280,7 +266,7 @@ TEST(Job, UnprintableDesignsAreRefused) {
               u"The label's gap (inf mm) is not a size that can be printed."_s);
     EXPECT_EQ(message(sized(20000, 20000)),
               LabelRenderer::sizeProblem(sized(20000, 20000), 1).value_or(QString()));
-    EXPECT_THROW(TSPL::job(white(8, 8), sized(40, nan), 1), UserError);
+    EXPECT_THROW(TSPL::job(filled(8, 8), sized(40, nan), 1), UserError);
 }
 
 } // namespace
