@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -120,13 +122,34 @@ icu::UnicodeString toIcu(QStringView s) {
     return icu::UnicodeString(reinterpret_cast<const UChar*>(s.utf16()), int32_t(s.size()));
 }
 
+// Formatters of this thread by pattern. Building an ICU formatter costs tens of microseconds,
+// far more than formatting, and labels repeat the same few patterns on every render. Each
+// thread keeps its own, so renders on different threads share nothing; the time zone is set
+// afresh on every use.
+icu::SimpleDateFormat* formatterFor(QStringView pattern, const icu::Locale& locale) {
+    thread_local std::unordered_map<std::u16string, std::unique_ptr<icu::SimpleDateFormat>> cache;
+    std::u16string key(reinterpret_cast<const char16_t*>(pattern.utf16()), size_t(pattern.size()));
+    if (const auto found = cache.find(key); found != cache.end()) {
+        return found->second.get();
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    auto formatter = std::make_unique<icu::SimpleDateFormat>(toIcu(pattern), locale, status);
+    if (U_FAILURE(status)) {
+        return nullptr;
+    }
+    if (cache.size() >= 64) {
+        cache.clear();
+    }
+    return cache.emplace(std::move(key), std::move(formatter)).first->second.get();
+}
+
 // The reference date moved by whole calendar days in the local zone (the wall-clock time stays
 // across daylight-saving changes), formatted with a UTS #35 pattern in en_US_POSIX. Nothing when
 // the pattern is not valid.
 std::optional<QString> formatDate(const QDateTime& reference, qint64 days, QStringView pattern) {
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale posix("en_US_POSIX");
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    static const icu::Locale posix("en_US_POSIX");
+    const std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
     UDate when = UDate(reference.toMSecsSinceEpoch());
     if (days != 0 && days >= std::numeric_limits<int32_t>::min() &&
         days <= std::numeric_limits<int32_t>::max()) {
@@ -139,14 +162,14 @@ std::optional<QString> formatDate(const QDateTime& reference, qint64 days, QStri
         }
         status = U_ZERO_ERROR;
     }
-    icu::SimpleDateFormat formatter(toIcu(pattern), posix, status);
-    if (U_FAILURE(status)) {
+    icu::SimpleDateFormat* formatter = formatterFor(pattern, posix);
+    if (!formatter) {
         return std::nullopt;
     }
-    formatter.setTimeZone(*zone);
+    formatter->setTimeZone(*zone);
     icu::UnicodeString out;
     icu::FieldPosition position;
-    formatter.format(when, out, position, status);
+    formatter->format(when, out, position, status);
     if (U_FAILURE(status)) {
         return std::nullopt;
     }
