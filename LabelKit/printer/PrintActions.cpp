@@ -38,6 +38,18 @@ QCoro::Task<QString> printDocument(PrinterManager& printers, LabelDocument docum
     co_return printedLabels(item.copies, document.name);
 }
 
+// The label the caller looked up, or the failure that names it. A coroutine, so that a missing
+// label fails the awaited task like any printer error.
+QCoro::Task<QString> printFound(PrinterManager& printers, std::optional<LabelDocument> document,
+                                QString name, qint64 copies, std::optional<QString> text,
+                                std::optional<QString> printer) {
+    if (!document) {
+        throw UserError(PrintActions::missingLabel(name));
+    }
+    co_return co_await printDocument(printers, *document, std::move(text), copies,
+                                     std::move(printer));
+}
+
 } // namespace
 
 QString PrintActions::missingLabel(const QString& name) {
@@ -48,24 +60,17 @@ QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterMa
                                               QString name, qint64 copies,
                                               std::optional<QString> text,
                                               std::optional<QString> printer) {
-    const std::optional<LabelDocument> document = store.labelNamed(name);
-    if (!document) {
-        throw UserError(missingLabel(name));
-    }
-    co_return co_await printDocument(printers, *document, std::move(text), copies,
-                                     std::move(printer));
+    std::optional<LabelDocument> document = store.labelNamed(name);
+    return printFound(printers, std::move(document), std::move(name), copies, std::move(text),
+                      std::move(printer));
 }
 
 QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterManager& printers,
                                               QUuid id, QString name, qint64 copies,
                                               std::optional<QString> text,
                                               std::optional<QString> printer) {
-    const std::optional<LabelDocument> document = store.label(id);
-    if (!document) {
-        throw UserError(missingLabel(name));
-    }
-    co_return co_await printDocument(printers, *document, std::move(text), copies,
-                                     std::move(printer));
+    return printFound(printers, store.label(id), std::move(name), copies, std::move(text),
+                      std::move(printer));
 }
 
 QCoro::Task<QString> PrintActions::printText(PrinterManager& printers, QString text, qint64 copies,
