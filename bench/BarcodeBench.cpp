@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace vantrel;
+
 namespace {
 
 LabelDocument labelWith(const LabelElement& element) {

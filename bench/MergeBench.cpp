@@ -1,3 +1,5 @@
+
+
 // Merge data: decoding and parsing a large CSV list, Python's csv module on the same file for
 // comparison, and placeholder expansion.
 #include "LabelKit/merge/DataTable.h"
@@ -12,6 +14,8 @@
 #include <ctime>
 #include <memory>
 #include <random>
+
+using namespace vantrel;
 
 namespace {
 

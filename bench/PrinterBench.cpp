@@ -1,3 +1,5 @@
+
+
 // Sending jobs: the printer manager's own cost per acknowledged chunk, how close a job comes to
 // the link's time, and the memory a long batch holds.
 #include "LabelKit/model/Templates.h"
@@ -14,6 +16,8 @@
 
 #include <exception>
 #include <memory>
+
+using namespace vantrel;
 
 namespace {
 

@@ -1,3 +1,5 @@
+
+
 // Rendering and encoding: what printing and the editor's preview pay per label.
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/render/LabelRenderer.h"
@@ -10,6 +12,8 @@
 #include <QRadialGradient>
 
 #include <benchmark/benchmark.h>
+
+using namespace vantrel;
 
 namespace {
 

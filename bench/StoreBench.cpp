@@ -1,3 +1,5 @@
+
+
 // The label library and batches: loading a library of 5 000 label files, one save, and
 // building the print items of a 10 000-row list.
 #include "LabelKit/model/LabelFile.h"
@@ -13,6 +15,8 @@
 
 #include <memory>
 #include <random>
+
+using namespace vantrel;
 
 namespace {
 

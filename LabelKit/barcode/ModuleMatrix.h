@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace vantrel {
+
 // A two-dimensional symbol, one entry per module, row-major from the top-left corner.
 struct ModuleMatrix {
     int width = 0;
@@ -23,3 +25,5 @@ inline QString moduleText(const QList<bool>& modules) {
     }
     return text;
 }
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace vantrel {
+
 namespace {
 
 // Number set A (the L patterns); the R and G patterns derive from it.
@@ -298,3 +300,5 @@ std::optional<QString> RetailBarcode::compressUPCA(const QString& body) {
     }
     return std::nullopt;
 }
+
+} // namespace vantrel

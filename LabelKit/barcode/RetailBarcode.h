@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // The EAN-13, EAN-8, UPC-A and UPC-E encoder of the GS1 General Specifications. Stateless;
 // any thread.
 namespace RetailBarcode {
@@ -32,3 +34,5 @@ QString expandUPCE(const QString& core, QChar numberSystem);
 std::optional<QString> compressUPCA(const QString& body);
 
 } // namespace RetailBarcode
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace vantrel {
+
 RetailBarcodeError::RetailBarcodeError(Kind kind, QString message, Symbology symbology,
                                        QChar expected)
     : UserError(std::move(message)), m_kind(kind), m_symbology(symbology), m_expected(expected) {}
@@ -29,3 +31,5 @@ RetailBarcodeError RetailBarcodeError::numberSystem() {
     return {Kind::numberSystem, QStringLiteral("UPC-E must start with 0 or 1"), Symbology::code128,
             QChar()};
 }
+
+} // namespace vantrel

@@ -5,6 +5,8 @@
 
 #include <QChar>
 
+namespace vantrel {
+
 // Why typed digits cannot become an EAN or UPC symbol; message() is what the inspector shows.
 // Two errors are equal when their kind and payload are.
 class RetailBarcodeError : public UserError {
@@ -37,3 +39,5 @@ private:
     Symbology m_symbology;
     QChar m_expected;
 };
+
+} // namespace vantrel

@@ -6,6 +6,8 @@
 #include <optional>
 #include <set>
 
+namespace vantrel {
+
 // Digits printed under a retail symbol, centred over the modules start <= i < end.
 struct RetailGroup {
     QString text;
@@ -27,3 +29,5 @@ struct RetailSymbol {
 
     friend bool operator==(const RetailSymbol&, const RetailSymbol&) = default;
 };
+
+} // namespace vantrel

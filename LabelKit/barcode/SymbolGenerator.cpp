@@ -8,6 +8,8 @@
 #include <exception>
 #include <string>
 
+namespace vantrel {
+
 namespace {
 
 // MultiFormatWriter maps levels 3 and 4 to M.
@@ -105,3 +107,5 @@ ModuleMatrix SymbolGenerator::qrCode(const QString& text) {
     }
     return result;
 }
+
+} // namespace vantrel

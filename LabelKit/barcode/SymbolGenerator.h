@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace vantrel {
+
 // Code 128 and QR symbols as modules, without quiet zones. Each call is independent, so the
 // interface thread and a printing task may generate at the same time.
 namespace SymbolGenerator {
@@ -23,3 +25,5 @@ QList<bool> code128(const QString& text);
 ModuleMatrix qrCode(const QString& text);
 
 } // namespace SymbolGenerator
+
+} // namespace vantrel

@@ -16,6 +16,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace vantrel {
+
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F; 0 marks the five bytes the code page leaves undefined. Every
@@ -437,3 +439,5 @@ QList<qsizetype> DataTable::search(const QString& query) const {
 size_t qHash(const DataTable& table, size_t seed) noexcept {
     return qHashMulti(seed, table.columns, table.rows);
 }
+
+} // namespace vantrel

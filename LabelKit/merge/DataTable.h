@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // A parsed CSV list: named columns and rows of cell text. Rows are kept as parsed: a row may
 // be shorter than the column list (missing cells read as empty), never longer.
 struct DataTable {
@@ -35,3 +37,5 @@ struct DataTable {
 };
 
 size_t qHash(const DataTable& table, size_t seed = 0) noexcept;
+
+} // namespace vantrel

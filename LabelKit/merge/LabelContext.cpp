@@ -1,6 +1,11 @@
 #include "LabelKit/merge/LabelContext.h"
 
-const LabelContext& LabelContext::preview() {
-    static const LabelContext context{1, 0, {}, QDateTime::currentDateTimeUtc()};
-    return context;
+#include "LabelKit/platform/Clock.h"
+
+namespace vantrel {
+
+LabelContext LabelContext::preview() {
+    return LabelContext{1, 0, {}, Clock::wallNow()};
 }
+
+} // namespace vantrel

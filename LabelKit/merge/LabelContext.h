@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // Merge fields: column or field name to text.
 using MergeFields = QMap<QString, QString>;
 
@@ -17,8 +19,10 @@ struct LabelContext {
     QDateTime date; // the reference date-time of date placeholders
 
     // What on-screen previews draw with: serial 1, no padding, no fields, and the moment of the
-    // first use, kept for the rest of the run.
-    static const LabelContext& preview();
+    // call, so a preview drawn after midnight shows the new day.
+    static LabelContext preview();
 
     friend bool operator==(const LabelContext&, const LabelContext&) = default;
 };
+
+} // namespace vantrel

@@ -12,6 +12,8 @@
 #include <string>
 #include <unordered_map>
 
+namespace vantrel {
+
 namespace {
 
 struct Match {
@@ -293,3 +295,5 @@ QStringList Placeholders::fieldNames(const LabelDocument& document) {
     std::sort(names.begin(), names.end(), codePointLess);
     return names;
 }
+
+} // namespace vantrel

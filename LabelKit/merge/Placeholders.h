@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace vantrel {
+
 struct LabelDocument;
 
 // Placeholders in element contents: {serial}, {date}, {date+30}, {date:yyyy-MM-dd-7}, {Column}.
@@ -35,3 +37,5 @@ bool usesSerial(const LabelDocument& document);
 QStringList fieldNames(const LabelDocument& document);
 
 } // namespace Placeholders
+
+} // namespace vantrel

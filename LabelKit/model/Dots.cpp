@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace vantrel {
+
 std::optional<qint64> Dots::from(double mm) {
     const double rounded = std::round(mm * perMM);
     // 2^63 is exactly representable; every double below it in magnitude fits a qint64.
@@ -11,3 +13,5 @@ std::optional<qint64> Dots::from(double mm) {
     }
     return static_cast<qint64>(rounded);
 }
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include "LabelKit/model/RawEnum.h"
 
+namespace vantrel {
+
 // What an item on a label is.
 enum class ElementKind { text, barcode, qr, line, box, ellipse, image };
 
@@ -17,3 +19,5 @@ struct EnumTraits<ElementKind> {
 QString title(ElementKind kind);
 // The icon name shown beside the kind ("textformat", "barcode", ...).
 QString symbol(ElementKind kind);
+
+} // namespace vantrel

@@ -1,6 +1,8 @@
 #include "LabelKit/model/ElementKind.h"
 #include "LabelKit/model/Symbology.h"
 
+namespace vantrel {
+
 QString title(ElementKind kind) {
     switch (kind) {
     case ElementKind::text:
@@ -92,3 +94,5 @@ QString sample(Symbology symbology) {
     }
     return {};
 }
+
+} // namespace vantrel

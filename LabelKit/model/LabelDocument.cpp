@@ -1,10 +1,13 @@
 #include "LabelKit/model/LabelDocument.h"
 
 #include "LabelKit/model/Dots.h"
+#include "LabelKit/platform/Clock.h"
 
 #include <QHashFunctions>
 
 #include <utility>
+
+namespace vantrel {
 
 LabelDocument::LabelDocument(QString name, double widthMM, double heightMM,
                              QList<LabelElement> elements)
@@ -13,7 +16,7 @@ LabelDocument::LabelDocument(QString name, double widthMM, double heightMM,
     , widthMM(widthMM)
     , heightMM(heightMM)
     , elements(std::move(elements))
-    , modified(QDateTime::currentDateTimeUtc()) {}
+    , modified(Clock::wallNow()) {}
 
 std::optional<qint64> LabelDocument::widthDots() const {
     return Dots::from(widthMM);
@@ -41,3 +44,5 @@ size_t qHash(const LabelDocument& d, size_t seed) noexcept {
     }
     return seed;
 }
+
+} // namespace vantrel

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // One label design: its size, the roll's gap, the print darkness and the items in drawing
 // order. A plain value; copying a document copies its items.
 struct LabelDocument {
@@ -39,3 +41,5 @@ struct LabelDocument {
 };
 
 size_t qHash(const LabelDocument& document, size_t seed = 0) noexcept;
+
+} // namespace vantrel

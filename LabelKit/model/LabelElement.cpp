@@ -4,6 +4,8 @@
 
 #include <limits>
 
+namespace vantrel {
+
 namespace {
 
 struct KindDefaults {
@@ -64,3 +66,5 @@ size_t qHash(const LabelElement& e, size_t seed) noexcept {
     return qHashMulti(seed, e.shrinkToFit, e.showText, int(e.symbology), e.strokeMM, e.filled,
                       e.imageData.has_value(), e.imageData.value_or(QByteArray()), e.locked);
 }
+
+} // namespace vantrel

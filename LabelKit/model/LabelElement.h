@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // One item on a label. Geometry is in millimetres from the label's top-left corner; the box
 // (x, y, width, height) is the item as seen on the label, whatever its rotation. Every item
 // carries every field; the ones its kind does not use are kept and written all the same.
@@ -45,3 +47,5 @@ struct LabelElement {
 };
 
 size_t qHash(const LabelElement& element, size_t seed = 0) noexcept;
+
+} // namespace vantrel

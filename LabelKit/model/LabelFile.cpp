@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+namespace vantrel {
+
 namespace {
 
 // Field readers: each gives nothing when the value is missing, null or of another type, so the
@@ -261,3 +263,5 @@ QByteArray LabelFile::encode(const LabelDocument& doc) {
     o.insert(QLatin1StringView("widthMM"), number(doc.widthMM, QStringLiteral("widthMM")));
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
+
+} // namespace vantrel

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+namespace vantrel {
+
 // The label file: one LabelDocument as a UTF-8 JSON object with sorted keys.
 namespace LabelFile {
 
@@ -21,3 +23,5 @@ LabelDocument decode(const QByteArray& bytes);
 QByteArray encode(const LabelDocument& document);
 
 } // namespace LabelFile
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <QHashFunctions>
 
+namespace vantrel {
+
 const QList<LabelFont>& LabelFont::all() {
     static const QList<LabelFont> fonts{
         {QStringLiteral("Helvetica"), QStringLiteral("Helvetica"),
@@ -30,3 +32,5 @@ const LabelFont& LabelFont::named(const QString& family) {
 size_t qHash(const LabelFont& font, size_t seed) noexcept {
     return qHashMulti(seed, font.family, font.regular, font.bold);
 }
+
+} // namespace vantrel

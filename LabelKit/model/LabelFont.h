@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace vantrel {
+
 // One font family a text item may use, with the face names of its two weights.
 struct LabelFont {
     QString family;
@@ -20,3 +22,5 @@ struct LabelFont {
 };
 
 size_t qHash(const LabelFont& font, size_t seed = 0) noexcept;
+
+} // namespace vantrel

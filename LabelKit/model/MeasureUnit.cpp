@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace vantrel {
+
 namespace {
 
 // Rounds the decimal digits of a non-negative number to `places` fraction digits, half to even,
@@ -142,3 +144,5 @@ QString MeasureUnit::sizeText(double widthMM, double heightMM, const QLocale& lo
     return number(widthMM, locale) + QStringLiteral(" \u00D7 ") + number(heightMM, locale) + u' ' +
            symbol();
 }
+
+} // namespace vantrel

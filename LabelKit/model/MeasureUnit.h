@@ -6,6 +6,8 @@
 #include <array>
 #include <optional>
 
+namespace vantrel {
+
 class SettingsStore;
 
 // The unit in which lengths are shown and edited. What is stored stays in millimetres.
@@ -48,3 +50,5 @@ public:
 private:
     Value m_value;
 };
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <optional>
 
+namespace vantrel {
+
 // Enumerations stored in label files as raw-value strings. Each enumeration specialises
 // EnumTraits with its cases in declaration order and their raw values.
 template <class E>
@@ -39,3 +41,5 @@ std::optional<E> fromRawValue(QStringView raw) {
     }
     return std::nullopt;
 }
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include "LabelKit/model/RawEnum.h"
 
+namespace vantrel {
+
 // The barcode symbology of a barcode item.
 enum class Symbology { code128, upcA, upcE, ean13, ean8 };
 
@@ -20,3 +22,5 @@ bool isRetail(Symbology symbology);
 QString inputHint(Symbology symbology);
 // A content the symbology accepts.
 QString sample(Symbology symbology);
+
+} // namespace vantrel

@@ -1,5 +1,7 @@
 #include "LabelKit/model/Templates.h"
 
+namespace vantrel {
+
 namespace {
 
 LabelElement text(const QString& content, double x, double y, double width, double height,
@@ -91,3 +93,5 @@ LabelDocument Templates::identify(const QString& nickname, const QString& advert
                            TextAlign::center),
                   });
 }
+
+} // namespace vantrel

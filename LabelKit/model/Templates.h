@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace vantrel {
+
 // Ready-made designs. Every call builds the design afresh: new ids, modified now.
 namespace Templates {
 
@@ -19,3 +21,5 @@ QList<LabelDocument> starters();
 LabelDocument identify(const QString& nickname, const QString& advertisedName);
 
 } // namespace Templates
+
+} // namespace vantrel

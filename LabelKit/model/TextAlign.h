@@ -2,6 +2,8 @@
 
 #include "LabelKit/model/RawEnum.h"
 
+namespace vantrel {
+
 // Horizontal alignment of text inside its box.
 enum class TextAlign { left, center, right };
 
@@ -10,3 +12,5 @@ struct EnumTraits<TextAlign> {
     static constexpr std::array cases{TextAlign::left, TextAlign::center, TextAlign::right};
     static constexpr std::array raw{"left", "center", "right"};
 };
+
+} // namespace vantrel

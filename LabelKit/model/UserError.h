@@ -5,6 +5,8 @@
 
 #include <exception>
 
+namespace vantrel {
+
 // A failure whose message is shown to the user as it stands. Operations that throw (importing a
 // label file, attaching a list, printing) throw this or a subclass.
 class UserError : public std::exception {
@@ -18,3 +20,5 @@ private:
     QString m_message;
     QByteArray m_utf8;
 };
+
+} // namespace vantrel

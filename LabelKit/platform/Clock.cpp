@@ -6,6 +6,8 @@
 #include <limits>
 #include <mutex>
 
+namespace vantrel {
+
 namespace {
 
 // The clock reads real monotonic time and converts it: clock = base + (real - realBase) / scale.
@@ -15,6 +17,8 @@ struct ClockState {
     qint64 realBaseNs = 0;
     double base = 0;
     double scale = 1;
+    QDateTime wallBase; // invalid: the system's wall clock
+    double wallBaseSeconds = 0;
 
     ClockState() { real.start(); }
 
@@ -34,6 +38,23 @@ Clock::time_point Clock::now() {
     ClockState& s = state();
     const std::lock_guard lock(s.mutex);
     return time_point(duration(s.secondsLocked()));
+}
+
+QDateTime Clock::wallNow() {
+    ClockState& s = state();
+    const std::lock_guard lock(s.mutex);
+    if (!s.wallBase.isValid()) {
+        return QDateTime::currentDateTimeUtc();
+    }
+    const double elapsed = s.secondsLocked() - s.wallBaseSeconds;
+    return s.wallBase.addMSecs(qint64(std::floor(elapsed * 1000.0)));
+}
+
+void Clock::setWallTime(const QDateTime& time) {
+    ClockState& s = state();
+    const std::lock_guard lock(s.mutex);
+    s.wallBase = time.isValid() ? time.toUTC() : QDateTime();
+    s.wallBaseSeconds = s.secondsLocked();
 }
 
 double Clock::timeScale() {
@@ -79,3 +100,5 @@ void Timer::start(Clock::duration interval) {
 void Timer::stop() {
     m_timer.stop();
 }
+
+} // namespace vantrel

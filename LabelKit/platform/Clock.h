@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 #include <chrono>
 #include <coroutine>
+
+namespace vantrel {
 
 // The application's monotonic time and every wait measured on it: watchdogs, polls, pauses,
 // idle timers, simulated radio latency. A time scale lets tests run the same waits faster: at
@@ -19,6 +22,13 @@ struct Clock {
     static constexpr bool is_steady = true;
 
     static time_point now();
+
+    // The calendar time of save dates, {date} and previews, in UTC: the system's, unless a
+    // test set it. Safe on any thread.
+    static QDateTime wallNow();
+    // From now on wallNow() reads `time` and then advances with now(), so with the time scale
+    // too. An invalid time returns to the system's clock. For tests.
+    static void setWallTime(const QDateTime& time);
 
     // Real seconds per clock second; 1 outside tests. Changing it applies to timers started
     // afterwards; now() stays continuous across the change. Values that are not above 0 are
@@ -71,3 +81,5 @@ Q_SIGNALS:
 private:
     QTimer m_timer;
 };
+
+} // namespace vantrel

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+namespace vantrel {
+
 namespace {
 
 // On disk every value is a one-member object naming its type, so 2.0 stays a real and "2"
@@ -251,3 +253,5 @@ void FileSettingsStore::write(const QString& key, const QVariant& value) {
     // Written at once, so another process (the command-line tool, the application) sees it.
     m_settings->sync();
 }
+
+} // namespace vantrel

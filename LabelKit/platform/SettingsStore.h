@@ -10,6 +10,8 @@
 
 class QSettings;
 
+namespace vantrel {
+
 using TextMap = QMap<QString, QString>;
 
 // The user's key-value settings. Values keep their type across restarts: text, integer, real,
@@ -93,3 +95,5 @@ protected:
 private:
     std::unique_ptr<QSettings> m_settings;
 };
+
+} // namespace vantrel

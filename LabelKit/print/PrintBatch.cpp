@@ -1,10 +1,13 @@
 #include "LabelKit/print/PrintBatch.h"
 
 #include "LabelKit/merge/Placeholders.h"
+#include "LabelKit/platform/Clock.h"
 #include "LabelKit/platform/SettingsStore.h"
 
 #include <algorithm>
 #include <limits>
+
+namespace vantrel {
 
 namespace {
 
@@ -91,10 +94,9 @@ QList<PrintItem> PrintBatch::build(const LabelDocument& document,
         return items;
     }
     if (!usesSerial) {
-        return {PrintItem(
-            document,
-            LabelContext{std::nullopt, 0, settings.fields, QDateTime::currentDateTimeUtc()},
-            settings.copies)};
+        return {PrintItem(document,
+                          LabelContext{std::nullopt, 0, settings.fields, Clock::wallNow()},
+                          settings.copies)};
     }
     return PrintItem::serialRun(document, settings.serialStart, settings.serialCount,
                                 settings.serialDigits, settings.copies, settings.fields);
@@ -126,3 +128,5 @@ qint64 PrintBatch::storedSerialStart(const SettingsStore& settings, const QUuid&
 void PrintBatch::storeNextSerial(SettingsStore& settings, const QUuid& labelID, qint64 next) {
     settings.setInteger(nextSerialKey(labelID), next);
 }
+
+} // namespace vantrel

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 class SettingsStore;
 
 // The print panel's rules, shared by the panel and the command line: which list rows print,
@@ -65,3 +67,5 @@ qint64 storedSerialStart(const SettingsStore& settings, const QUuid& labelID);
 void storeNextSerial(SettingsStore& settings, const QUuid& labelID, qint64 next);
 
 } // namespace PrintBatch
+
+} // namespace vantrel

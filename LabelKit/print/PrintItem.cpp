@@ -1,9 +1,12 @@
 #include "LabelKit/print/PrintItem.h"
 
+#include "LabelKit/platform/Clock.h"
 #include "LabelKit/tspl/TSPL.h"
 
 #include <algorithm>
 #include <utility>
+
+namespace vantrel {
 
 PrintItem::PrintItem(LabelDocument document, LabelContext context, qint64 copies)
     : document(std::move(document)), context(std::move(context)), copies(copies) {}
@@ -24,9 +27,8 @@ QList<PrintItem> PrintItem::serialRun(const LabelDocument& document, qint64 star
         if (__builtin_add_overflow(start, i, &serial)) {
             break; // no further serial number exists
         }
-        items.append(PrintItem(
-            document, LabelContext{serial, digits, fields, QDateTime::currentDateTimeUtc()},
-            copies));
+        items.append(
+            PrintItem(document, LabelContext{serial, digits, fields, Clock::wallNow()}, copies));
     }
     return items;
 }
@@ -43,9 +45,9 @@ QList<PrintItem> PrintItem::rows(const LabelDocument& document, const DataTable&
             merged.insert(it.key(), it.value());
         }
         items.append(PrintItem(
-            document,
-            LabelContext{std::nullopt, 0, std::move(merged), QDateTime::currentDateTimeUtc()},
-            copies));
+            document, LabelContext{std::nullopt, 0, std::move(merged), Clock::wallNow()}, copies));
     }
     return items;
 }
+
+} // namespace vantrel

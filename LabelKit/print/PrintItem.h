@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 
+namespace vantrel {
+
 // One TSPL job: a design, the merge values of one label and how many identical copies the
 // printer makes of it.
 struct PrintItem {
@@ -29,3 +31,5 @@ struct PrintItem {
                                  const QList<qsizetype>& rows, qint64 copies,
                                  const MergeFields& fields);
 };
+
+} // namespace vantrel

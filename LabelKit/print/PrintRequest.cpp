@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace vantrel {
+
 namespace {
 
 struct QueryItem {
@@ -152,3 +154,5 @@ std::optional<PrintRequest> PrintRequest::fromURL(const QString& url, const Labe
     }
     return request;
 }
+
+} // namespace vantrel

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+namespace vantrel {
+
 // A request to open the print sheet for a stored label: from a menu, the label list, or a
 // print link handed over by another program.
 struct PrintRequest {
@@ -28,3 +30,5 @@ struct PrintRequest {
 
     friend bool operator==(const PrintRequest&, const PrintRequest&) = default;
 };
+
+} // namespace vantrel

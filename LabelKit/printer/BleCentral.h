@@ -11,6 +11,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // A characteristic of a peripheral's service, named by the two UUIDs.
 struct GattCharacteristic {
     QBluetoothUuid service;
@@ -90,3 +92,5 @@ Q_SIGNALS:
     void valueUpdated(const QUuid& peripheral, const GattCharacteristic& characteristic,
                       const std::optional<QByteArray>& value);
 };
+
+} // namespace vantrel

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace vantrel {
+
 // The radio as the central reports it; the values are those of the platform's central API.
 enum class BluetoothState {
     unknown = 0,
@@ -17,3 +19,5 @@ enum class PeripheralState {
     connected = 2,
     disconnecting = 3,
 };
+
+} // namespace vantrel

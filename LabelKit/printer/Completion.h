@@ -14,6 +14,8 @@
 #include <variant>
 #include <vector>
 
+namespace vantrel {
+
 // One suspended coroutine waiting for a value (nothing, for T = void) or an error. The waiter
 // resumes from the event loop of its context object, never inside the call that completes it,
 // so whoever completes it may go on safely; when the context is destroyed first the waiter is
@@ -158,3 +160,5 @@ private:
     QObject* m_context;
     std::vector<Waiter<void>*> m_waiters;
 };
+
+} // namespace vantrel

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUuid>
 
+namespace vantrel {
+
 // A printer heard while scanning, keyed everywhere by its advertised name.
 struct DiscoveredPrinter {
     QString advertisedName;
@@ -16,3 +18,5 @@ struct DiscoveredPrinter {
 
     friend bool operator==(const DiscoveredPrinter&, const DiscoveredPrinter&) = default;
 };
+
+} // namespace vantrel

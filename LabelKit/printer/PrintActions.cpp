@@ -2,14 +2,17 @@
 
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/model/UserError.h"
+#include "LabelKit/platform/Clock.h"
 #include "LabelKit/store/LabelStore.h"
+
+namespace vantrel {
 
 namespace {
 
 PrintItem itemFor(const LabelDocument& document, const std::optional<QString>& text,
                   qint64 copies) {
     LabelContext context;
-    context.date = QDateTime::currentDateTimeUtc();
+    context.date = Clock::wallNow();
     if (text) {
         context.fields.insert(QStringLiteral("text"), *text);
     }
@@ -83,3 +86,5 @@ QCoro::Task<QString> PrintActions::printText(PrinterManager& printers, QString t
     co_await printers.print(batchOf(item), std::move(printer));
     co_return printed();
 }
+
+} // namespace vantrel

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 class LabelStore;
 
 // The two automation actions: print a saved label, print a line of text. Each builds one print
@@ -37,3 +39,5 @@ QCoro::Task<QString> printText(PrinterManager& printers, QString text, qint64 co
 QString missingLabel(const QString& name);
 
 } // namespace PrintActions
+
+} // namespace vantrel

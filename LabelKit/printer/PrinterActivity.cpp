@@ -1,5 +1,7 @@
 #include "LabelKit/printer/PrinterActivity.h"
 
+namespace vantrel {
+
 QString PrinterActivity::toString() const {
     switch (kind) {
     case Kind::idle:
@@ -13,3 +15,5 @@ QString PrinterActivity::toString() const {
     }
     return {};
 }
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace vantrel {
+
 // What the printer manager is doing. `printer` names the printer for every kind but idle;
 // `done` and `total` count the items of the batch being printed.
 struct PrinterActivity {
@@ -26,3 +28,5 @@ struct PrinterActivity {
 
     friend bool operator==(const PrinterActivity&, const PrinterActivity&) = default;
 };
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include "LabelKit/printer/BluetoothState.h"
 
+namespace vantrel {
+
 namespace {
 
 QString messageFor(PrinterError::Kind kind, const QString& payload) {
@@ -85,3 +87,5 @@ std::optional<PrinterError> PrinterError::forState(BluetoothState state) {
     }
     return std::nullopt;
 }
+
+} // namespace vantrel

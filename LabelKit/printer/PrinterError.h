@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 enum class BluetoothState;
 
 // A failure of the printer manager, with the message the user sees. Thrown by every printer
@@ -53,3 +55,5 @@ private:
     Kind m_kind;
     QString m_payload;
 };
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace vantrel {
+
 // What a printer reports about itself when asked.
 struct PrinterInfo {
     QString firmware;
@@ -9,3 +11,5 @@ struct PrinterInfo {
 
     friend bool operator==(const PrinterInfo&, const PrinterInfo&) = default;
 };
+
+} // namespace vantrel

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantrel {
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -681,3 +683,5 @@ QCoro::Task<PrinterInfo> PrinterManager::readInfo(QString name) {
     finishOperation(name, true);
     co_return result;
 }
+
+} // namespace vantrel

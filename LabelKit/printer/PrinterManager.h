@@ -24,6 +24,8 @@
 #include <memory>
 #include <optional>
 
+namespace vantrel {
+
 // The one object through which the application talks to label printers: it follows the radio,
 // scans while asked to, keeps the sorted list of printers seen, connects to one printer at a
 // time by its advertised name, writes jobs in acknowledged chunks, runs print, raw-send and
@@ -184,3 +186,5 @@ private:
     std::deque<Waiter<void>*> m_queue;
     int m_scanRequests = 0;
 };
+
+} // namespace vantrel

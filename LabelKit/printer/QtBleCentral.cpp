@@ -13,6 +13,8 @@
 #include <QLowEnergyService>
 #include <QTimer>
 
+namespace vantrel {
+
 namespace {
 
 using InterfaceMap = QMap<QString, QVariantMap>;
@@ -579,3 +581,5 @@ std::optional<qint64> QtBleCentral::maximumWriteLength(const QUuid& peripheral) 
     }
     return controller->mtu() - 3;
 }
+
+} // namespace vantrel

@@ -14,6 +14,8 @@ class QDBusPendingCallWatcher;
 class QLowEnergyController;
 class QLowEnergyService;
 
+namespace vantrel {
+
 // The central of this machine: QtBluetooth over BlueZ's D-Bus interface. The radio's state is
 // read from BlueZ itself: no system bus, no BlueZ or no adapter is `unsupported`, a refused
 // D-Bus call `unauthorized`, an adapter that is not powered `poweredOff`; it is read again
@@ -88,3 +90,5 @@ private:
     QHash<QUuid, QBluetoothDeviceInfo> m_devices;
     QHash<QUuid, Link> m_links;
 };
+
+} // namespace vantrel

@@ -1,9 +1,13 @@
 #include "LabelKit/printer/TsplInterpreter.h"
 
+#include "LabelKit/model/Dots.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+
+namespace vantrel {
 
 namespace {
 
@@ -17,7 +21,6 @@ constexpr qsizetype maxBitmapHeader = 64;
 // What the printer can image at most; anything larger is refused rather than allocated.
 constexpr qint64 maxWidthDots = 4096;
 constexpr qint64 maxHeightDots = 8192;
-constexpr double dotsPerMM = 8;
 
 const QString number = QStringLiteral("(\\d{1,6}(?:\\.\\d{1,6})?)");
 
@@ -26,7 +29,7 @@ QRegularExpression anchored(const QString& pattern) {
 }
 
 qint64 dots(double mm) {
-    return qint64(std::llround(mm * dotsPerMM));
+    return qint64(std::llround(mm * Dots::perMM));
 }
 
 TsplInterpreter::Event errorEvent(const QString& message) {
@@ -345,3 +348,5 @@ QImage TsplInterpreter::burn(const QList<Bitmap>& bitmaps, qint64 pageWidthDots,
     }
     return image;
 }
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // Reads a TSPL byte stream the way the printer does, in pieces as they arrive, and says what it
 // would print. It knows the commands our jobs use (SIZE, CLS, SHIFT, BITMAP, SPEED, DENSITY,
 // SET CUTTER/TEAR/RIBBON, DIRECTION, GAP, OFFSET, PRINT) and the 8-byte info request, and it
@@ -61,3 +63,5 @@ private:
     QList<Bitmap> m_bitmaps;
     std::optional<Bitmap> m_pendingBitmap; // header read, payload awaited
 };
+
+} // namespace vantrel

@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+namespace vantrel {
+
 VirtualCentral::VirtualCentral(BluetoothState initialState, QObject* parent)
     : BleCentral(parent), m_advertiser(this) {
     m_advertiser.setRepeating(true);
@@ -297,3 +299,5 @@ std::optional<qint64> VirtualCentral::maximumWriteLength(const QUuid& peripheral
     VirtualPrinter* target = printer(peripheral);
     return target ? target->maximumWriteLength() : std::nullopt;
 }
+
+} // namespace vantrel

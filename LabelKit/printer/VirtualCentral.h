@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace vantrel {
+
 // A central whose radio and peripherals are simulated in-process: the virtual printers added
 // to it. Its radio reports `initialState` shortly after creation, as a real stack does; while
 // scanning, every present printer that is not connected advertises every
@@ -79,3 +81,5 @@ private:
     Timer m_advertiser;
     Clock::duration m_advertisingInterval{0.1};
 };
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+namespace vantrel {
+
 VirtualPrinter::VirtualPrinter(const QString& name, const QString& folder, QObject* parent)
     : QObject(parent)
     , m_id(QUuid::createUuid())
@@ -131,3 +133,5 @@ void VirtualPrinter::save(const TsplInterpreter::Event& page) {
     m_savedFiles.append(pngPath);
     Q_EMIT printed(pngPath, page.copies);
 }
+
+} // namespace vantrel

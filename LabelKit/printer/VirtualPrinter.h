@@ -13,6 +13,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // A CT221B simulated in-process, reached through VirtualCentral. It advertises its name with a
 // plausible signal, exposes the printer's GATT profile, acknowledges each write after a
 // latency, answers the info request, and prints: every job it receives is checked like the
@@ -117,3 +119,5 @@ private:
     QStringList m_savedFiles;
     QStringList m_errors;
 };
+
+} // namespace vantrel

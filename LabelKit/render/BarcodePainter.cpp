@@ -2,6 +2,7 @@
 
 #include "LabelKit/barcode/RetailBarcode.h"
 #include "LabelKit/barcode/SymbolGenerator.h"
+#include "LabelKit/model/Dots.h"
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/render/ElementPainter.h"
 #include "LabelKit/render/LabelRenderer.h"
@@ -12,10 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace vantrel {
 
-constexpr double kPointsToDots = 203.0 / 72.0;
-constexpr double kDotsToPoints = 72.0 / 203.0;
+namespace {
 
 // Retail symbols: quiet modules per side, and the smallest digit size in points.
 constexpr int kQuietModules = 7;
@@ -130,9 +130,9 @@ void drawRetail(QPainter& painter, const QString& text, const LabelElement& elem
     // The symbol with its quiet zones is centred; its bars start on a whole dot.
     const double x0 = roundDots(local.x() + (local.width() - total * k) / 2) + q * k;
     const double digitPoints =
-        std::max(std::min(9 * k * kDotsToPoints, 0.28 * local.height() * kDotsToPoints),
+        std::max(std::min(9 * k / Dots::perPoint, 0.28 * local.height() / Dots::perPoint),
                  kMinimumDigitPoints);
-    const double band = element.showText ? roundDots(digitPoints * kPointsToDots * 1.05) : 0;
+    const double band = element.showText ? roundDots(digitPoints * Dots::perPoint * 1.05) : 0;
     const double barHeight = std::max(local.height() - band, kMinimumBarHeight);
     const double top = local.y();
 
@@ -277,7 +277,7 @@ std::optional<QString> LabelRenderer::barcodeIssue(const LabelElement& element,
     // The symbol runs along the element's local width: the box's height on the label when the
     // element stands upright.
     const double along = quarterTurns(element.rotation) % 2 ? element.height : element.width;
-    double available = std::trunc(along * 8);
+    double available = std::trunc(along * Dots::perMM);
     if (!(available >= 0)) {
         available = 0;
     }
@@ -308,3 +308,5 @@ std::optional<QString> LabelRenderer::barcodeIssue(const LabelElement& element,
     }
     return std::nullopt;
 }
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 
 class QPainter;
 
+namespace vantrel {
+
 // Draws barcode and QR elements from their encoders' modules, in whole dots per module.
 // Local coordinates as in ElementPainter.
 namespace BarcodePainter {
@@ -19,3 +21,5 @@ void drawBarcode(QPainter& painter, const QString& text, const LabelElement& ele
 void drawQR(QPainter& painter, const QString& text, const QRectF& local);
 
 } // namespace BarcodePainter
+
+} // namespace vantrel

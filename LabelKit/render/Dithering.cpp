@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace vantrel {
+
 void Dithering::floydSteinberg(uchar* pixels, qint64 width, qint64 height) {
     if (width <= 0 || height <= 0) {
         return;
@@ -43,3 +45,5 @@ void Dithering::floydSteinberg(uchar* pixels, qint64 width, qint64 height) {
         std::fill(next.begin(), next.end(), 0);
     }
 }
+
+} // namespace vantrel

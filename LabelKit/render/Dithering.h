@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace vantrel {
+
 // Floyd–Steinberg error diffusion of a grey raster to pure black and white, in place.
 namespace Dithering {
 
@@ -12,3 +14,5 @@ namespace Dithering {
 void floydSteinberg(uchar* pixels, qint64 width, qint64 height);
 
 } // namespace Dithering
+
+} // namespace vantrel

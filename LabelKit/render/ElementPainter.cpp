@@ -12,6 +12,8 @@
 #include <cmath>
 #include <memory>
 
+namespace vantrel {
+
 namespace {
 
 constexpr double minimumFitted = 4;
@@ -146,3 +148,5 @@ double LabelRenderer::fittedFontSize(const QString& text, const LabelElement& el
     const QImage device(1, 1, QImage::Format_Grayscale8);
     return fit(text, element, boxDots, &device).points;
 }
+
+} // namespace vantrel

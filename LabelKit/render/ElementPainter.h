@@ -7,6 +7,8 @@
 
 class QPainter;
 
+namespace vantrel {
+
 // Drawing shared by the element painters. Coordinates are an element's local coordinates in
 // dots: origin at the centre of its box, already turned by its rotation; `local` is the
 // element's local rectangle (whole dots).
@@ -22,3 +24,5 @@ void drawText(QPainter& painter, const QString& text, const LabelElement& elemen
               const QRectF& box);
 
 } // namespace ElementPainter
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 #include <QRawFont>
 #include <QStandardPaths>
 
+namespace vantrel {
+
 namespace {
 
 struct FaceSpec {
@@ -146,3 +148,5 @@ const FaceLibrary::Face& FaceLibrary::face(const QString& faceName) {
 const FaceLibrary::Face& FaceLibrary::face(const QString& fontFamily, bool bold) {
     return face(LabelFont::named(fontFamily).face(bold));
 }
+
+} // namespace vantrel

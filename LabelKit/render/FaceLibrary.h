@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+namespace vantrel {
+
 // The free faces that stand in for the face names of the label fonts. Each face is loaded from
 // its own file, once per process, so that text never depends on which copy of a family
 // fontconfig happens to prefer. Stored family names stay as the file says; only drawing maps
@@ -32,3 +34,5 @@ const Face& face(const QString& faceName);
 const Face& face(const QString& fontFamily, bool bold);
 
 } // namespace FaceLibrary
+
+} // namespace vantrel

@@ -16,6 +16,8 @@
 #include <cmath>
 #include <tuple>
 
+namespace vantrel {
+
 namespace {
 
 constexpr qint64 minimumDots = 8;
@@ -224,3 +226,5 @@ RenderedLabel LabelRenderer::render(const LabelDocument& document, const LabelCo
     }
     return label;
 }
+
+} // namespace vantrel

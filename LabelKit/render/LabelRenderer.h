@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // Turns a design and its merge values into a raster. Stateless; any thread.
 namespace LabelRenderer {
 
@@ -38,3 +40,5 @@ std::optional<qint64> code128Modules(const QString& text);
 std::optional<QString> barcodeIssue(const LabelElement& element, const QString& content);
 
 } // namespace LabelRenderer
+
+} // namespace vantrel

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <functional>
 
+namespace vantrel {
+
 namespace {
 
 // A pixel count as an int; lengths beyond any picture's are cut to a billion.
@@ -109,3 +111,5 @@ void PicturePainter::draw(QPainter& painter, const std::optional<QByteArray>& by
     painter.drawImage(target, picture);
     painter.restore();
 }
+
+} // namespace vantrel

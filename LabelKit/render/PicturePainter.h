@@ -8,6 +8,8 @@
 
 class QPainter;
 
+namespace vantrel {
+
 // Pictures of image elements: decoding and drawing, scaled to fit and centred.
 namespace PicturePainter {
 
@@ -25,3 +27,5 @@ QImage decode(const QByteArray& bytes);
 void draw(QPainter& painter, const std::optional<QByteArray>& bytes, const QRectF& local);
 
 } // namespace PicturePainter
+
+} // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+namespace vantrel {
+
 QByteArray RenderedLabel::packedRows() const {
     const qint64 rowBytes = (width + 7) / 8;
     QByteArray packed(rowBytes * height, char(0xFF));
@@ -33,3 +35,5 @@ QImage RenderedLabel::image() const {
         qsizetype(width), QImage::Format_Grayscale8,
         [](void* info) { delete static_cast<QByteArray*>(info); }, keeper);
 }
+
+} // namespace vantrel

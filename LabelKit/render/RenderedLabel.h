@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QtGlobal>
 
+namespace vantrel {
+
 // A grey raster at the printer's 8 dots per millimetre (times a preview scale): 0 is black,
 // 255 white, and a value below 128 counts as black. Exact renders hold only 0 and 255.
 struct RenderedLabel {
@@ -24,3 +26,5 @@ struct RenderedLabel {
     // detaching either side copies as Qt values do.
     QImage image() const;
 };
+
+} // namespace vantrel

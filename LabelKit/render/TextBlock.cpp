@@ -13,6 +13,8 @@
 #include <cmath>
 #include <unordered_map>
 
+namespace vantrel {
+
 namespace {
 
 // Every text is laid out at this one whole pixel size and scaled to its size in dots. Unhinted
@@ -215,3 +217,5 @@ double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& 
     }
     return widest * m.scale;
 }
+
+} // namespace vantrel

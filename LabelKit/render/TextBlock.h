@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LabelKit/model/Dots.h"
 #include "LabelKit/model/TextAlign.h"
 #include "LabelKit/render/FaceLibrary.h"
 
@@ -12,6 +13,8 @@
 class QPaintDevice;
 class QPainter;
 class QTextLayout;
+
+namespace vantrel {
 
 // Text set in one face at one size, word-wrapped at one width; lengths in dots. Qt rounds
 // pixel sizes to whole pixels, so the text is laid out at a magnified whole pixel size and
@@ -36,7 +39,7 @@ public:
     void draw(QPainter& painter, QPointF topLeft) const;
 
     // Dots for a size in points: 203 dots per inch, 72 points per inch.
-    static double dots(double points) { return points * 203.0 / 72.0; }
+    static double dots(double points) { return points * Dots::perPoint; }
     // The advance width of the text on one line, without wrapping, dots.
     static double lineWidth(const QString& text, const FaceLibrary::Face& face, double points,
                             const QPaintDevice* device);
@@ -54,3 +57,5 @@ private:
     double m_lineHeight = 0; // layout units
     int m_lines = 0;
 };
+
+} // namespace vantrel

@@ -3,6 +3,7 @@
 #include "LabelKit/model/LabelFile.h"
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/model/UserError.h"
+#include "LabelKit/platform/Clock.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -20,6 +21,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace vantrel {
 
 namespace {
 
@@ -258,7 +261,7 @@ QString LabelStore::dataURL(const QUuid& id) const {
 
 bool LabelStore::save(const LabelDocument& document) {
     LabelDocument copy = document;
-    copy.modified = QDateTime::currentDateTimeUtc();
+    copy.modified = Clock::wallNow();
     try {
         writeAtomically(url(copy.id), encode(copy));
     } catch (const UserError& e) {
@@ -413,3 +416,5 @@ void LabelStore::dropTable(const QUuid& id) {
         Q_EMIT tablesChanged();
     }
 }
+
+} // namespace vantrel

@@ -19,6 +19,8 @@ U_NAMESPACE_BEGIN
 class Collator;
 U_NAMESPACE_END
 
+namespace vantrel {
+
 // The user's label library: one label file per design ("<ID>.vtllabel", ID in upper case) and
 // the list file a design is bound to ("<ID>.csv", the bytes as imported), all in one folder.
 // The only reader and writer of those files. Lives on the interface thread; every call does
@@ -117,3 +119,5 @@ private:
     QHash<QUuid, CachedTable> m_tables;
     std::unique_ptr<icu::Collator> m_collator; // root rules, primary strength; built on first use
 };
+
+} // namespace vantrel

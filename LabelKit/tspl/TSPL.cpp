@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace vantrel {
+
 namespace {
 
 // Millimetres as the printer reads them: whole values without a fraction ("50"), others
@@ -69,3 +71,5 @@ QByteArray TSPL::job(const LabelDocument& document, const LabelContext& context,
     refuseUnprintable(document);
     return job(LabelRenderer::render(document, context, 1, true), document, copies);
 }
+
+} // namespace vantrel

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+namespace vantrel {
+
 // The TSPL byte stream that prints one label: page set-up, the whole label as one 1-bit
 // BITMAP, print settings and PRINT with the copy count. Stateless; any thread.
 namespace TSPL {
@@ -20,3 +22,5 @@ QByteArray job(const RenderedLabel& label, const LabelDocument& document, qint64
 QByteArray job(const LabelDocument& document, const LabelContext& context, qint64 copies);
 
 } // namespace TSPL
+
+} // namespace vantrel

@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 using namespace rendertest;
 

@@ -13,6 +13,8 @@
 
 #include <cmath>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 using namespace rendertest;
 

@@ -16,6 +16,8 @@
 // Independent readers for the symbols under test: ZXing's reader on grey images.
 namespace readers {
 
+using namespace vantrel;
+
 struct Decoded {
     bool valid = false;
     ZXing::BarcodeFormat format = ZXing::BarcodeFormat::None;

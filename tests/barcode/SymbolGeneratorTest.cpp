@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

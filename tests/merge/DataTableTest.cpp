@@ -10,6 +10,8 @@
 
 #include <random>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -1,3 +1,5 @@
+
+
 // Bounded randomized tests of the readers of outside input: the label file, CSV lists and
 // placeholder texts. Every case derives from a fixed seed, so a failure names the seed and the
 // input, and re-running gives the same inputs.
@@ -16,6 +18,8 @@
 
 #include <limits>
 #include <random>
+
+using namespace vantrel;
 
 using namespace Qt::StringLiterals;
 

@@ -1,3 +1,5 @@
+
+
 // libFuzzer entry for the readers of outside input. The first byte picks the reader, the rest is
 // its input. Build with -DVANTREL_FUZZ=ON and Clang; run as fuzz_input [corpus folder].
 #include "LabelKit/merge/DataTable.h"
@@ -8,6 +10,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+
+using namespace vantrel;
 
 namespace {
 

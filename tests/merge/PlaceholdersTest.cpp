@@ -1,13 +1,18 @@
 #include "LabelKit/merge/Placeholders.h"
 #include "LabelKit/model/LabelDocument.h"
+#include "LabelKit/platform/Clock.h"
 
 #include "tests/support/TestSupport.h"
 
 #include <unicode/timezone.h>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace vantrel;
 
 using namespace Qt::StringLiterals;
 
@@ -183,11 +188,19 @@ TEST(DocumentPlaceholders, FieldNamesSortByCodePoint) {
               QStringList({u"B"_s, u"a"_s, u"b"_s, u"\uFF21"_s, u"\U0001F600"_s}));
 }
 
-TEST(LabelContextPreview, IsSharedAndKeepsItsFirstMoment) {
-    const LabelContext& a = LabelContext::preview();
-    EXPECT_EQ(a.serial, 1);
-    EXPECT_EQ(&a, &LabelContext::preview());
-    EXPECT_EQ(a.date, LabelContext::preview().date);
+using LabelContextPreview = ZoneFixture;
+
+// An application left open overnight previews the new day's {date}.
+TEST_F(LabelContextPreview, FollowsTheWallClockAcrossMidnight) {
+    useZone("UTC");
+    Clock::setWallTime(QDateTime(QDate(2026, 3, 14), QTime(23, 59, 59, 500), Qt::UTC));
+    const LabelContext before = LabelContext::preview();
+    EXPECT_EQ(before.serial, 1);
+    EXPECT_EQ(Placeholders::resolve(u"{date:yyyy-MM-dd}"_s, before), u"2026-03-14"_s);
+    QTest::qWait(600);
+    EXPECT_EQ(Placeholders::resolve(u"{date:yyyy-MM-dd}"_s, LabelContext::preview()),
+              u"2026-03-15"_s);
+    Clock::setWallTime({});
 }
 
 } // namespace

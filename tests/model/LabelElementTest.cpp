@@ -7,6 +7,8 @@
 
 #include <limits>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <memory>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 using PrintBatch::RowMode;
 using ::testing::ElementsAre;

@@ -1,3 +1,5 @@
+
+
 // What the batch rules do not already show of print items: the edges of serial runs and rows,
 // and copies left to the printer.
 #include "LabelKit/print/PrintItem.h"
@@ -7,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+
+using namespace vantrel;
 
 using namespace Qt::StringLiterals;
 

@@ -21,6 +21,8 @@
 
 namespace asyncsupport {
 
+using namespace vantrel;
+
 // How an asynchronous operation ended, and when on the clock.
 template <typename T>
 struct Outcome {

@@ -8,6 +8,8 @@
 
 #include <limits>
 
+using namespace vantrel;
+
 using asyncsupport::TimeScale;
 
 namespace {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <numeric>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using asyncsupport::run;

@@ -2,6 +2,8 @@
 
 #include <QSignalSpy>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using asyncsupport::run;

@@ -10,9 +10,13 @@
 
 #include <memory>
 
+namespace vantrel {
 inline void PrintTo(const PrinterActivity& activity, std::ostream* os) {
     *os << activity.toString().toStdString();
 }
+} // namespace vantrel
+
+using namespace vantrel;
 
 // A printer manager over a virtual central with one virtual printer, "CT221B-VIRTUAL", on a
 // clock running 50 times faster than real time, so every wait of the protocol is short but

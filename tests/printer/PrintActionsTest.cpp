@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using asyncsupport::run;

@@ -20,6 +20,8 @@
 
 #include <csignal>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using asyncsupport::run;

@@ -1,6 +1,8 @@
 #include "tests/printer/ManagerFixture.h"
 #include "tests/printer/TsplJobs.h"
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using asyncsupport::runUntil;

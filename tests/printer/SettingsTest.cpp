@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 struct Stored {

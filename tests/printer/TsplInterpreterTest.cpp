@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using Kind = TsplInterpreter::Event::Kind;

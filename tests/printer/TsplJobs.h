@@ -8,6 +8,8 @@
 // rasters drawn as ASCII art: '#' a black dot, '.' a white one.
 namespace tspljobs {
 
+using namespace vantrel;
+
 inline QByteArray packedRows(const QStringList& art) {
     QByteArray payload;
     for (const QString& row : art) {

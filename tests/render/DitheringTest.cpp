@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace vantrel;
+
 namespace {
 
 QByteArray dithered(QByteArray pixels, qint64 width, qint64 height) {

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace vantrel;
+
 using namespace rendertest;
 
 namespace {

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace vantrel;
+
 using namespace rendertest;
 
 namespace {

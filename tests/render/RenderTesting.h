@@ -22,6 +22,8 @@
 // Helpers shared by the renderer's tests: small designs, raster inspection, ASCII-art goldens.
 namespace rendertest {
 
+using namespace vantrel;
+
 inline LabelContext context() {
     LabelContext c;
     c.serial = 7;

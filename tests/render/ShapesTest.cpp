@@ -6,6 +6,8 @@
 
 #include <limits>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 using namespace rendertest;

@@ -24,6 +24,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;

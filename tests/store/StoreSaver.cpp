@@ -1,3 +1,5 @@
+
+
 // Saves the labels of a library over and over until it is killed. Version k of a label is
 // recognisable as a whole: its name, its element count and every element's content follow
 // from k, and its picture's length varies so that writes take different times.
@@ -9,6 +11,8 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+
+using namespace vantrel;
 
 namespace {
 

@@ -16,6 +16,8 @@
 
 #include <numeric>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

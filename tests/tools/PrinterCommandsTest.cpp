@@ -1,3 +1,5 @@
+
+
 // print, print-label, print-text, printers, info, printer-settings against the virtual printer.
 #include "LabelKit/model/LabelFile.h"
 #include "LabelKit/platform/SettingsStore.h"
@@ -12,6 +14,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using namespace vantrel;
 
 using namespace Qt::StringLiterals;
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -18,6 +18,8 @@
 #include <limits>
 #include <thread>
 
+using namespace vantrel;
+
 using namespace Qt::StringLiterals;
 using rendertest::element;
 using rendertest::filled;

@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QStringList>
 
+namespace vantrel {
+
 namespace {
 
 QJsonValue optionalText(const std::optional<QString>& text) {
@@ -71,3 +73,5 @@ const CommandRegistration barcodeCommand({QStringLiteral("barcode"),
                                           QStringLiteral("barcode SYMBOLOGY TEXT"), barcode});
 
 } // namespace
+
+} // namespace vantrel

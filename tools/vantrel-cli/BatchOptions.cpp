@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+namespace vantrel {
+
 namespace {
 
 qint64 rowNumber(QStringView text, qsizetype rowCount, const QString& option) {
@@ -92,3 +94,5 @@ QList<PrintItem> BatchOptions::items(const LabelSource& source, qint64 defaultSe
     const auto chosen = PrintBatch::rowsToPrint(table, mode, from, to, ticked);
     return PrintBatch::build(source.document, table, chosen, settings);
 }
+
+} // namespace vantrel

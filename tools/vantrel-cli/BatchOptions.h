@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace vantrel {
+
 // The print panel's choices as options, shared by the commands that build a batch:
 //   --csv CSV [--no-header] [--rows all|none|FROM-TO|I,J,...] [--copies N]
 //   [--serial-start N] [--serial-count N] [--digits D] [--field K=V]...
@@ -36,3 +38,5 @@ struct BatchOptions {
     // else at defaultSerialStart (a print continues from the label's stored next serial).
     QList<PrintItem> items(const LabelSource& source, qint64 defaultSerialStart = 1) const;
 };
+
+} // namespace vantrel

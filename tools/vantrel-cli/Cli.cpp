@@ -1,11 +1,14 @@
 #include "tools/vantrel-cli/Cli.h"
 
 #include "LabelKit/model/UserError.h"
+#include "LabelKit/platform/Clock.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstdio>
+
+namespace vantrel {
 
 UsageError::UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
@@ -196,7 +199,7 @@ LabelContext mergeOptions(Arguments& args) {
         const auto [name, value] = keyValue(field, QStringLiteral("--field"));
         context.fields.insert(name, value);
     }
-    context.date = QDateTime::currentDateTimeUtc();
+    context.date = Clock::wallNow();
     if (const auto date = args.option(QStringLiteral("date"))) {
         context.date = QDateTime::fromString(*date, Qt::ISODateWithMs);
         if (!context.date.isValid()) {
@@ -216,3 +219,5 @@ QByteArray readFile(const QString& path) {
     }
     return file.readAll();
 }
+
+} // namespace vantrel

@@ -10,6 +10,8 @@
 #include <optional>
 #include <stdexcept>
 
+namespace vantrel {
+
 // A mistake in how the tool was called: exit status 2 with the usage text.
 class UsageError : public std::runtime_error {
 public:
@@ -77,3 +79,5 @@ LabelContext mergeOptions(Arguments& args);
 std::pair<QString, QString> keyValue(const QString& text, const QString& option);
 // The whole file; UserError naming the file when it cannot be read.
 QByteArray readFile(const QString& path);
+
+} // namespace vantrel

@@ -7,6 +7,8 @@
 
 #include <limits>
 
+namespace vantrel {
+
 std::unique_ptr<LabelStore> openLibrary(const Cli& cli) {
     if (cli.library) {
         return std::make_unique<LabelStore>(*cli.library, false);
@@ -73,3 +75,5 @@ void RowOptions::apply(const LabelSource& source, LabelContext& context) const {
         context.fields.insert(it.key(), it.value());
     }
 }
+
+} // namespace vantrel

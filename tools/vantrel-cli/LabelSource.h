@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+namespace vantrel {
+
 // The label library the command line works on: --library DIR, else the default folder. The
 // starter designs are seeded only when this call creates the default folder, as the
 // application does on its first start; never into a folder named with --library.
@@ -42,3 +44,5 @@ struct RowOptions {
 // The list of --csv, or else the stored label's: nothing when there is neither.
 std::optional<DataTable> chosenTable(const std::optional<QString>& csv, bool noHeader,
                                      const LabelSource& source);
+
+} // namespace vantrel

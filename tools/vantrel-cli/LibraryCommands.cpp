@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace vantrel {
+
 namespace {
 
 QString idText(const QUuid& id) {
@@ -102,3 +104,5 @@ const CommandRegistration
                   QStringLiteral("batch FILE|NAME ") + BatchOptions::synopsis(), batch});
 
 } // namespace
+
+} // namespace vantrel

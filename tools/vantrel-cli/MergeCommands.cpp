@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace vantrel {
+
 namespace {
 
 int check(Arguments& args, Cli&) {
@@ -49,3 +51,5 @@ const CommandRegistration csvCommand({QStringLiteral("csv"),
                                       QStringLiteral("csv FILE [--no-header]"), csv});
 
 } // namespace
+
+} // namespace vantrel

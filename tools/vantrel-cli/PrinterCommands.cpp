@@ -25,6 +25,8 @@
 #include <exception>
 #include <memory>
 
+namespace vantrel {
+
 namespace {
 
 const QString virtualName = QStringLiteral("CT221B-VIRTUAL");
@@ -392,3 +394,5 @@ const CommandRegistration printerSettingsCommand(
      printerSettings});
 
 } // namespace
+
+} // namespace vantrel

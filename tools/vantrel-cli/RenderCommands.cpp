@@ -13,6 +13,8 @@
 
 #include <limits>
 
+namespace vantrel {
+
 namespace {
 
 // The design a command works on: a label file or a stored label, with the merge fields of a
@@ -94,3 +96,5 @@ const CommandRegistration jobCommand(
      job});
 
 } // namespace
+
+} // namespace vantrel

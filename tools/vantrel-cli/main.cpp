@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+using namespace vantrel;
+
 namespace {
 
 // Qt's own diagnostics (fonts, platform plugins) are not for the tool's users.
