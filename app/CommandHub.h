@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace vantrel {
+
+// The names of the notifications the menu commands post.
+namespace Notifications {
+inline const QString newLabel = QStringLiteral("vtl.newLabel");
+inline const QString importLabel = QStringLiteral("vtl.importLabel");
+inline const QString importList = QStringLiteral("vtl.importList");
+inline const QString printLabel = QStringLiteral("vtl.printLabel");
+} // namespace Notifications
+
+// The process's one notification centre. Menu commands do no work: they post a named
+// notification, and whichever windows listen act on it; with nobody listening nothing happens,
+// and with several editors open each of them reacts.
+class CommandHub : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandHub(QObject* parent = nullptr);
+
+    // Emits the signal of the named notification; a name the hub does not know does nothing.
+    void post(const QString& name);
+
+Q_SIGNALS:
+    void newLabel();
+    void importLabel();
+    void importList();
+    void printLabel();
+};
+
+} // namespace vantrel

@@ -1,0 +1,56 @@
+#include "app/Menus.h"
+
+#include "app/CommandHub.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace vantrel {
+
+namespace {
+
+// Titles are shown as written: no mnemonics, so an "&" never appears or vanishes.
+QAction* command(QMenu* menu, const QString& title, const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(title);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+} // namespace
+
+Menus::Menus(QMainWindow* window, CommandHub& hub) : QObject(window), m_window(window) {
+    m_file = window->menuBar()->addMenu(QStringLiteral("File"));
+    m_newLabel = command(m_file, QStringLiteral("New Label"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_importLabel =
+        command(m_file, QStringLiteral("Import Label File…"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_importList = command(m_file, QStringLiteral("Import List (CSV)…"),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    m_file->addSeparator();
+    m_print = command(m_file, QStringLiteral("Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_file->addSeparator();
+    m_quit = command(m_file, QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit->setMenuRole(QAction::QuitRole);
+
+    const auto post = [&hub](const QString& name) { return [&hub, name] { hub.post(name); }; };
+    connect(m_newLabel, &QAction::triggered, &hub, post(Notifications::newLabel));
+    connect(m_importLabel, &QAction::triggered, &hub, post(Notifications::importLabel));
+    connect(m_importList, &QAction::triggered, &hub, post(Notifications::importList));
+    connect(m_print, &QAction::triggered, &hub, post(Notifications::printLabel));
+    connect(m_quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
+}
+
+QMenu* Menus::edit() {
+    if (!m_edit) {
+        m_edit = new QMenu(QStringLiteral("Edit"), m_window);
+        const QList<QAction*> menus = m_window->menuBar()->actions();
+        const qsizetype fileIndex = menus.indexOf(m_file->menuAction());
+        QAction* before = fileIndex + 1 < menus.size() ? menus[fileIndex + 1] : nullptr;
+        m_window->menuBar()->insertMenu(before, m_edit);
+    }
+    return m_edit;
+}
+
+} // namespace vantrel

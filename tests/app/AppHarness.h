@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace apptest {
+
+// A whole application over a temporary library, settings file and virtual printer.
+struct AppHarness {
+    QTemporaryDir dir;
+    std::unique_ptr<vantrel::Application> app;
+
+    explicit AppHarness(bool seed = false) {
+        vantrel::Services::Config config;
+        config.libraryDirectory = dir.filePath(QStringLiteral("Labels"));
+        config.seedIfEmpty = seed;
+        config.settingsPath = dir.filePath(QStringLiteral("settings.json"));
+        config.virtualPrinterFolder = dir.filePath(QStringLiteral("printer"));
+        app = std::make_unique<vantrel::Application>(config);
+    }
+
+    // The main window, shown and active, so that its shortcuts take keys.
+    vantrel::MainWindow& shown() {
+        app->activate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&app->mainWindow()));
+        return app->mainWindow();
+    }
+};
+
+} // namespace apptest

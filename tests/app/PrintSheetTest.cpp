@@ -1,0 +1,131 @@
+#include "tests/app/AppHarness.h"
+
+#include "app/PrintSheet.h"
+#include "views/PrintPanel.h"
+#include "views/PrintPanelModel.h"
+
+#include "LabelKit/print/PrintBatch.h"
+#include "LabelKit/printer/VirtualPrinter.h"
+#include "LabelKit/store/LabelStore.h"
+#include "tests/printer/AsyncSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using apptest::AppHarness;
+
+namespace {
+
+// A stored design with one text item, optionally bound to a list file.
+LabelDocument storeDesign(Application& app, const QString& name, const QString& content,
+                          const QByteArray& csv = {}) {
+    LabelStore& store = app.services().store();
+    LabelDocument document(name);
+    LabelElement text;
+    text.content = content;
+    document.elements.append(text);
+    if (!csv.isEmpty()) {
+        const QString path = QDir(store.directory()).filePath(QStringLiteral("../items.csv"));
+        testsupport::writeBytes(path, csv);
+        document = store.attachData(document, path);
+    }
+    EXPECT_TRUE(store.save(document));
+    return document;
+}
+
+QSpinBox* stepper(QWidget* sheet, const QString& name) {
+    for (QSpinBox* box : sheet->findChildren<QSpinBox*>()) {
+        if (box->accessibleName() == name) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// A print link selects its label and opens the sheet with the link's copies and fields.
+TEST(PrintSheet, PrintLinkOpensTheSheetWithCopiesAndFields) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    const LabelDocument shelf =
+        storeDesign(*harness.app, QStringLiteral("Shelf"), QStringLiteral("{Note} {Aisle}"));
+
+    window.openURL(QStringLiteral("vantrel://print?label=SHELF&copies=12&Note=fragile"));
+    ASSERT_NE(window.printSheet(), nullptr);
+    EXPECT_EQ(window.selectedID(), shelf.id);
+    PrintSheet* sheet = window.printSheet();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet->size(), QSize(460, 620));
+    EXPECT_EQ(stepper(sheet, QStringLiteral("Copies"))->value(), 12);
+    QLineEdit* note = nullptr;
+    QStringList fieldNames;
+    for (QLineEdit* edit : sheet->findChildren<QLineEdit*>()) {
+        if (edit->isVisibleTo(sheet) && !edit->accessibleName().isEmpty()) {
+            fieldNames.append(edit->accessibleName());
+            if (edit->accessibleName() == QStringLiteral("Note")) {
+                note = edit;
+            }
+        }
+    }
+    EXPECT_EQ(fieldNames, QStringList({QStringLiteral("Aisle"), QStringLiteral("Note")}));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), QStringLiteral("fragile"));
+
+    // Escape closes the sheet; a link whose host is not "print" opens nothing.
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    QTRY_COMPARE(window.printSheet(), nullptr);
+    window.openURL(QStringLiteral("vantrel://Print?label=Shelf"));
+    EXPECT_EQ(window.printSheet(), nullptr);
+}
+
+// Three rows of a list, two copies each, through the virtual printer: the button's title, the
+// progress while printing, the outcome, and the next serial stored for the next print.
+TEST(PrintSheet, PrintsAListThroughTheVirtualPrinter) {
+    asyncsupport::TimeScale fast(0.02);
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    const LabelDocument tag =
+        storeDesign(*harness.app, QStringLiteral("Tag"), QStringLiteral("{serial} {Name}"),
+                    "Name\nBolt\nNut\nWasher\n");
+    window.openURL(QStringLiteral("vantrel://print?label=Tag"));
+    PrintSheet* sheet = window.printSheet();
+    ASSERT_NE(sheet, nullptr);
+    QTest::keyClick(stepper(sheet, QStringLiteral("Copies")), Qt::Key_Up);
+
+    auto* print = sheet->findChild<QPushButton*>(QStringLiteral("printButton"));
+    ASSERT_NE(print, nullptr);
+    EXPECT_EQ(print->text(), QStringLiteral("Print 6 labels"));
+    // The picker chooses the only printer as soon as it is heard.
+    QTRY_VERIFY(print->isEnabled());
+
+    auto* progress = sheet->findChild<QLabel*>(QStringLiteral("progressText"));
+    QStringList progressSeen;
+    QObject::connect(&sheet->panel().model(), &PrintPanelModel::changed, progress, [&] {
+        if (progress->isVisibleTo(sheet) && !progressSeen.contains(progress->text())) {
+            progressSeen.append(progress->text());
+        }
+    });
+    QTest::mouseClick(print, Qt::LeftButton);
+    EXPECT_FALSE(print->isVisibleTo(sheet)) << "the progress line replaces the button";
+    auto* status = sheet->findChild<QLabel*>(QStringLiteral("printStatus"));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Sent 6 labels"), 20000);
+    EXPECT_TRUE(status->isVisibleTo(sheet));
+    EXPECT_TRUE(progressSeen.contains(QStringLiteral("Printing 0 of 3")));
+    EXPECT_TRUE(progressSeen.contains(QStringLiteral("Printing 2 of 3")));
+    EXPECT_EQ(harness.app->services().virtualPrinter()->pagesPrinted(), 3);
+
+    EXPECT_EQ(PrintBatch::storedSerialStart(harness.app->services().settings(), tag.id), 4);
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    window.openURL(QStringLiteral("vantrel://print?label=Tag"));
+    ASSERT_NE(window.printSheet(), nullptr);
+    EXPECT_EQ(stepper(window.printSheet(), QStringLiteral("Start at"))->value(), 4);
+}

@@ -1,0 +1,148 @@
+#include "tests/app/AppHarness.h"
+
+#include "app/CommandHub.h"
+#include "app/MainWindow.h"
+#include "app/Menus.h"
+#include "app/SaveOnQuit.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace vantrel;
+using apptest::AppHarness;
+
+namespace {
+
+QString accessibleName(QObject* object) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+// The four commands carry their exact titles and shortcuts, and a key press does nothing but
+// post the command's notification.
+TEST(Shell, MenuCommandsPostTheirNotifications) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    CommandHub& hub = harness.app->hub();
+    struct Case {
+        QAction* action;
+        const char* title;
+        QKeySequence keys;
+        void (CommandHub::*signal)();
+    };
+    const Menus& menus = window.menus();
+    const Case cases[] = {
+        {menus.newLabel(), "New Label", QKeySequence(Qt::CTRL | Qt::Key_N), &CommandHub::newLabel},
+        {menus.importLabel(), "Import Label File…", QKeySequence(Qt::CTRL | Qt::Key_O),
+         &CommandHub::importLabel},
+        {menus.importList(), "Import List (CSV)…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+         &CommandHub::importList},
+        {menus.print(), "Print…", QKeySequence(Qt::CTRL | Qt::Key_P), &CommandHub::printLabel},
+    };
+    // Shortcuts reach the commands from the window (before a command opens a dialog over it).
+    QSignalSpy fromKey(&hub, &CommandHub::importList);
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(fromKey.count(), 1);
+
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.action->text(), QString::fromUtf8(c.title));
+        EXPECT_EQ(c.action->shortcut(), c.keys);
+        QSignalSpy spy(&hub, c.signal);
+        QSignalSpy others(&hub, c.signal == &CommandHub::newLabel ? &CommandHub::printLabel
+                                                                  : &CommandHub::newLabel);
+        c.action->trigger();
+        EXPECT_EQ(spy.count(), 1) << c.title;
+        EXPECT_EQ(others.count(), 0) << c.title;
+    }
+    EXPECT_EQ(menus.quit()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+TEST(Shell, MenuItemsAndToolbarControlsAreNamedForAssistiveTechnology) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(window.menus().file());
+    ASSERT_NE(menu, nullptr);
+    int items = 0;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface* item = menu->child(i);
+        if (item->role() != QAccessible::Separator) {
+            const QString title = window.menus().file()->actions().at(i)->text();
+            EXPECT_EQ(item->text(QAccessible::Name), title);
+            ++items;
+        }
+    }
+    EXPECT_EQ(items, 5);
+    QToolBar* toolBar = window.findChild<QToolBar*>();
+    ASSERT_NE(toolBar, nullptr);
+    const QList<QToolButton*> buttons = toolBar->findChildren<QToolButton*>();
+    int named = 0;
+    for (QToolButton* button : buttons) {
+        if (!button->isVisible()) {
+            continue;
+        }
+        const QString expected = button->toolButtonStyle() == Qt::ToolButtonIconOnly
+                                     ? button->toolTip()
+                                     : button->text();
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(accessibleName(button), expected);
+        ++named;
+    }
+    EXPECT_EQ(named, 2); // "Labels" and "New Label"
+}
+
+// However the application is asked to quit, every registered editor flush runs before the
+// event loop returns.
+TEST(Shell, EveryWayOfQuittingFlushesOpenEditors) {
+    struct Case {
+        const char* name;
+        std::function<void(AppHarness&)> quit;
+    };
+    const Case cases[] = {
+        {"Quit command",
+         [](AppHarness& h) {
+             QTest::keyClick(&h.app->mainWindow(), Qt::Key_Q, Qt::ControlModifier);
+         }},
+        {"closing the window", [](AppHarness& h) { h.app->mainWindow().close(); }},
+        {"SIGTERM", [](AppHarness&) { std::raise(SIGTERM); }},
+        {"SIGINT", [](AppHarness&) { std::raise(SIGINT); }},
+    };
+    for (const Case& c : cases) {
+        AppHarness harness;
+        harness.shown();
+        int flushes = 0;
+        const SaveOnQuit::Registration registration =
+            harness.app->saveOnQuit().add([&flushes] { ++flushes; });
+        QTimer::singleShot(0, harness.app.get(), [&] { c.quit(harness); });
+        // A quit that never comes fails instead of hanging.
+        QTimer::singleShot(5000, harness.app.get(), [] { QCoreApplication::exit(1); });
+        EXPECT_EQ(QCoreApplication::exec(), 0) << c.name;
+        EXPECT_GE(flushes, 1) << c.name;
+    }
+}
+
+TEST(Shell, AFlushStopsRunningWhenItsEditorGoes) {
+    SaveOnQuit saveOnQuit;
+    int first = 0;
+    int second = 0;
+    SaveOnQuit::Registration kept = saveOnQuit.add([&first] { ++first; });
+    {
+        const SaveOnQuit::Registration gone = saveOnQuit.add([&second] { ++second; });
+    }
+    saveOnQuit.flushAll();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
+}

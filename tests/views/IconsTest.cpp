@@ -1,0 +1,29 @@
+#include "views/Icons.h"
+
+#include <QIcon>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+// Without a desktop theme (as here, offscreen), every icon of the table comes from the
+// fallback theme, so the application never shows an empty button.
+TEST(Icons, EverySymbolOfTheTableResolvesWithoutADesktopTheme) {
+    Icons::install();
+    ASSERT_FALSE(Icons::symbols().isEmpty());
+    for (const QString& symbol : Icons::symbols()) {
+        const QIcon icon = Icons::icon(symbol);
+        EXPECT_FALSE(icon.isNull()) << symbol.toStdString();
+        // A missing SVG plugin gives an icon that draws nothing.
+        const QImage image = icon.pixmap(16, 16).toImage();
+        bool drawn = false;
+        for (int y = 0; y < image.height() && !drawn; ++y) {
+            for (int x = 0; x < image.width() && !drawn; ++x) {
+                drawn = qAlpha(image.pixel(x, y)) > 0;
+            }
+        }
+        EXPECT_TRUE(drawn) << symbol.toStdString();
+    }
+    EXPECT_TRUE(Icons::icon(u"no.such.symbol").isNull());
+}

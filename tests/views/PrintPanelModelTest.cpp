@@ -1,0 +1,192 @@
+#include "views/PrintPanelModel.h"
+
+#include "LabelKit/print/PrintBatch.h"
+#include "tests/printer/ManagerFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LabelDocument design(const QStringList& contents, std::optional<QString> dataName = {}) {
+    LabelDocument document(QStringLiteral("Tag"));
+    for (const QString& content : contents) {
+        LabelElement element;
+        element.content = content;
+        document.elements.append(element);
+    }
+    document.dataName = std::move(dataName);
+    return document;
+}
+
+DataTable listOf(qsizetype rows) {
+    DataTable table;
+    table.columns = {QStringLiteral("Name"), QStringLiteral("Size")};
+    for (qsizetype i = 0; i < rows; ++i) {
+        table.rows.append({QStringLiteral("Item %1").arg(i + 1), QStringLiteral("M")});
+    }
+    return table;
+}
+
+using RowMode = PrintBatch::RowMode;
+
+class PrintPanelModelTest : public ManagerFixture {
+protected:
+    std::unique_ptr<PrintPanelModel> panel(const LabelDocument& document,
+                                           std::optional<DataTable> table = {},
+                                           QSet<qsizetype> ticked = {}, qint64 copies = 1) {
+        return std::make_unique<PrintPanelModel>(*manager, document, std::move(table),
+                                                 std::move(ticked), copies, MergeFields());
+    }
+};
+
+} // namespace
+
+// The list section's texts and the button's title follow the rows chosen and the copies.
+TEST_F(PrintPanelModelTest, ListFooterAndButtonTitle) {
+    struct Case {
+        qsizetype rows;
+        RowMode mode;
+        qint64 from, to, copies;
+        const char* footer;
+        const char* title;
+    };
+    const Case cases[] = {
+        {10, RowMode::range, 7, 3, 2, "5 rows × 2 copies = 10 labels.", "Print 10 labels"},
+        {3, RowMode::all, 1, 3, 2, "3 rows × 2 copies = 6 labels.", "Print 6 labels"},
+        {1, RowMode::all, 1, 1, 1, "1 row × 1 copy = 1 labels.", "Print"},
+        {4, RowMode::none, 1, 4, 3, "", "Print 3 labels"},
+        {0, RowMode::all, 1, 1, 1, "", "Print"},
+    };
+    for (const Case& c : cases) {
+        const auto model =
+            panel(design({QStringLiteral("{Name}")}, QStringLiteral("items.csv")), listOf(c.rows));
+        model->setRowMode(c.mode);
+        model->setRangeFrom(c.from);
+        model->setRangeTo(c.to);
+        model->setCopies(c.copies);
+        EXPECT_EQ(model->rowsFooter(), QString::fromUtf8(c.footer)) << c.rows;
+        EXPECT_EQ(model->printTitle(), QString::fromUtf8(c.title)) << c.rows;
+        EXPECT_EQ(model->labelCount(), PrintBatch::labelCount(model->items())) << c.rows;
+        EXPECT_EQ(model->showsList(), c.rows > 0);
+    }
+}
+
+TEST_F(PrintPanelModelTest, RowChoicesAndTheirFirstValue) {
+    const LabelDocument document = design({QStringLiteral("{Name}")}, QStringLiteral("a.csv"));
+    const auto ticked = panel(document, listOf(10), {4, 1});
+    EXPECT_EQ(ticked->listHeader(), QStringLiteral("List: a.csv"));
+    EXPECT_EQ(ticked->rowMode(), RowMode::selected);
+    QStringList titles;
+    for (const RowMode mode : ticked->rowModes()) {
+        titles.append(ticked->rowModeTitle(mode));
+    }
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("All 10"), QStringLiteral("Range"),
+                           QStringLiteral("Selected 2"), QStringLiteral("Don't use list")}));
+    EXPECT_EQ(ticked->rangeTo(), 10);
+
+    const auto unticked = panel(document, listOf(10));
+    EXPECT_EQ(unticked->rowMode(), RowMode::all);
+    EXPECT_FALSE(unticked->rowModes().contains(RowMode::selected));
+    unticked->setRowMode(RowMode::selected);
+    EXPECT_EQ(unticked->rowMode(), RowMode::all);
+}
+
+TEST_F(PrintPanelModelTest, SerialSectionAndFooter) {
+    const LabelDocument numbered = design({QStringLiteral("SKU {serial}")});
+    const auto run = panel(numbered);
+    run->setSerialStart(41);
+    run->setSerialCount(10);
+    run->setSerialDigits(4);
+    EXPECT_TRUE(run->showsSerial());
+    EXPECT_TRUE(run->showsSerialCount());
+    EXPECT_EQ(run->serialFooter(),
+              QStringLiteral("Prints 0041 to 0050. The next print continues from 51."));
+    EXPECT_EQ(run->printTitle(), QStringLiteral("Print 10 labels"));
+
+    // With list rows, serials count rows and the run length is not asked for.
+    const auto rows =
+        panel(design({QStringLiteral("{serial} {Name}")}, QStringLiteral("a.csv")), listOf(3));
+    rows->setSerialDigits(0);
+    EXPECT_FALSE(rows->showsSerialCount());
+    EXPECT_EQ(rows->serialFooter(),
+              QStringLiteral("Prints 1 to 3. The next print continues from 4."));
+
+    EXPECT_FALSE(panel(design({QStringLiteral("plain")}))->showsSerial());
+}
+
+TEST_F(PrintPanelModelTest, StoredNextSerialIsWhereTheNumberingStarts) {
+    const LabelDocument numbered = design({QStringLiteral("{serial}")});
+    for (const auto& [stored, start] : {std::pair{0, 1}, {51, 51}, {-3, 1}}) {
+        PrintBatch::storeNextSerial(settings, numbered.id, stored);
+        EXPECT_EQ(panel(numbered)->serialStart(), start) << stored;
+    }
+}
+
+// Fields a printed list supplies are not asked for; without the list they are.
+TEST_F(PrintPanelModelTest, NeededFieldsLeaveOutPrintedColumns) {
+    const auto model =
+        panel(design({QStringLiteral("{Size} {Name} {Colour} {date}")}, QStringLiteral("a.csv")),
+              listOf(2));
+    EXPECT_EQ(model->neededFields(), QStringList({QStringLiteral("Colour")}));
+    model->setRowMode(RowMode::none);
+    EXPECT_EQ(model->neededFields(), QStringList({QStringLiteral("Colour"), QStringLiteral("Name"),
+                                                  QStringLiteral("Size")}));
+    model->setField(QStringLiteral("Colour"), QStringLiteral("red"));
+    EXPECT_EQ(model->items().first().context.fields.value(QStringLiteral("Colour")),
+              QStringLiteral("red"));
+    EXPECT_EQ(model->previewContext().fields.value(QStringLiteral("Colour")),
+              QStringLiteral("red"));
+}
+
+// A print through the manager: progress, the outcome, the stored next serial, and the print
+// button's rules.
+TEST_F(PrintPanelModelTest, PrintReportsProgressAndStoresTheNextSerial) {
+    discoverAll();
+    const auto model = panel(design({QStringLiteral("{serial} {Name}")}, QStringLiteral("a.csv")),
+                             listOf(3), {}, 2);
+    model->setSerialStart(100);
+    EXPECT_FALSE(model->canPrint()) << "no printer chosen";
+    model->setPrinter(name());
+    ASSERT_TRUE(model->canPrint());
+
+    QList<PrintStatus> seen;
+    int printed = 0;
+    QObject::connect(model.get(), &PrintPanelModel::changed, [&] {
+        if (seen.isEmpty() || seen.last() != model->status()) {
+            seen.append(model->status());
+        }
+    });
+    QObject::connect(model.get(), &PrintPanelModel::printed, [&] { ++printed; });
+    model->print();
+    EXPECT_FALSE(model->canPrint()) << "printing";
+    ASSERT_TRUE(
+        asyncsupport::runUntil([&] { return model->status().kind == PrintStatus::Kind::done; }));
+
+    EXPECT_EQ(seen.first(), PrintStatus::printing(0, 3));
+    EXPECT_TRUE(seen.contains(PrintStatus::printing(2, 3)));
+    EXPECT_EQ(model->status().text(), QStringLiteral("Sent 6 labels"));
+    EXPECT_EQ(printer->pagesPrinted(), 3);
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(model->serialStart(), 103);
+    EXPECT_EQ(PrintBatch::storedSerialStart(settings, model->document().id), 103);
+}
+
+TEST_F(PrintPanelModelTest, AFailedPrintKeepsEverySettingAndStoresNothing) {
+    const auto model = panel(design({QStringLiteral("{serial}")}), {}, {}, 3);
+    model->setSerialStart(7);
+    model->setSerialCount(2);
+    model->setPrinter(QStringLiteral("CT221B-NOWHERE"));
+    manager->setIdleDisconnectSeconds(1);
+    model->print();
+    ASSERT_TRUE(asyncsupport::runUntil(
+        [&] { return model->status().kind == PrintStatus::Kind::failed; }, 60000));
+    EXPECT_FALSE(model->status().text().isEmpty());
+    EXPECT_EQ(model->status().text(), model->status().message);
+    EXPECT_EQ(model->copies(), 3);
+    EXPECT_EQ(model->serialStart(), 7);
+    EXPECT_EQ(model->serialCount(), 2);
+    EXPECT_EQ(model->printer(), QStringLiteral("CT221B-NOWHERE"));
+    EXPECT_FALSE(settings.contains(PrintBatch::nextSerialKey(model->document().id)));
+    EXPECT_TRUE(model->canPrint()) << "Print may be pressed again";
+}

@@ -1,0 +1,121 @@
+// Renders the application's windows to PNG for the README, on the offscreen platform, against
+// a temporary library seeded with the starter designs and a virtual printer.
+//
+//   vantrel-screenshots OUTDIR [SCENE...]
+//
+// Each scene builds its window state from a fresh application and returns the picture; add a
+// scene by adding an entry to `scenes` below.
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/PrintSheet.h"
+
+#include "LabelKit/model/Templates.h"
+#include "LabelKit/platform/Clock.h"
+#include "LabelKit/store/LabelStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+using namespace vantrel;
+
+namespace {
+
+// Lets layouts settle, timers fire and the printer picker hear the virtual printer.
+void settle(int milliseconds = 400) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+// A window and the sheet over it, as the desktop shows a window-modal dialog: centred
+// horizontally, hanging from the top of the window's content.
+QImage withSheet(QWidget& window, QWidget& sheet) {
+    QImage picture = window.grab().toImage();
+    const QImage over = sheet.grab().toImage();
+    QPainter painter(&picture);
+    painter.fillRect(picture.rect(), QColor(0, 0, 0, 40));
+    const QPoint at((picture.width() - over.width()) / 2, 60);
+    painter.fillRect(QRect(at + QPoint(2, 4), over.size()), QColor(0, 0, 0, 50));
+    painter.drawImage(at, over);
+    return picture;
+}
+
+struct Scene {
+    const char* name;
+    std::function<QImage(Application&)> render;
+};
+
+LabelDocument labelNamed(Application& app, const QString& name) {
+    return app.services().store().labelNamed(name).value_or(LabelDocument());
+}
+
+const Scene scenes[] = {
+    {"main-window",
+     [](Application& app) {
+         MainWindow& window = app.mainWindow();
+         window.show();
+         window.select(labelNamed(app, QStringLiteral("Bin tag")).id);
+         settle();
+         return window.grab().toImage();
+     }},
+    {"print-sheet",
+     [](Application& app) {
+         MainWindow& window = app.mainWindow();
+         window.show();
+         const LabelDocument sku = labelNamed(app, QStringLiteral("SKU tag"));
+         window.select(sku.id);
+         window.openPrintSheet(sku, std::nullopt, {}, 2, {});
+         settle(800);
+         return withSheet(window, *window.printSheet());
+     }},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    const QStringList args = qapp.arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fputs("usage: vantrel-screenshots OUTDIR [SCENE...]\n", stderr);
+        return 2;
+    }
+    const QDir out(args.first());
+    QDir().mkpath(out.path());
+    const QStringList wanted = args.mid(1);
+    // The pictures show a fixed day, so they do not change with the date they are made on.
+    Clock::setWallTime(QDateTime(QDate(2025, 3, 14), QTime(9, 26), Qt::UTC));
+
+    int failures = 0;
+    for (const Scene& scene : scenes) {
+        const QString name = QString::fromLatin1(scene.name);
+        if (!wanted.isEmpty() && !wanted.contains(name)) {
+            continue;
+        }
+        QTemporaryDir home;
+        Services::Config config;
+        config.libraryDirectory = home.filePath(QStringLiteral("Labels"));
+        config.settingsPath = home.filePath(QStringLiteral("settings.json"));
+        config.virtualPrinterFolder = home.filePath(QStringLiteral("printer"));
+        Application app(config);
+        const QImage picture = scene.render(app);
+        const QString path = out.filePath(name + QStringLiteral(".png"));
+        if (picture.isNull() || !picture.save(path)) {
+            std::fprintf(stderr, "could not render %s\n", scene.name);
+            ++failures;
+            continue;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    return failures == 0 ? 0 : 1;
+}
