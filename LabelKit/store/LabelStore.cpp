@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <unicode/coll.h>
@@ -218,7 +219,7 @@ void LabelStore::reload() {
     std::stable_sort(
         loaded.begin(), loaded.end(),
         [](const LabelDocument& a, const LabelDocument& b) { return a.modified > b.modified; });
-    setLabels(std::move(loaded));
+    applyLabels(loaded);
 }
 
 std::optional<LabelDocument> LabelStore::label(const QUuid& id) const {
@@ -260,40 +261,62 @@ QString LabelStore::dataURL(const QUuid& id) const {
 }
 
 bool LabelStore::save(const LabelDocument& document) {
+    std::optional<QString> error = write(document);
+    const bool saved = !error;
+    setLastError(std::move(error));
+    return saved;
+}
+
+std::optional<QString> LabelStore::write(const LabelDocument& document) {
     LabelDocument copy = document;
     copy.modified = Clock::wallNow();
     try {
         writeAtomically(url(copy.id), encode(copy));
     } catch (const UserError& e) {
-        setLastError(QStringLiteral("Couldn't save ") + copy.name + QStringLiteral(": ") +
-                     e.message());
-        return false;
+        return QStringLiteral("Couldn't save ") + copy.name + QStringLiteral(": ") + e.message();
     }
 
+    const QUuid id = copy.id;
     const auto found = std::find_if(m_labels.cbegin(), m_labels.cend(),
-                                    [&](const LabelDocument& d) { return d.id == copy.id; });
+                                    [&](const LabelDocument& d) { return d.id == id; });
     const qsizetype oldIndex = found == m_labels.cend() ? -1 : found - m_labels.cbegin();
-    if (oldIndex < 0 || m_labels[oldIndex] != copy) {
-        // The list stays sorted, so moving the one design is enough (no full sort).
-        if (oldIndex >= 0) {
-            m_labels.removeAt(oldIndex);
-        }
-        const qsizetype position =
-            sortedPosition(m_labels, copy.modified, std::max<qsizetype>(oldIndex, 0));
-        m_labels.insert(position, std::move(copy));
-        Q_EMIT labelsChanged();
+    if (oldIndex >= 0 && m_labels[oldIndex] == copy) {
+        return std::nullopt;
     }
-    setLastError(std::nullopt);
-    return true;
+    // The list stays sorted, so moving the one design is enough (no full sort).
+    if (oldIndex >= 0) {
+        m_labels.removeAt(oldIndex);
+    }
+    const qsizetype position =
+        sortedPosition(m_labels, copy.modified, std::max<qsizetype>(oldIndex, 0));
+    m_labels.insert(position, std::move(copy));
+    if (oldIndex < 0) {
+        Q_EMIT labelInserted(id, position);
+    } else {
+        if (position != oldIndex) {
+            Q_EMIT labelMoved(id, oldIndex, position);
+        }
+        Q_EMIT labelChanged(id, position);
+    }
+    Q_EMIT labelsChanged();
+    return std::nullopt;
 }
 
 void LabelStore::remove(const QUuid& id) {
     QFile::remove(url(id));
     QFile::remove(dataURL(id));
     dropTable(id);
-    QList<LabelDocument> labels = m_labels;
-    labels.removeIf([&](const LabelDocument& d) { return d.id == id; });
-    setLabels(std::move(labels));
+    bool removed = false;
+    for (qsizetype row = m_labels.size() - 1; row >= 0; --row) {
+        if (m_labels[row].id == id) {
+            m_labels.removeAt(row);
+            Q_EMIT labelRemoved(id, row);
+            removed = true;
+        }
+    }
+    if (removed) {
+        Q_EMIT labelsChanged();
+    }
 }
 
 std::optional<LabelDocument> LabelStore::duplicate(const QUuid& id) {
@@ -333,8 +356,8 @@ LabelDocument LabelStore::importFile(const QString& path) {
         QFileInfo::exists(dataURL(doc.id))) {
         doc.id = QUuid::createUuid();
     }
-    if (!save(doc)) {
-        throw UserError(m_lastError.value_or(QString()));
+    if (std::optional<QString> error = write(doc)) {
+        throw UserError(*std::move(error));
     }
     return *label(doc.id);
 }
@@ -348,6 +371,7 @@ LabelDocument LabelStore::attachData(const LabelDocument& document, const QStrin
                             .arg(QFileInfo(path).fileName(), e.message()));
     }
     dropTable(document.id);
+    Q_EMIT tableChanged(document.id);
     LabelDocument bound = document;
     bound.dataName = QFileInfo(path).fileName();
     return bound;
@@ -356,12 +380,13 @@ LabelDocument LabelStore::attachData(const LabelDocument& document, const QStrin
 LabelDocument LabelStore::detachData(const LabelDocument& document) {
     QFile::remove(dataURL(document.id));
     dropTable(document.id);
+    Q_EMIT tableChanged(document.id);
     LabelDocument unbound = document;
     unbound.dataName.reset();
     return unbound;
 }
 
-std::optional<DataTable> LabelStore::table(const LabelDocument& document) {
+std::optional<DataTable> LabelStore::table(const LabelDocument& document) const {
     if (!document.dataName) {
         return std::nullopt;
     }
@@ -378,7 +403,6 @@ std::optional<DataTable> LabelStore::table(const LabelDocument& document) {
     CachedTable entry{document.dataHasHeader, DataTable::load(bytes, document.dataHasHeader)};
     DataTable result = entry.table;
     m_tables.insert(document.id, std::move(entry));
-    Q_EMIT tablesChanged();
     return result;
 }
 
@@ -395,12 +419,103 @@ QByteArray LabelStore::readDataFile(const QString& path) {
     return readRegularFile(path, maxDataFileSize, QStringLiteral("a list"));
 }
 
-void LabelStore::setLabels(QList<LabelDocument> labels) {
-    if (labels == m_labels) {
-        return;
+void LabelStore::applyLabels(const QList<LabelDocument>& next) {
+    // A design is known by its id and, for the rare files that share an id, by how many
+    // designs with that id come before it.
+    using Key = std::pair<QUuid, qsizetype>;
+    const auto keysOf = [](const QList<LabelDocument>& list) {
+        QHash<QUuid, qsizetype> seen;
+        QList<Key> keys;
+        keys.reserve(list.size());
+        for (const LabelDocument& doc : list) {
+            keys.append({doc.id, seen[doc.id]++});
+        }
+        return keys;
+    };
+    const QList<Key> nextKeys = keysOf(next);
+    QHash<Key, qsizetype> target;
+    target.reserve(next.size());
+    for (qsizetype k = 0; k < next.size(); ++k) {
+        target.insert(nextKeys[k], k);
     }
-    m_labels = std::move(labels);
-    Q_EMIT labelsChanged();
+    QList<Key> keys = keysOf(m_labels); // moves along with m_labels
+    bool changed = false;
+
+    // Designs that are gone, from the back.
+    for (qsizetype row = m_labels.size() - 1; row >= 0; --row) {
+        if (!target.contains(keys[row])) {
+            const QUuid id = m_labels[row].id;
+            m_labels.removeAt(row);
+            keys.removeAt(row);
+            Q_EMIT labelRemoved(id, row);
+            changed = true;
+        }
+    }
+
+    // The designs that keep their place: a longest run whose order the new list keeps. Only
+    // the others move, so one design saved elsewhere is one move, not a cascade.
+    const qsizetype n = keys.size();
+    QList<qsizetype> tails; // tails[l]: the row ending the best run of length l + 1
+    QList<qsizetype> previous(n, -1);
+    for (qsizetype i = 0; i < n; ++i) {
+        const qsizetype t = target.value(keys[i]);
+        const auto at =
+            std::lower_bound(tails.begin(), tails.end(), t,
+                             [&](qsizetype j, qsizetype v) { return target.value(keys[j]) < v; });
+        if (at != tails.begin()) {
+            previous[i] = *(at - 1);
+        }
+        if (at == tails.end()) {
+            tails.append(i);
+        } else {
+            *at = i;
+        }
+    }
+    QSet<Key> anchors;
+    for (qsizetype i = tails.isEmpty() ? -1 : tails.last(); i >= 0; i = previous[i]) {
+        anchors.insert(keys[i]);
+    }
+
+    const auto rowOf = [&keys](const Key& key, qsizetype guess) {
+        if (guess < keys.size() && keys[guess] == key) {
+            return guess;
+        }
+        return keys.indexOf(key);
+    };
+    // In the new order, each design that is not an anchor goes right after its predecessor,
+    // which is by then in its final order among the anchors.
+    for (qsizetype k = 0; k < next.size(); ++k) {
+        const LabelDocument& doc = next[k];
+        qsizetype row = rowOf(nextKeys[k], k);
+        if (!anchors.contains(nextKeys[k])) {
+            qsizetype place = k == 0 ? 0 : rowOf(nextKeys[k - 1], k - 1) + 1;
+            if (row < 0) {
+                m_labels.insert(place, doc);
+                keys.insert(place, nextKeys[k]);
+                Q_EMIT labelInserted(doc.id, place);
+                changed = true;
+                continue;
+            }
+            if (row < place) {
+                --place;
+            }
+            if (place != row) {
+                m_labels.move(row, place);
+                keys.move(row, place);
+                Q_EMIT labelMoved(doc.id, row, place);
+                row = place;
+                changed = true;
+            }
+        }
+        if (m_labels[row] != doc) {
+            m_labels[row] = doc;
+            Q_EMIT labelChanged(doc.id, row);
+            changed = true;
+        }
+    }
+    if (changed) {
+        Q_EMIT labelsChanged();
+    }
 }
 
 void LabelStore::setLastError(std::optional<QString> error) {
@@ -412,9 +527,7 @@ void LabelStore::setLastError(std::optional<QString> error) {
 }
 
 void LabelStore::dropTable(const QUuid& id) {
-    if (m_tables.remove(id) > 0) {
-        Q_EMIT tablesChanged();
-    }
+    m_tables.remove(id);
 }
 
 } // namespace vantrel

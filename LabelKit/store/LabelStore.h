@@ -26,8 +26,13 @@ namespace vantrel {
 // The only reader and writer of those files. Lives on the interface thread; every call does
 // its file work synchronously.
 //
-// labels, lastError and tables are observable: each signal fires only when its value really
-// changed.
+// Observers follow labels() design by design: labelInserted, labelMoved, labelChanged and
+// labelRemoved describe each step, then labelsChanged closes the operation. Each per-design
+// signal comes after labels() has taken that step, so replaying the steps on a copy of the
+// earlier list gives labels() at every point. Slots must not change the store.
+//
+// Failures are reported one way per operation, as each one's comment says: thrown (UserError
+// with the message the user sees), kept in lastError (saves), or skipped silently.
 class LabelStore : public QObject {
     Q_OBJECT
 public:
@@ -58,10 +63,12 @@ public:
     const QList<LabelDocument>& labels() const { return m_labels; }
     // "Couldn't save <name>: <reason>" after a failed save; absent after a successful one.
     const std::optional<QString>& lastError() const { return m_lastError; }
+    // The lists parsed so far, by design id.
     const QHash<QUuid, CachedTable>& tables() const { return m_tables; }
 
     // Reads every "*.vtllabel" entry of the folder; whatever cannot be read or decoded is
-    // skipped and left where it is.
+    // skipped silently and left where it is. The difference to the earlier list is announced
+    // design by design, with as few moves as keep the rest in order.
     void reload();
 
     std::optional<LabelDocument> label(const QUuid& id) const;
@@ -73,25 +80,32 @@ public:
     QString dataURL(const QUuid& id) const;
 
     // Stamps the design with the current time and writes it atomically; a reader never sees a
-    // half-written file. On failure sets lastError and changes nothing else. True on success.
+    // half-written file. A design saved again moves to its place, normally the front.
+    // Failure is reported in lastError ("Couldn't save <name>: <reason>"), never thrown, and
+    // changes nothing else; the result only says whether it succeeded.
     bool save(const LabelDocument& document);
-    // Removes the design, its list file and its cached table. Never fails.
+    // Removes the design, its list file and its cached table. Never fails: a file that cannot
+    // be removed is ignored.
     void remove(const QUuid& id);
-    // Saves a copy named "<name> copy" with fresh ids and its own copy of the list file.
-    // Absent when no design has the id or the copy could not be saved (lastError says why).
+    // Saves a copy named "<name> copy" with fresh ids and its own copy of the list file (a list
+    // that cannot be copied is left out). Absent when no design has the id or the copy could
+    // not be saved; lastError says why.
     std::optional<LabelDocument> duplicate(const QUuid& id);
     // Reads a label file from anywhere and stores it under a fresh id when its id is taken, so
     // importing never replaces a design. Returns the stored design.
-    // Throws UserError when the file cannot be read or decoded, or the design cannot be saved.
+    // Throws UserError when the file cannot be read or decoded, or the design cannot be saved
+    // (then with the save's message; lastError is left alone).
     LabelDocument importFile(const QString& path);
     // Copies a list file into the store for the design and returns the design bound to it. Does
     // not save the design. Throws UserError when the file cannot be read or stored.
     LabelDocument attachData(const LabelDocument& document, const QString& path);
-    // Removes the design's list file and returns the design unbound. Does not save it.
+    // Removes the design's list file and returns the design unbound. Does not save it. Never
+    // fails: a file that cannot be removed is ignored.
     LabelDocument detachData(const LabelDocument& document);
     // The design's list, parsed with its header flag and cached; absent when it has none or the
-    // file cannot be read.
-    std::optional<DataTable> table(const LabelDocument& document);
+    // file cannot be read. A look-up: filling the cache announces nothing, so item models may
+    // call it while answering data().
+    std::optional<DataTable> table(const LabelDocument& document) const;
 
     // The label file bytes of a design. Throws UserError for a number JSON cannot express.
     static QByteArray encode(const LabelDocument& document);
@@ -103,21 +117,36 @@ public:
     static QByteArray readDataFile(const QString& path);
 
 Q_SIGNALS:
+    // A design new to the list, now at `row`.
+    void labelInserted(const QUuid& id, qsizetype row);
+    // A design left `from` and is now at `to` (both positions in the list as it is after the
+    // move). A save that moves a design announces the move, then the change at `to`.
+    void labelMoved(const QUuid& id, qsizetype from, qsizetype to);
+    // The design at `row` has new content.
+    void labelChanged(const QUuid& id, qsizetype row);
+    // The design that was at `row` is gone.
+    void labelRemoved(const QUuid& id, qsizetype row);
+    // After the per-design signals of one operation that changed the list.
     void labelsChanged();
     void lastErrorChanged();
-    void tablesChanged();
+    // The design's list file was attached, replaced or removed; table() reads it again.
+    void tableChanged(const QUuid& id);
 
 private:
     void migrateLegacyFiles();
-    void setLabels(QList<LabelDocument> labels);
+    // Writes the design stamped with the current time and puts it in its place in the list;
+    // the failure's message, or nothing.
+    std::optional<QString> write(const LabelDocument& document);
+    // Turns labels() into `next` step by step, announcing each step.
+    void applyLabels(const QList<LabelDocument>& next);
     void setLastError(std::optional<QString> error);
     void dropTable(const QUuid& id);
 
     QString m_directory;
     QList<LabelDocument> m_labels;
     std::optional<QString> m_lastError;
-    QHash<QUuid, CachedTable> m_tables;
-    std::unique_ptr<icu::Collator> m_collator; // root rules, primary strength; built on first use
+    mutable QHash<QUuid, CachedTable> m_tables; // filled by the const look-up table()
+    std::unique_ptr<icu::Collator> m_collator;  // root rules, primary strength; built on first use
 };
 
 } // namespace vantrel
