@@ -23,12 +23,12 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPropertyAnimation>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace vantrel {
 
@@ -105,16 +105,19 @@ void MainWindow::buildToolBar() {
         button->setAccessibleName(toggle->text());
     }
     connect(toggle, &QAction::toggled, this, [this](bool show) {
-        auto* animation = new QPropertyAnimation(m_sidebar, "maximumWidth", this);
+        // The sidebar slides in and out from the leading edge.
+        auto* animation = new QVariantAnimation(this);
         animation->setDuration(200);
         animation->setEasingCurve(QEasingCurve::InOutQuad);
         animation->setStartValue(m_sidebar->isVisible() ? m_sidebar->width() : 0);
         animation->setEndValue(show ? sidebarWidth : 0);
+        connect(animation, &QVariantAnimation::valueChanged, m_sidebar,
+                [this](const QVariant& width) { m_sidebar->setFixedWidth(width.toInt()); });
         if (show) {
-            m_sidebar->setMaximumWidth(0);
+            m_sidebar->setFixedWidth(0);
             m_sidebar->show();
         } else {
-            connect(animation, &QPropertyAnimation::finished, m_sidebar, &QWidget::hide);
+            connect(animation, &QVariantAnimation::finished, m_sidebar, &QWidget::hide);
         }
         animation->start(QAbstractAnimation::DeleteWhenStopped);
     });

@@ -2,7 +2,8 @@
 
 // The label library and batches: loading a library of 5 000 label files, one save, and
 // building the print items of a 10 000-row list.
-#include "LabelKit/model/LabelFile.h"
+#include "bench/LabelLibrary.h"
+
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/store/LabelStore.h"
@@ -17,54 +18,10 @@
 #include <random>
 
 using namespace vantrel;
+using benchlibrary::libraryOf5000;
+using benchlibrary::typicalDesign;
 
 namespace {
-
-// A typical design: three to six items among text, barcodes, a QR code and shapes, some with
-// placeholders.
-LabelDocument typicalDesign(std::mt19937& random, int index) {
-    QList<LabelElement> elements;
-    const int count = 3 + int(random() % 4);
-    for (int i = 0; i < count; ++i) {
-        const ElementKind kinds[] = {ElementKind::text, ElementKind::barcode, ElementKind::qr,
-                                     ElementKind::text, ElementKind::box,     ElementKind::line};
-        LabelElement e(kinds[random() % 6]);
-        e.x = 1 + double(random() % 20) * 0.25;
-        e.y = 1 + double(random() % 40) * 0.25;
-        if (e.kind == ElementKind::text) {
-            e.content = QStringLiteral("Item %1 {Name} packed {date:yyyy-MM-dd}").arg(index);
-            e.fontSize = 8 + double(random() % 12);
-            e.shrinkToFit = true;
-        } else if (e.kind == ElementKind::barcode || e.kind == ElementKind::qr) {
-            e.content = QStringLiteral("SKU-%1-{serial}").arg(index);
-        }
-        elements.append(e);
-    }
-    LabelDocument doc(QStringLiteral("Label %1").arg(index), 40 + double(random() % 20), 30,
-                      elements);
-    doc.modified = QDateTime::fromSecsSinceEpoch(1700000000 + random() % 10000000, Qt::UTC);
-    return doc;
-}
-
-// A folder of label files, written once per process.
-const QString& libraryOf5000() {
-    static QTemporaryDir dir;
-    static const bool written = [] {
-        std::mt19937 random(5000);
-        for (int i = 0; i < 5000; ++i) {
-            const LabelDocument doc = typicalDesign(random, i);
-            QFile file(QDir(dir.path())
-                           .filePath(doc.id.toString(QUuid::WithoutBraces).toUpper() +
-                                     QStringLiteral(".vtllabel")));
-            if (!file.open(QIODevice::WriteOnly) || file.write(LabelFile::encode(doc)) < 0) {
-                return false;
-            }
-        }
-        return true;
-    }();
-    static const QString path = written ? dir.path() : QString();
-    return path;
-}
 
 // Opening the library: listing, reading and decoding every file, sorting.
 void BM_OpenLibraryOf5000(benchmark::State& state) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-// The widget tests run real windows on the offscreen platform, in a home of their own: Qt's
+// Widget tests run real widgets on the offscreen platform, in a home of their own: Qt's
 // file dialog and the settings never touch the user's files.
 int main(int argc, char** argv) {
     QTemporaryDir home;
