@@ -58,7 +58,7 @@ struct Rig {
         printer = central->addPrinter(new VirtualPrinter(printerName));
         printer->setLatency(Clock::duration(latency));
         manager = std::make_unique<PrinterManager>(&settings, central);
-        manager->setIdleDisconnectSeconds(3600);
+        manager->registry()->setIdleDisconnectSeconds(3600);
         await(manager->sendRaw({}, printerName));
     }
 };

@@ -3,7 +3,6 @@
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/Clock.h"
-#include "LabelKit/store/LabelStore.h"
 
 namespace vantrel {
 
@@ -59,20 +58,20 @@ QString PrintActions::missingLabel(const QString& name) {
     return QStringLiteral("There is no label named “%1”.").arg(name);
 }
 
-QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterManager& printers,
-                                              QString name, qint64 copies,
+QCoro::Task<QString> PrintActions::printLabel(const PrintRequest::LabelLookup& lookup,
+                                              PrinterManager& printers, QString name, qint64 copies,
                                               std::optional<QString> text,
                                               std::optional<QString> printer) {
-    std::optional<LabelDocument> document = store.labelNamed(name);
+    std::optional<LabelDocument> document = lookup(name);
     return printFound(printers, std::move(document), std::move(name), copies, std::move(text),
                       std::move(printer));
 }
 
-QCoro::Task<QString> PrintActions::printLabel(const LabelStore& store, PrinterManager& printers,
+QCoro::Task<QString> PrintActions::printLabel(const LabelByID& lookup, PrinterManager& printers,
                                               QUuid id, QString name, qint64 copies,
                                               std::optional<QString> text,
                                               std::optional<QString> printer) {
-    return printFound(printers, store.label(id), std::move(name), copies, std::move(text),
+    return printFound(printers, lookup(id), std::move(name), copies, std::move(text),
                       std::move(printer));
 }
 

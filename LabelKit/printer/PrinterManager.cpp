@@ -11,13 +11,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString nicknamesKey = QStringLiteral("printer.nicknames");
-const QString defaultKey = QStringLiteral("printer.default");
-const QString chunkSizeKey = QStringLiteral("printer.chunkSize");
-const QString delayKey = QStringLiteral("printer.interLabelDelay");
-
-constexpr qint64 defaultChunkSize = 237;
-constexpr double defaultInterLabelDelay = 1.5;
 constexpr qint64 minimumChunk = 20;
 constexpr double perCopyPause = 0.8;
 constexpr auto churnWindow = 2.0s;
@@ -77,13 +70,15 @@ private:
 PrinterManager::PrinterManager(SettingsStore* defaults, BleCentral* central, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
+    , m_registry(new PrinterRegistry(
+          defaults, [this] { return m_printers; }, this))
     , m_central(central)
     , m_poweredWaiters(this)
     , m_readyCont(this)
     , m_writeCont(this)
     , m_notifyCont(this)
     , m_idleTimer(new Timer(this)) {
-    loadSettings();
+    connect(this, &PrinterManager::printersChanged, m_registry, &PrinterRegistry::printersChanged);
 
     m_central->setParent(this);
     m_bluetoothState = m_central->state();
@@ -109,90 +104,13 @@ PrinterManager::PrinterManager(SettingsStore* defaults, BleCentral* central, QOb
             [this](const QUuid&, const GattCharacteristic&,
                    const std::optional<QByteArray>& value) { didUpdateValue(value); });
 
-    connect(m_idleTimer, &Timer::timeout, this, [this] { disconnect(); });
+    connect(m_idleTimer, &Timer::timeout, this, &PrinterManager::dropLink);
 }
 
 PrinterManager::~PrinterManager() {
     // The central goes first, while the members its signals reach still exist.
     QObject::disconnect(m_central, nullptr, this, nullptr);
     delete m_central;
-}
-
-// Settings
-
-void PrinterManager::loadSettings() {
-    m_nicknames = m_defaults->textMap(nicknamesKey).value_or(TextMap{});
-    m_defaultPrinter = m_defaults->text(defaultKey);
-    if (m_defaultPrinter && m_defaultPrinter->isEmpty()) {
-        m_defaultPrinter.reset();
-    }
-    const qint64 chunk = m_defaults->integer(chunkSizeKey).value_or(0);
-    m_chunkSize = chunk < 1 ? defaultChunkSize : chunk;
-    const double delay = m_defaults->real(delayKey).value_or(0);
-    m_interLabelDelay = delay > 0 && std::isfinite(delay) ? delay : defaultInterLabelDelay;
-}
-
-void PrinterManager::setNicknames(const TextMap& nicknames) {
-    if (nicknames == m_nicknames) {
-        return;
-    }
-    m_nicknames = nicknames;
-    m_defaults->setTextMap(nicknamesKey, m_nicknames);
-    Q_EMIT nicknamesChanged();
-}
-
-void PrinterManager::setDefaultPrinter(const std::optional<QString>& name) {
-    if (name == m_defaultPrinter) {
-        return;
-    }
-    m_defaultPrinter = name;
-    if (m_defaultPrinter) {
-        m_defaults->setText(defaultKey, *m_defaultPrinter);
-    } else {
-        m_defaults->remove(defaultKey);
-    }
-    Q_EMIT defaultPrinterChanged();
-}
-
-void PrinterManager::setChunkSize(qint64 bytes) {
-    if (bytes == m_chunkSize) {
-        return;
-    }
-    m_chunkSize = bytes;
-    m_defaults->setInteger(chunkSizeKey, bytes);
-    Q_EMIT chunkSizeChanged();
-}
-
-void PrinterManager::setInterLabelDelay(double seconds) {
-    if (!std::isfinite(seconds) || seconds == m_interLabelDelay) {
-        return;
-    }
-    m_interLabelDelay = seconds;
-    m_defaults->setReal(delayKey, seconds);
-    Q_EMIT interLabelDelayChanged();
-}
-
-void PrinterManager::setIdleDisconnectSeconds(double seconds) {
-    if (!std::isfinite(seconds) || seconds == m_idleDisconnectSeconds) {
-        return;
-    }
-    m_idleDisconnectSeconds = seconds;
-    Q_EMIT idleDisconnectSecondsChanged();
-}
-
-QString PrinterManager::displayName(const QString& name) const {
-    const QString nickname = m_nicknames.value(name);
-    return nickname.isEmpty() ? name : nickname;
-}
-
-std::optional<QString> PrinterManager::preferredPrinter() const {
-    if (m_defaultPrinter) {
-        return m_defaultPrinter;
-    }
-    if (m_printers.size() == 1) {
-        return m_printers.first().advertisedName;
-    }
-    return std::nullopt;
 }
 
 bool PrinterManager::isAvailable(const DiscoveredPrinter& printer) const {
@@ -343,7 +261,7 @@ QCoro::Task<QUuid> PrinterManager::findPeripheral(QString name) {
     }
     --m_searching;
     updateScan();
-    throw PrinterError::notFound(displayName(name));
+    throw PrinterError::notFound(m_registry->displayName(name));
 }
 
 // Connection
@@ -375,7 +293,8 @@ QCoro::Task<> PrinterManager::connectPrinter(QString name) {
     const QUuid peripheral = co_await findPeripheral(name);
     m_link = peripheral;
     m_linkName = name;
-    const auto dog = watchdog(12.0, QStringLiteral("connecting to ") + displayName(name));
+    const auto dog =
+        watchdog(12.0, QStringLiteral("connecting to ") + m_registry->displayName(name));
     co_await m_readyCont.wait([this, peripheral] { m_central->connectPeripheral(peripheral); });
 }
 
@@ -467,7 +386,7 @@ void PrinterManager::didDisconnect(const QUuid& peripheral) {
     }
 }
 
-void PrinterManager::disconnect() {
+void PrinterManager::dropLink() {
     m_idleTimer->stop();
     if (m_link) {
         m_central->cancelPeripheralConnection(*m_link);
@@ -476,7 +395,7 @@ void PrinterManager::disconnect() {
 
 void PrinterManager::scheduleIdleDisconnect() {
     m_idleTimer->stop();
-    m_idleTimer->start(Clock::duration(m_idleDisconnectSeconds));
+    m_idleTimer->start(Clock::duration(m_registry->idleDisconnectSeconds()));
 }
 
 // Write path
@@ -502,8 +421,9 @@ void PrinterManager::failPending(const PrinterError& error) {
 
 QCoro::Task<> PrinterManager::write(QByteArray data) {
     checkLink();
-    const qint64 limit = m_central->maximumWriteLength(*m_link).value_or(m_chunkSize);
-    const qint64 chunkLength = std::max(minimumChunk, std::min(limit, m_chunkSize));
+    const qint64 chunkSize = m_registry->chunkSize();
+    const qint64 limit = m_central->maximumWriteLength(*m_link).value_or(chunkSize);
+    const qint64 chunkLength = std::max(minimumChunk, std::min(limit, chunkSize));
     for (qint64 offset = 0; offset < data.size(); offset += chunkLength) {
         // The link may have dropped between an acknowledgement and this chunk.
         checkLink();
@@ -518,7 +438,7 @@ QCoro::Task<> PrinterManager::write(QByteArray data) {
             const bool partial = error.kind() == PrinterError::Kind::timeout ||
                                  (error.kind() == PrinterError::Kind::writeFailed && offset > 0);
             if (partial) {
-                disconnect();
+                dropLink();
             }
             throw;
         }
@@ -617,7 +537,7 @@ QCoro::Task<> PrinterManager::print(QList<PrintItem> items, std::optional<QStrin
 QCoro::Task<> PrinterManager::printBody(QList<PrintItem> items, std::optional<QString> printer,
                                         Progress progress) {
     const std::optional<QString> name =
-        printer && !printer->isEmpty() ? printer : preferredPrinter();
+        printer && !printer->isEmpty() ? printer : m_registry->preferredPrinter();
     if (!name) {
         throw PrinterError::noPrinterSelected();
     }
@@ -644,8 +564,8 @@ QCoro::Task<> PrinterManager::sendItems(const QList<PrintItem>& items, const QSt
         }
         if (i < total - 1) {
             const double copies = double(items[i].copies);
-            co_await Clock::sleep(Clock::duration(m_interLabelDelay + perCopyPause * (copies - 1)),
-                                  this);
+            co_await Clock::sleep(
+                Clock::duration(m_registry->interLabelDelay() + perCopyPause * (copies - 1)), this);
         }
     }
 }

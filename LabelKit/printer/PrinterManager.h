@@ -9,6 +9,7 @@
 #include "LabelKit/printer/PrinterActivity.h"
 #include "LabelKit/printer/PrinterError.h"
 #include "LabelKit/printer/PrinterInfo.h"
+#include "LabelKit/printer/PrinterRegistry.h"
 
 #include <QBluetoothUuid>
 #include <QList>
@@ -29,8 +30,9 @@ namespace vantrel {
 // The one object through which the application talks to label printers: it follows the radio,
 // scans while asked to, keeps the sorted list of printers seen, connects to one printer at a
 // time by its advertised name, writes jobs in acknowledged chunks, runs print, raw-send and
-// info-read operations strictly one after another, drops an idle link after a while, and keeps
-// the printer settings. Lives on the main thread; every field announces its real changes.
+// info-read operations strictly one after another, and drops an idle link after a while. The
+// printer settings live in its registry(). Lives on the main thread; every field announces its
+// real changes.
 //
 // Destroying the manager while an operation runs abandons that operation: it never completes.
 class PrinterManager : public QObject {
@@ -56,17 +58,8 @@ public:
     bool isScanning() const { return m_isScanning; }
     const QMap<QString, PrinterInfo>& info() const { return m_info; }
 
-    const TextMap& nicknames() const { return m_nicknames; }
-    void setNicknames(const TextMap& nicknames);
-    const std::optional<QString>& defaultPrinter() const { return m_defaultPrinter; }
-    void setDefaultPrinter(const std::optional<QString>& name);
-    qint64 chunkSize() const { return m_chunkSize; }
-    void setChunkSize(qint64 bytes);
-    double interLabelDelay() const { return m_interLabelDelay; }
-    // A value that is not a finite number is refused: it could not be stored or slept.
-    void setInterLabelDelay(double seconds);
-    double idleDisconnectSeconds() const { return m_idleDisconnectSeconds; }
-    void setIdleDisconnectSeconds(double seconds);
+    // The printer settings, display names and the preferred printer; owned by the manager.
+    PrinterRegistry* registry() const { return m_registry; }
 
     SettingsStore* defaults() const { return m_defaults; }
     BleCentral* central() const { return m_central; }
@@ -78,19 +71,15 @@ public:
     void stopScanning();
     int scanRequests() const { return m_scanRequests; }
 
-    // Drops the link now (the stack reports the disconnection later). Hides QObject's
-    // disconnect(); use QObject::disconnect for signal connections.
-    void disconnect();
+    // Drops the link now (the stack reports the disconnection later).
+    void dropLink();
     bool isConnected(const QString& name) const;
 
-    // The nickname of the printer if it has a non-empty one, else its advertised name.
-    QString displayName(const QString& name) const;
-    // The default printer; else the only printer listed; else nothing.
-    std::optional<QString> preferredPrinter() const;
     // Connected, or heard less than 30 s ago.
     bool isAvailable(const DiscoveredPrinter& printer) const;
 
-    // Prints the items in order on the named printer (the preferred one when none is named).
+    // Prints the items in order on the named printer (the registry's preferred one when none is
+    // named).
     // Throws PrinterError, or the UserError of an item that cannot be printed.
     QCoro::Task<> print(QList<PrintItem> items, std::optional<QString> printer,
                         Progress progress = {});
@@ -110,11 +99,6 @@ Q_SIGNALS:
     void activityChanged();
     void isScanningChanged();
     void infoChanged();
-    void nicknamesChanged();
-    void defaultPrinterChanged();
-    void chunkSizeChanged();
-    void interLabelDelayChanged();
-    void idleDisconnectSecondsChanged();
 
 private:
     class Watchdog;
@@ -156,19 +140,14 @@ private:
 
     void setActivity(const PrinterActivity& activity);
     void setIsScanning(bool scanning);
-    void loadSettings();
 
     BluetoothState m_bluetoothState = BluetoothState::unknown;
     QList<DiscoveredPrinter> m_printers;
     PrinterActivity m_activity;
     bool m_isScanning = false;
     QMap<QString, PrinterInfo> m_info;
-    TextMap m_nicknames;
-    std::optional<QString> m_defaultPrinter;
-    qint64 m_chunkSize = 237;
-    double m_interLabelDelay = 1.5;
-    double m_idleDisconnectSeconds = 15.0;
     SettingsStore* m_defaults;
+    PrinterRegistry* m_registry;
     BleCentral* m_central;
     QSet<QUuid> m_peripherals;
     std::optional<QUuid> m_link;

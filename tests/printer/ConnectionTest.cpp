@@ -51,7 +51,7 @@ struct ChunkCase {
 class ChunkLength : public ManagerFixture, public ::testing::WithParamInterface<ChunkCase> {};
 
 TEST_P(ChunkLength, IsTheSmallerOfSettingAndLinkButAtLeast20) {
-    manager->setChunkSize(GetParam().chunkSize);
+    manager->registry()->setChunkSize(GetParam().chunkSize);
     printer->setMaximumWriteLength(GetParam().linkLimit);
     const auto outcome = run(manager->sendRaw(QByteArray(1000, 'x'), name()));
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
@@ -90,7 +90,7 @@ TEST_F(Connection, KeepsTheLinkForTheIdleTimeThenDropsIt) {
 }
 
 TEST_F(Connection, IdleTimeCanBeChanged) {
-    manager->setIdleDisconnectSeconds(3);
+    manager->registry()->setIdleDisconnectSeconds(3);
     ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
     const Clock::time_point ended = Clock::now();
     ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
@@ -223,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Connection, NotFoundNamesThePrinterByItsNickname) {
-    manager->setNicknames({{name(), u"Front counter"_s}});
+    manager->registry()->setNicknames({{name(), u"Front counter"_s}});
     VirtualPrinter::Faults faults;
     faults.absent = true;
     printer->setFaults(faults);

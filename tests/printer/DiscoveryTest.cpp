@@ -136,7 +136,7 @@ TEST_F(Discovery, ADroppedLinkCountsAsSeenJustNow) {
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
     runFor(8);
     const Clock::time_point before = manager->printers()[0].lastSeen;
-    manager->disconnect();
+    manager->dropLink();
     ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
     runUntil([&] { return manager->activity() == PrinterActivity::idle(); });
     EXPECT_GT(manager->printers()[0].lastSeen - before, Clock::duration(7.5));

@@ -111,7 +111,7 @@ TEST_F(Print, ReportsProgressAndPausesBetweenLabelsButNotAfterTheLast) {
 
 TEST_F(Print, PausesLongerAfterAnItemOfSeveralCopies) {
     QList<PrintItem> batch = {item(u"four"_s, 4), item(u"none"_s, 0), item(u"last"_s)};
-    manager->setInterLabelDelay(1.0);
+    manager->registry()->setInterLabelDelay(1.0);
     const auto outcome = print(batch, name());
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
     EXPECT_GE(pauseAfter(0), 3.35) << "1.0 + 3 × 0.8";
@@ -191,7 +191,7 @@ TEST_F(Print, WithoutANameItPrintsOnThePreferredPrinter) {
     EXPECT_EQ(ambiguous.message(), u"No printer selected."_s);
     EXPECT_TRUE(activities.isEmpty()) << "nothing else happens";
 
-    manager->setDefaultPrinter(u"CT221B-SECOND"_s);
+    manager->registry()->setDefaultPrinter(u"CT221B-SECOND"_s);
     ASSERT_TRUE(run(manager->print(items(1), std::nullopt)).succeeded());
     EXPECT_EQ(printer->pagesPrinted(), 1);
     EXPECT_TRUE(manager->isConnected(u"CT221B-SECOND"_s));

@@ -11,6 +11,7 @@
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/printer/PrintActions.h"
 #include "LabelKit/printer/PrinterManager.h"
+#include "LabelKit/printer/PrinterRegistry.h"
 #include "LabelKit/printer/QtBleCentral.h"
 #include "LabelKit/printer/VirtualCentral.h"
 
@@ -117,7 +118,7 @@ public:
     }
 
     ~Session() {
-        m_manager->disconnect();
+        m_manager->dropLink();
         if (!m_printer) {
             // Let the stack take the link down cleanly before the process ends.
             waitUntil([&] { return m_manager->activity() == PrinterActivity::idle(); }, 1000);
@@ -163,8 +164,8 @@ public:
         if (m_printer) {
             return m_printer->localName();
         }
-        if (m_manager->defaultPrinter()) {
-            return m_manager->defaultPrinter();
+        if (const auto& chosen = m_manager->registry()->defaultPrinter()) {
+            return chosen;
         }
         requireRadio();
         m_manager->startScanning();
@@ -173,7 +174,7 @@ public:
             waitUntil([] { return false; }, 1000);
         }
         m_manager->stopScanning();
-        return m_manager->preferredPrinter();
+        return m_manager->registry()->preferredPrinter();
     }
 
     // Problems the virtual printer found in what it received.
@@ -252,8 +253,9 @@ int printLabel(Arguments& args, Cli& cli) {
     }
     Session session(cli);
     const std::optional<QString> target = session.target(printer);
-    const QString confirmation =
-        await(PrintActions::printLabel(*store, session.manager(), name, copies, text, target));
+    const QString confirmation = await(PrintActions::printLabel(
+        [&store](const QString& wanted) { return store->labelNamed(wanted); }, session.manager(),
+        name, copies, text, target));
     session.requireCleanStream();
     Cli::outLine(confirmation);
     return 0;
@@ -284,18 +286,18 @@ int printers(Arguments& args, Cli& cli) {
         Cli::outLine(QStringLiteral("No printers found."));
         return 0;
     }
-    const PrinterManager& manager = session.manager();
+    const PrinterRegistry& registry = *session.manager().registry();
     qsizetype nameWidth = 0;
     qsizetype advertisedWidth = 0;
     for (const DiscoveredPrinter& printer : found) {
-        nameWidth = std::max(nameWidth, manager.displayName(printer.advertisedName).size());
+        nameWidth = std::max(nameWidth, registry.displayName(printer.advertisedName).size());
         advertisedWidth = std::max(advertisedWidth, printer.advertisedName.size());
     }
     for (const DiscoveredPrinter& printer : found) {
-        const bool isDefault = manager.defaultPrinter() == printer.advertisedName;
+        const bool isDefault = registry.defaultPrinter() == printer.advertisedName;
         Cli::outLine(QStringLiteral("%1 %2  %3  %4 dBm%5")
                          .arg(QChar(isDefault ? u'*' : u' '))
-                         .arg(manager.displayName(printer.advertisedName), -int(nameWidth))
+                         .arg(registry.displayName(printer.advertisedName), -int(nameWidth))
                          .arg(printer.advertisedName, -int(advertisedWidth))
                          .arg(printer.rssi, 4)
                          .arg(isDefault ? QStringLiteral("  (default)") : QString()));
@@ -329,15 +331,15 @@ int printerSettings(Arguments& args, Cli&) {
     }
 
     FileSettingsStore settings(FileSettingsStore::defaultPath());
-    // The settings need no radio: a central without printers stands in for it.
-    PrinterManager manager(&settings, new VirtualCentral(BluetoothState::unknown));
+    // The settings need no radio and no printers.
+    PrinterRegistry registry(&settings, {});
     if (defaultPrinter) {
-        manager.setDefaultPrinter(*defaultPrinter);
+        registry.setDefaultPrinter(*defaultPrinter);
     } else if (noDefault) {
-        manager.setDefaultPrinter(std::nullopt);
+        registry.setDefaultPrinter(std::nullopt);
     }
     if (!nicknames.isEmpty()) {
-        TextMap map = manager.nicknames();
+        TextMap map = registry.nicknames();
         for (const QString& entry : nicknames) {
             const auto [name, nickname] = keyValue(entry, QStringLiteral("--nickname"));
             if (name.isEmpty()) {
@@ -347,26 +349,26 @@ int printerSettings(Arguments& args, Cli&) {
             static const QRegularExpression ends(QStringLiteral("^[ \\t]+|[ \\t]+$"));
             map.insert(name, QString(nickname).remove(ends));
         }
-        manager.setNicknames(map);
+        registry.setNicknames(map);
     }
     if (chunkSize) {
-        manager.setChunkSize(*chunkSize);
+        registry.setChunkSize(*chunkSize);
     }
     if (pause) {
-        manager.setInterLabelDelay(*pause);
+        registry.setInterLabelDelay(*pause);
     }
     settings.sync();
 
     Cli::outLine(QStringLiteral("Default printer: ") +
-                 manager.defaultPrinter().value_or(QStringLiteral("none")));
-    Cli::outLine(QStringLiteral("Write size: %1 bytes").arg(manager.chunkSize()));
+                 registry.defaultPrinter().value_or(QStringLiteral("none")));
+    Cli::outLine(QStringLiteral("Write size: %1 bytes").arg(registry.chunkSize()));
     Cli::outLine(
-        QStringLiteral("Pause between labels: %1 s").arg(manager.interLabelDelay(), 0, 'f', 1));
-    if (manager.nicknames().isEmpty()) {
+        QStringLiteral("Pause between labels: %1 s").arg(registry.interLabelDelay(), 0, 'f', 1));
+    if (registry.nicknames().isEmpty()) {
         Cli::outLine(QStringLiteral("Nicknames: none"));
     } else {
         Cli::outLine(QStringLiteral("Nicknames:"));
-        for (auto it = manager.nicknames().cbegin(); it != manager.nicknames().cend(); ++it) {
+        for (auto it = registry.nicknames().cbegin(); it != registry.nicknames().cend(); ++it) {
             Cli::outLine(QStringLiteral("  %1 = %2").arg(it.key(), it.value()));
         }
     }
