@@ -36,7 +36,7 @@ Services::Services(Config config, QObject* parent) : QObject(parent), m_config(s
 
 Services::~Services() {
     if (m_printers) {
-        m_printers->disconnect();
+        m_printers->dropLink();
     }
     if (m_settings) {
         m_settings->sync();

@@ -15,7 +15,7 @@ PrinterPicker::PrinterPicker(PrinterManager& printers, QWidget* parent)
         fillInPreferred();
         rebuild();
     });
-    connect(&printers, &PrinterManager::nicknamesChanged, this, &PrinterPicker::rebuild);
+    connect(printers.registry(), &PrinterRegistry::nicknamesChanged, this, &PrinterPicker::rebuild);
     connect(this, &QComboBox::activated, this, [this](int index) {
         const QVariant name = itemData(index);
         if (name.isValid()) {
@@ -42,7 +42,7 @@ void PrinterPicker::setSelection(const std::optional<QString>& selection) {
 
 void PrinterPicker::fillInPreferred() {
     if (!m_selection) {
-        if (const std::optional<QString> preferred = m_printers.preferredPrinter()) {
+        if (const std::optional<QString> preferred = m_printers.registry()->preferredPrinter()) {
             setSelection(preferred);
         }
     }
@@ -53,12 +53,12 @@ void PrinterPicker::rebuild() {
     clear();
     const QList<DiscoveredPrinter>& printers = m_printers.printers();
     for (const DiscoveredPrinter& printer : printers) {
-        addItem(m_printers.displayName(printer.advertisedName), printer.advertisedName);
+        addItem(m_printers.registry()->displayName(printer.advertisedName), printer.advertisedName);
     }
     if (printers.isEmpty()) {
         addItem(QStringLiteral("Searching…"));
     } else if (m_selection && findData(*m_selection) < 0) {
-        addItem(m_printers.displayName(*m_selection), *m_selection);
+        addItem(m_printers.registry()->displayName(*m_selection), *m_selection);
     }
     const int index = m_selection ? findData(*m_selection) : -1;
     setCurrentIndex(printers.isEmpty() ? 0 : index);

@@ -177,7 +177,7 @@ TEST_F(PrintPanelModelTest, AFailedPrintKeepsEverySettingAndStoresNothing) {
     model->setSerialStart(7);
     model->setSerialCount(2);
     model->setPrinter(QStringLiteral("CT221B-NOWHERE"));
-    manager->setIdleDisconnectSeconds(1);
+    manager->registry()->setIdleDisconnectSeconds(1);
     model->print();
     ASSERT_TRUE(asyncsupport::runUntil(
         [&] { return model->status().kind == PrintStatus::Kind::failed; }, 60000));
