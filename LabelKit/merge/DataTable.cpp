@@ -1,16 +1,13 @@
 #include "LabelKit/merge/DataTable.h"
 
+#include "LabelKit/merge/TextSearch.h"
+
 #include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
 
-#include <unicode/ucol.h>
-#include <unicode/usearch.h>
-
 #include <algorithm>
 #include <array>
-#include <limits>
-#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -318,26 +315,6 @@ QStringList columnNames(const QStringList& header, qsizetype width) {
     return names;
 }
 
-struct CollatorClose {
-    void operator()(UCollator* c) const { ucol_close(c); }
-};
-struct SearchClose {
-    void operator()(UStringSearch* s) const { usearch_close(s); }
-};
-
-const UChar* icuText(const QString& s) {
-    return reinterpret_cast<const UChar*>(s.utf16());
-}
-
-// Between texts of printable ASCII the collator's match is a plain case-insensitive substring
-// match: in the root collation each such character has a primary weight of its own, with no
-// contraction, expansion or ignorable among them, and letter case differs only at the third
-// level. Such cells skip the collator, which is far slower.
-bool isPrintableAscii(QStringView s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7E; });
-}
-
 } // namespace
 
 QString DataTable::decode(const QByteArray& data) {
@@ -393,43 +370,12 @@ MergeFields DataTable::record(qsizetype row) const {
 }
 
 QList<qsizetype> DataTable::search(const QString& query) const {
+    const TextSearch search(query);
     QList<qsizetype> found;
-    if (query.isEmpty()) {
-        found.reserve(rows.size());
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            found.append(i);
-        }
-        return found;
-    }
-    // Root collation at secondary strength: letter case is ignored, accents are not, and a
-    // match never ends inside a character, so "cafe" does not match a decomposed "café".
-    constexpr qsizetype icuLimit = std::numeric_limits<int32_t>::max();
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, CollatorClose> collator(ucol_open("", &status));
-    std::unique_ptr<UStringSearch, SearchClose> searcher;
-    if (U_SUCCESS(status) && query.size() <= icuLimit) {
-        ucol_setStrength(collator.get(), UCOL_SECONDARY);
-        // The text is replaced cell by cell; a placeholder keeps the searcher valid meanwhile.
-        static const UChar placeholder[] = {u' '};
-        searcher.reset(usearch_openFromCollator(icuText(query), int32_t(query.size()), placeholder,
-                                                1, collator.get(), nullptr, &status));
-    }
-    // Without a searcher (ICU refused the query), plain case-insensitive matching stands in.
-    const bool useIcu = U_SUCCESS(status) && searcher;
-    const bool asciiQuery = isPrintableAscii(query);
-    const auto contains = [&](const QString& cell) {
-        if (cell.isEmpty()) {
-            return false;
-        }
-        if (!useIcu || cell.size() > icuLimit || (asciiQuery && isPrintableAscii(cell))) {
-            return cell.contains(query, Qt::CaseInsensitive);
-        }
-        UErrorCode s = U_ZERO_ERROR;
-        usearch_setText(searcher.get(), icuText(cell), int32_t(cell.size()), &s);
-        return U_SUCCESS(s) && usearch_first(searcher.get(), &s) != USEARCH_DONE && U_SUCCESS(s);
-    };
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (std::any_of(rows[i].cbegin(), rows[i].cend(), contains)) {
+        if (query.isEmpty() ||
+            std::any_of(rows[i].cbegin(), rows[i].cend(),
+                        [&](const QString& cell) { return search.matches(cell); })) {
             found.append(i);
         }
     }
