@@ -15,7 +15,6 @@ constexpr qint64 minimumChunk = 20;
 constexpr double perCopyPause = 0.8;
 constexpr auto churnWindow = 2.0s;
 constexpr auto presenceWindow = 10.0s;
-constexpr auto availabilityWindow = 30.0s;
 constexpr Clock::duration searchPoll{0.2};
 constexpr int searchPolls = 40;
 constexpr int noRssi = 127;

@@ -75,7 +75,9 @@ public:
     void dropLink();
     bool isConnected(const QString& name) const;
 
-    // Connected, or heard less than 30 s ago.
+    // How long a printer counts as available after it was last heard.
+    static constexpr Clock::duration availabilityWindow{30.0};
+    // Connected, or heard less than availabilityWindow ago.
     bool isAvailable(const DiscoveredPrinter& printer) const;
 
     // Prints the items in order on the named printer (the registry's preferred one when none is

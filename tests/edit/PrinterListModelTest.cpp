@@ -1,0 +1,79 @@
+#include "LabelKit/edit/PrinterListModel.h"
+
+#include "tests/printer/ManagerFixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// 30 s of the clock take 1.5 s.
+class PrinterListModelTest : public ManagerFixture {
+protected:
+    PrinterListModelTest() : ManagerFixture(0.05) {}
+
+    QVariant value(int role, int row = 0) const { return model->index(row).data(role); }
+
+    void SetUp() override {
+        ManagerFixture::SetUp();
+        discoverAll();
+        model = std::make_unique<PrinterListModel>(manager.get());
+        tester = std::make_unique<QAbstractItemModelTester>(
+            model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    }
+    void TearDown() override {
+        tester.reset();
+        model.reset();
+        ManagerFixture::TearDown();
+    }
+
+    std::unique_ptr<PrinterListModel> model;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+TEST_F(PrinterListModelTest, RowsShowNamesTheDefaultTheLinkAndTheFirmware) {
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(value(PrinterListModel::NameRole), name());
+    EXPECT_EQ(value(Qt::DisplayRole), name());
+    EXPECT_EQ(value(PrinterListModel::SubtitleRole), u"Nearby"_s);
+    EXPECT_EQ(value(PrinterListModel::RssiRole), printer->rssi());
+
+    manager->registry()->setNicknames({{name(), u"Front counter"_s}});
+    manager->registry()->setDefaultPrinter(name());
+    EXPECT_EQ(value(PrinterListModel::DisplayNameRole), u"Front counter"_s);
+    EXPECT_EQ(value(PrinterListModel::SubtitleRole), name());
+    EXPECT_TRUE(value(PrinterListModel::IsDefaultRole).toBool());
+
+    EXPECT_TRUE(asyncsupport::run(manager->readInfo(name())).succeeded());
+    EXPECT_TRUE(value(PrinterListModel::ConnectedRole).toBool());
+    EXPECT_EQ(value(PrinterListModel::FirmwareRole), u"V1.0.7"_s);
+    EXPECT_EQ(value(PrinterListModel::SubtitleRole), name() + u" · firmware V1.0.7"_s);
+
+    // A printer heard later takes its place in the name order.
+    addPrinter(u"CT221B-A"_s);
+    discoverAll();
+    EXPECT_EQ(value(PrinterListModel::NameRole, 0), u"CT221B-A"_s);
+    EXPECT_EQ(model->indexOf(name()).row(), 1);
+}
+
+TEST_F(PrinterListModelTest, APrinterNotHeardFor30SecondsTurnsUnavailableOnTime) {
+    const Clock::time_point heard = manager->printers().first().lastSeen;
+    EXPECT_TRUE(value(PrinterListModel::AvailableRole).toBool());
+    QSignalSpy printersChanged(manager.get(), &PrinterManager::printersChanged);
+    std::optional<Clock::time_point> turned;
+    QObject::connect(model.get(), &QAbstractItemModel::dataChanged, model.get(), [&] {
+        if (!turned && !value(PrinterListModel::AvailableRole).toBool()) {
+            turned = Clock::now();
+        }
+    });
+    asyncsupport::runUntil([&] { return turned.has_value(); }, 10000);
+    ASSERT_TRUE(turned);
+    EXPECT_GE((*turned - heard).count(), 30.0);
+    EXPECT_LE((*turned - heard).count(), 32.0);
+    EXPECT_EQ(printersChanged.count(), 0) << "no other event was needed";
+    EXPECT_EQ(value(PrinterListModel::SubtitleRole), u"Not seen recently"_s);
+}
+
+} // namespace
