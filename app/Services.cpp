@@ -22,6 +22,10 @@ Services::Config Services::fromEnvironment(const std::optional<QString>& virtual
 }
 
 std::optional<QString> Services::problem(const Config& config) {
+    if (config.libraryDirectory.isEmpty() && !LabelStore::defaultDirectory()) {
+        return QStringLiteral("HOME is not set, so there is no place for the label library and "
+                              "the settings. Set HOME and start Vantrel again.");
+    }
     if (config.virtualPrinterFolder) {
         const QString& folder = *config.virtualPrinterFolder;
         if (folder.isEmpty() || !QDir().mkpath(folder)) {
@@ -58,8 +62,9 @@ SettingsStore& Services::settings() {
 
 LabelStore& Services::store() {
     if (!m_store) {
-        const QString folder = m_config.libraryDirectory.isEmpty() ? LabelStore::defaultDirectory()
-                                                                   : m_config.libraryDirectory;
+        const QString folder = m_config.libraryDirectory.isEmpty()
+                                   ? LabelStore::defaultDirectory().value_or(QString())
+                                   : m_config.libraryDirectory;
         m_store = std::make_unique<LabelStore>(folder, m_config.seedIfEmpty);
     }
     return *m_store;

@@ -31,8 +31,8 @@ public:
     // The configuration of a normal run: `--virtual DIR` when given, else the folder named by
     // VANTREL_VIRTUAL_PRINTER, else Bluetooth.
     static Config fromEnvironment(const std::optional<QString>& virtualOption);
-    // Why the configuration cannot be used (the virtual printer's folder cannot be created), or
-    // nothing.
+    // Why the configuration cannot be used (no home folder for the default library or
+    // settings, or the virtual printer's folder cannot be created), or nothing.
     static std::optional<QString> problem(const Config& config);
 
     explicit Services(Config config, QObject* parent = nullptr);

@@ -17,8 +17,9 @@ PACKAGES=(
     fonts-urw-base35 fonts-liberation2 fonts-dejavu-core fonts-lato
     # the desktop application's icons: Breeze as the fallback theme, drawn by Qt's SVG plugin
     libqt6svg6 breeze-icon-theme
-    # test tools: real windows, an independent barcode reader, a BlueZ stand-in, Python's csv
-    xvfb xauth zbar-tools dbus python3 python3-dbusmock
+    # test tools: real windows, an independent barcode reader, a BlueZ stand-in, Python's csv,
+    # the locale sources localedef builds a comma locale from
+    xvfb xauth zbar-tools dbus python3 python3-dbusmock locales
 )
 
 missing=()

@@ -198,17 +198,19 @@ QJsonObject encodeElement(const LabelElement& e) {
 
 } // namespace
 
-LabelDocument LabelFile::decode(const QByteArray& bytes) {
+LabelDocument LabelFile::decode(const QByteArray& bytes, const QString& source) {
+    const QString file =
+        source.isEmpty() ? QStringLiteral("The file") : QStringLiteral("“%1”").arg(source);
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
-        throw UserError(QStringLiteral("The file isn't a label file: %1 at byte %2.")
-                            .arg(error.errorString())
+        throw UserError(QStringLiteral("%1 isn't a label file: %2 at byte %3.")
+                            .arg(file, error.errorString())
                             .arg(error.offset));
     }
     if (!json.isObject()) {
         throw UserError(
-            QStringLiteral("The file isn't a label file: it doesn't hold a JSON object."));
+            QStringLiteral("%1 isn't a label file: it doesn't hold a JSON object.").arg(file));
     }
     const QJsonObject o = json.object();
 

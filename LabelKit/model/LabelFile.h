@@ -14,8 +14,9 @@ inline constexpr char extension[] = "vtllabel";
 
 // Reads a label file. Fails only when the bytes are not JSON or the top level is not an
 // object; every other defect is repaired with the field's default.
-// Throws UserError with the message the user sees.
-LabelDocument decode(const QByteArray& bytes);
+// Throws UserError with the message the user sees, which names `source` (the file's path)
+// when one is given.
+LabelDocument decode(const QByteArray& bytes, const QString& source = {});
 
 // Writes a label file: keys sorted, pretty-printed, upper-case UUIDs, whole-second UTC dates,
 // Base64 pictures; "dataName" and "imageData" left out when absent.

@@ -1,11 +1,13 @@
 #include "LabelKit/printer/VirtualPrinter.h"
 
+#include "LabelKit/platform/FileWriter.h"
 #include "LabelKit/printer/PrinterManager.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace vantrel {
 
@@ -91,7 +93,7 @@ void VirtualPrinter::reportError(const QString& message) {
 
 qint64 VirtualPrinter::nextNumber() {
     if (!m_nextNumber) {
-        static const QRegularExpression numbered(QStringLiteral("^(\\d{4,9})\\.(tspl|png)$"));
+        static const QRegularExpression numbered(QStringLiteral("^(\\d{4,18})\\.(tspl|png)$"));
         qint64 highest = 0;
         for (const QString& file : QDir(m_folder).entryList(QDir::Files)) {
             if (const auto match = numbered.match(file); match.hasMatch()) {
@@ -114,24 +116,42 @@ void VirtualPrinter::save(const TsplInterpreter::Event& page) {
         reportError(QStringLiteral("Couldn't create the folder %1.").arg(m_folder));
         return;
     }
-    const QString stem = QStringLiteral("%1").arg(nextNumber(), 4, 10, QLatin1Char('0'));
-    const QString tsplPath = dir.filePath(stem + QStringLiteral(".tspl"));
-    const QString pngPath = dir.filePath(stem + QStringLiteral(".png"));
-
-    QSaveFile tspl(tsplPath);
-    if (!tspl.open(QIODevice::WriteOnly) || tspl.write(page.job) != page.job.size() ||
-        !tspl.commit()) {
-        reportError(QStringLiteral("Couldn't save %1: %2").arg(tsplPath, tspl.errorString()));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, "png").write(page.image)) {
+        reportError(QStringLiteral("Couldn't encode the printed label."));
         return;
     }
-    QSaveFile png(pngPath);
-    QImageWriter writer(&png, "png");
-    if (!png.open(QIODevice::WriteOnly) || !writer.write(page.image) || !png.commit()) {
-        reportError(QStringLiteral("Couldn't save %1: %2").arg(pngPath, png.errorString()));
+    // Several printers (processes) may share the folder: each pair of files claims its number
+    // by creating both names exclusively, and a number taken by anyone is skipped.
+    for (;;) {
+        const QString stem = QStringLiteral("%1").arg(nextNumber(), 4, 10, QLatin1Char('0'));
+        const QString tsplPath = dir.filePath(stem + QStringLiteral(".tspl"));
+        const QString pngPath = dir.filePath(stem + QStringLiteral(".png"));
+        bool taken = false;
+        if (const auto failure = FileWriter::create(tsplPath, page.job, &taken)) {
+            reportError(QStringLiteral("Couldn't save %1: %2").arg(tsplPath, *failure));
+            return;
+        }
+        if (taken) {
+            continue;
+        }
+        const auto failure = FileWriter::create(pngPath, png, &taken);
+        if (failure || taken) {
+            QFile::remove(tsplPath);
+        }
+        if (failure) {
+            reportError(QStringLiteral("Couldn't save %1: %2").arg(pngPath, *failure));
+            return;
+        }
+        if (taken) {
+            continue;
+        }
+        m_savedFiles.append(pngPath);
+        Q_EMIT printed(pngPath, page.copies);
         return;
     }
-    m_savedFiles.append(pngPath);
-    Q_EMIT printed(pngPath, page.copies);
 }
 
 } // namespace vantrel

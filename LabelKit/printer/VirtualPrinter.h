@@ -19,7 +19,9 @@ namespace vantrel {
 // plausible signal, exposes the printer's GATT profile, acknowledges each write after a
 // latency, answers the info request, and prints: every job it receives is checked like the
 // printer reads it, and each PRINT saves the job as NNNN.tspl and what it burns as NNNN.png
-// (8-bit grey, black 0, white 255) in its folder, numbered after the files already there.
+// (8-bit grey, black 0, white 255) in its folder, numbered after the files already there. Each
+// number is claimed by creating its files exclusively, so printers of several processes can
+// share a folder without overwriting each other's labels.
 // A malformed job is reported through streamError() and errors(), never saved.
 class VirtualPrinter : public QObject {
     Q_OBJECT

@@ -4,12 +4,13 @@
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/Clock.h"
+#include "LabelKit/platform/FileWriter.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLockFile>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,22 +106,11 @@ QByteArray readRegularFile(const QString& path, qint64 limit, const QString& kin
     return bytes;
 }
 
-// Replaces the file in one step: the bytes go to an unnamed file in the same folder, are
-// flushed to the disk, and only then take the final name. A crash at any moment leaves either
-// the old file or the new one. Throws UserError with the system's description.
+// Replaces the file in one step, only once every byte is on the disk (FileWriter). Throws
+// UserError with the system's description.
 void writeAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw UserError(file.errorString());
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw UserError(reason);
-    }
-    if (!file.commit()) {
-        throw UserError(file.errorString());
+    if (const std::optional<QString> failure = FileWriter::replace(path, bytes)) {
+        throw UserError(*failure);
     }
 }
 
@@ -152,19 +143,44 @@ LabelStore::LabelStore(const QString& directory, bool seedIfEmpty, QObject* pare
     QDir().mkpath(m_directory);
     migrateLegacyFiles();
     reload();
-    if (m_labels.isEmpty() && seedIfEmpty) {
-        for (const LabelDocument& starter : Templates::starters()) {
-            save(starter);
+    if (seedIfEmpty && m_labels.isEmpty() && m_unreadable.isEmpty() && !m_folderError) {
+        // Processes starting together seed one after the other: the second finds the starters.
+        QLockFile lock(QDir(m_directory).filePath(QStringLiteral(".seeding.lock")));
+        lock.tryLock(10000);
+        reload();
+        if (m_labels.isEmpty() && m_unreadable.isEmpty()) {
+            seed();
         }
     }
 }
 
 LabelStore::~LabelStore() = default;
 
-QString LabelStore::defaultDirectory() {
+void LabelStore::seed() {
+    // All or nothing: a folder left with some starters would never be seeded again.
+    QList<QUuid> saved;
+    for (const LabelDocument& starter : Templates::starters()) {
+        if (!save(starter)) {
+            const std::optional<QString> error = m_lastError;
+            for (const QUuid& id : saved) {
+                remove(id);
+            }
+            setLastError(error);
+            return;
+        }
+        saved.append(starter.id);
+    }
+}
+
+std::optional<QString> LabelStore::defaultDirectory() {
+    // Without a home, Qt falls back to the root folder: never a place for the user's labels.
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || QDir::isRelativePath(home)) {
+        return std::nullopt;
+    }
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty()) {
-        documents = QDir::home().filePath(QStringLiteral("Documents"));
+        documents = QDir(home).filePath(QStringLiteral("Documents"));
     }
     return QDir(documents).filePath(QStringLiteral("Labels"));
 }
@@ -194,13 +210,26 @@ void LabelStore::migrateLegacyFiles() {
 void LabelStore::reload() {
     const QString extension = QString::fromLatin1(LabelFile::extension);
     QStringList names;
-    QDirIterator it(m_directory,
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        if (extensionOf(it.fileName()) == extension) {
-            names.append(it.fileName());
+    std::optional<QString> folderError;
+    if (DIR* folder = ::opendir(QFile::encodeName(m_directory).constData())) {
+        errno = 0;
+        while (const dirent* entry = ::readdir(folder)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (extensionOf(name) == extension) {
+                names.append(name);
+            }
+            errno = 0;
         }
+        if (errno != 0) {
+            folderError = qt_error_string(errno);
+        }
+        ::closedir(folder);
+    } else {
+        folderError = qt_error_string(errno);
+    }
+    if (folderError) {
+        folderError = QStringLiteral("Couldn't open the label library “%1”: %2.")
+                          .arg(m_directory, *folderError);
     }
     // The folder's own order is arbitrary; by name, designs saved in the same second come
     // back in the same order on every start.
@@ -208,17 +237,21 @@ void LabelStore::reload() {
 
     const QDir dir(m_directory);
     QList<LabelDocument> loaded;
+    QMap<QString, QString> unreadable;
     loaded.reserve(names.size());
     for (const QString& name : names) {
         try {
             loaded.append(readLabelFile(dir.filePath(name)));
-        } catch (const UserError&) {
-            // Unreadable or not a label file: left on disk, not listed.
+        } catch (const UserError& e) {
+            // Left on disk and not listed, but remembered: asked for by name, it is reported.
+            unreadable.insert(dir.filePath(name), e.message());
         }
     }
     std::stable_sort(
         loaded.begin(), loaded.end(),
         [](const LabelDocument& a, const LabelDocument& b) { return a.modified > b.modified; });
+    m_folderError = std::move(folderError);
+    m_unreadable = std::move(unreadable);
     applyLabels(loaded);
 }
 
@@ -412,7 +445,7 @@ QByteArray LabelStore::encode(const LabelDocument& document) {
 
 LabelDocument LabelStore::readLabelFile(const QString& path) {
     return LabelFile::decode(
-        readRegularFile(path, maxLabelFileSize, QStringLiteral("a label file")));
+        readRegularFile(path, maxLabelFileSize, QStringLiteral("a label file")), path);
 }
 
 QByteArray LabelStore::readDataFile(const QString& path) {

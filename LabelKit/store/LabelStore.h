@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QUuid>
@@ -50,13 +51,17 @@ public:
 
     // Creates the folder when missing, moves legacy ".kestlabel" files to ".vtllabel" (never
     // over an existing file), loads every label file, and saves the four starter designs when
-    // nothing loaded and seedIfEmpty is set. Problems with the folder are ignored: the store
-    // starts with whatever could be read.
+    // seedIfEmpty is set and the folder holds no label file at all (an unreadable one counts).
+    // Seeding is serialised between processes, so starters are never saved twice, and saves
+    // all four or none (lastError says why). Problems with
+    // the folder do not fail the construction: the store starts with whatever could be read and
+    // folderError() says why.
     LabelStore(const QString& directory, bool seedIfEmpty, QObject* parent = nullptr);
     ~LabelStore() override;
 
-    // The user's documents folder with "Labels" appended.
-    static QString defaultDirectory();
+    // The user's documents folder with "Labels" appended; nothing when HOME is not set (or not
+    // an absolute path), so that no library ends up in the root folder.
+    static std::optional<QString> defaultDirectory();
 
     const QString& directory() const { return m_directory; }
     // Every design that loaded, newest modified first.
@@ -67,9 +72,14 @@ public:
     const QHash<QUuid, CachedTable>& tables() const { return m_tables; }
 
     // Reads every "*.vtllabel" entry of the folder; whatever cannot be read or decoded is
-    // skipped silently and left where it is. The difference to the earlier list is announced
-    // design by design, with as few moves as keep the rest in order.
+    // left where it is, not listed, and named in unreadableFiles(). The difference to the
+    // earlier list is announced design by design, with as few moves as keep the rest in order.
     void reload();
+    // Why the last reload could not list the folder ("Couldn't open the label library “…”:
+    // <reason>."); absent when it could.
+    const std::optional<QString>& folderError() const { return m_folderError; }
+    // The label files the last reload could not read or decode: path -> message naming the file.
+    const QMap<QString, QString>& unreadableFiles() const { return m_unreadable; }
 
     std::optional<LabelDocument> label(const QUuid& id) const;
     // The first design, newest first, whose name equals the text ignoring letter case and
@@ -110,7 +120,7 @@ public:
     // The label file bytes of a design. Throws UserError for a number JSON cannot express.
     static QByteArray encode(const LabelDocument& document);
     // Reads and decodes a label file (a regular file of at most maxLabelFileSize bytes).
-    // Throws UserError with a message naming the file.
+    // Throws UserError with a message naming the file, also when it is not a label file.
     static LabelDocument readLabelFile(const QString& path);
     // The bytes of a list file (a regular file of at most maxDataFileSize bytes).
     // Throws UserError with a message naming the file.
@@ -134,6 +144,7 @@ Q_SIGNALS:
 
 private:
     void migrateLegacyFiles();
+    void seed();
     // Writes the design stamped with the current time and puts it in its place in the list;
     // the failure's message, or nothing.
     std::optional<QString> write(const LabelDocument& document);
@@ -146,7 +157,9 @@ private:
     QList<LabelDocument> m_labels;
     std::optional<QString> m_lastError;
     mutable QHash<QUuid, CachedTable> m_tables; // filled by the const look-up table()
-    std::unique_ptr<icu::Collator> m_collator;  // root rules, primary strength; built on first use
+    std::optional<QString> m_folderError;
+    QMap<QString, QString> m_unreadable;
+    std::unique_ptr<icu::Collator> m_collator; // root rules, primary strength; built on first use
 };
 
 } // namespace vantrel

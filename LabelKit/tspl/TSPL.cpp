@@ -4,23 +4,23 @@
 #include "LabelKit/render/LabelRenderer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace vantrel {
 
 namespace {
 
 // Millimetres as the printer reads them: whole values without a fraction ("50"), others
-// with exactly one decimal as C's "%.1f" writes it ("50.8", "3.0" for 3.04).
+// with exactly one decimal as C's "%.1f" writes it ("50.8", "3.0" for 3.04), always with a
+// point: std::to_chars ignores the process locale, which printf does not.
 QByteArray millimetres(double mm) {
-    char text[400]; // "%.1f" of the largest double needs 311 characters
-    if (mm == std::round(mm)) {
-        std::snprintf(text, sizeof text, "%.0f", mm + 0.0); // + 0.0 turns -0 into 0
-    } else {
-        std::snprintf(text, sizeof text, "%.1f", mm);
-    }
-    return QByteArray(text);
+    char text[400]; // the largest double in fixed notation needs 311 characters
+    const int decimals = mm == std::round(mm) ? 0 : 1;
+    // + 0.0 turns -0 into 0
+    const auto end =
+        std::to_chars(text, text + sizeof text, mm + 0.0, std::chars_format::fixed, decimals);
+    return QByteArray(text, end.ptr - text);
 }
 
 // Sizes and gaps that are not numbers would put "nan" or "inf" into the stream.

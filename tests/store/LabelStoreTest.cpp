@@ -21,6 +21,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,6 +219,22 @@ TEST_F(LabelStoreTest, AnEmptyFolderIsSeededWithTheStartersNewestFirst) {
     EXPECT_THAT(names(LabelStore(other.path(), true).labels()), ElementsAre("Shelf"));
 }
 
+TEST_F(LabelStoreTest, ProcessesStartingTogetherSeedTheStartersOnce) {
+    for (int round = 0; round < 2; ++round) {
+        const QString folder = path(u"Labels%1"_s.arg(round));
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (int i = 0; i < 6; ++i) {
+            children.push_back(std::make_unique<QProcess>());
+            children.back()->start(QStringLiteral(VANTREL_STORE_SAVER_PATH), {u"--seed"_s, folder});
+        }
+        for (const auto& child : children) {
+            ASSERT_TRUE(child->waitForFinished(10000));
+            EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+        }
+        EXPECT_EQ(QDir(folder).entryList({u"*.vtllabel"_s}, QDir::Files).size(), 4) << round;
+    }
+}
+
 TEST_F(LabelStoreTest, LegacyFilesMoveToTheCurrentExtensionButNeverReplaceOne) {
     const LabelDocument old = design(u"Old"_s);
     writeLabel(old, u"X.kestlabel"_s);
@@ -309,13 +327,44 @@ TEST_F(LabelStoreTest, HostileEntriesAreSkippedWithoutHangingOrCrashing) {
     EXPECT_EQ(readBytes(path(u"broken.vtllabel"_s)), QByteArray("{ not json"));
 }
 
-TEST_F(LabelStoreTest, AnUnreadableFolderGivesAnEmptyLibrary) {
+TEST_F(LabelStoreTest, AnUnreadableFolderGivesAnEmptyLibraryAndSaysWhy) {
     // A file where the folder should be: it cannot be created, listed or written to.
     writeBytes(path(u"file"_s), "x");
     LabelStore store(path(u"file"_s), true);
     EXPECT_TRUE(store.labels().isEmpty());
-    // Each starter failed in turn; the last one tried was Big text.
-    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Big text: "));
+    EXPECT_EQ(store.folderError(),
+              u"Couldn't open the label library “%1”: Not a directory."_s.arg(path(u"file"_s)));
+    EXPECT_FALSE(store.lastError()) << "no starter is saved into a folder that cannot be listed";
+}
+
+TEST(LabelStoreOnAFullDisk, SavesAndSeedingFailWithTheReasonAndKeepWhatWasThere) {
+    testsupport::SmallDisk disk;
+    if (disk.unavailable()) {
+        GTEST_SKIP() << disk.unavailable()->toStdString();
+    }
+    const QString folder = disk.path(u"Labels"_s);
+    LabelStore store(folder, false);
+    LabelDocument doc = design(u"Shelf"_s);
+    ASSERT_TRUE(store.save(doc));
+    const QByteArray before = readBytes(store.url(doc.id));
+    disk.fill();
+    doc.name = u"Shelf 2"_s;
+    EXPECT_FALSE(store.save(doc));
+    EXPECT_EQ(lastError(store), "Couldn't save Shelf 2: No space left on device");
+    EXPECT_EQ(readBytes(store.url(doc.id)), before);
+    EXPECT_THAT(names(store.labels()), ElementsAre("Shelf"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QFileInfo(store.url(doc.id)).fileName()})
+        << "no half-written file is left behind";
+
+    // A first start on the full disk saves no starter; the next start with room seeds them.
+    const QString fresh = disk.path(u"Fresh"_s);
+    LabelStore first(fresh, true);
+    EXPECT_TRUE(first.labels().isEmpty());
+    EXPECT_THAT(lastError(first), ::testing::EndsWith(": No space left on device"));
+    EXPECT_TRUE(QDir(fresh).isEmpty());
+    disk.release();
+    EXPECT_EQ(LabelStore(fresh, true).labels().size(), 4);
 }
 
 // Look-ups.
@@ -353,7 +402,7 @@ TEST(LabelStoreDefaults, TheDefaultFolderIsLabelsInTheDocumentsFolder) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
     QDir(home.path()).mkpath(u"config"_s);
     writeBytes(home.filePath(u"config/user-dirs.dirs"_s), "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-    const QString folder = LabelStore::defaultDirectory();
+    const std::optional<QString> folder = LabelStore::defaultDirectory();
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
     if (oldConfig.isEmpty()) {
@@ -620,8 +669,8 @@ TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
     sparseFile(m_outside.filePath(u"huge.vtllabel"_s), LabelStore::maxLabelFileSize + 1);
     LabelStore& store = open();
     for (const auto& [file, message] :
-         {std::pair("text.vtllabel", "The file isn't a label file"),
-          std::pair("array.vtllabel", "The file isn't a label file"),
+         {std::pair("text.vtllabel", "text.vtllabel” isn't a label file"),
+          std::pair("array.vtllabel", "array.vtllabel” isn't a label file"),
           std::pair("folder.vtllabel", "it is a folder"),
           std::pair("huge.vtllabel", "too large for a label file"),
           std::pair("missing.vtllabel", "No such file or directory")}) {
@@ -745,9 +794,9 @@ TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
             versions.insert(doc.id, 0);
         }
     }
-    // Besides the label files, at most the name a finished write held for an instant before
-    // taking its final one (a kill can land in between); it is never loaded.
-    static const QRegularExpression pending(u"\\A[0-9A-F-]{36}\\.vtllabel\\.[A-Za-z0-9]{6}\\z"_s);
+    // Besides the label files, at most the hidden file of a write that was cut short; it is
+    // never loaded.
+    static const QRegularExpression pending(u"\\A\\.[0-9A-F-]{36}\\.vtllabel\\.[a-z0-9]+\\z"_s);
 
     std::srand(unsigned(QDateTime::currentMSecsSinceEpoch()));
     for (int round = 0; round < 50; ++round) {

@@ -6,6 +6,8 @@
 //
 // usage: store_saver DIR
 // Prints "saving" once the first save is done.
+// usage: store_saver --seed DIR
+// Only opens the library as the application does, seeding it when it is empty.
 #include "LabelKit/store/LabelStore.h"
 
 #include <QCoreApplication>
@@ -32,8 +34,12 @@ LabelDocument version(LabelDocument doc, qint64 k) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--seed") {
+        const LabelStore store(QString::fromLocal8Bit(argv[2]), true);
+        return store.lastError() ? 1 : 0;
+    }
     if (argc != 2) {
-        std::fputs("usage: store_saver DIR\n", stderr);
+        std::fputs("usage: store_saver [--seed] DIR\n", stderr);
         return 2;
     }
     LabelStore store(QString::fromLocal8Bit(argv[1]), false);

@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 void PrintTo(const QString& value, std::ostream* os) {
     *os << '"' << value.toStdString() << '"';
 }
@@ -50,7 +56,11 @@ CliRun runCli(const QStringList& arguments, const QStringList& environment, int 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : environment) {
         const qsizetype eq = entry.indexOf(u'=');
-        env.insert(entry.left(eq), entry.mid(eq + 1));
+        if (eq < 0) {
+            env.remove(entry);
+        } else {
+            env.insert(entry.left(eq), entry.mid(eq + 1));
+        }
     }
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
@@ -69,6 +79,43 @@ CliRun runCli(const QStringList& arguments, const QStringList& environment, int 
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+SmallDisk::SmallDisk(int kilobytes) {
+    const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+    if (::mount("tmpfs", QFile::encodeName(m_mountPoint.path()).constData(), "tmpfs",
+                MS_NOSUID | MS_NODEV, options.constData()) != 0) {
+        m_unavailable =
+            QStringLiteral("cannot mount a small file system here: %1").arg(qt_error_string(errno));
+    }
+}
+
+SmallDisk::~SmallDisk() {
+    if (!m_unavailable) {
+        ::umount2(QFile::encodeName(m_mountPoint.path()).constData(), MNT_DETACH);
+    }
+}
+
+QString SmallDisk::path(const QString& name) const {
+    return m_mountPoint.filePath(name);
+}
+
+void SmallDisk::fill() {
+    const int fd = ::open(QFile::encodeName(path(QStringLiteral("filler"))).constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray block(4096, 'x');
+    qsizetype chunk = block.size();
+    while (chunk > 0) {
+        if (::write(fd, block.constData(), size_t(chunk)) < 0) {
+            chunk /= 2; // the last free bytes of a page
+        }
+    }
+    ::close(fd);
+}
+
+void SmallDisk::release() {
+    QFile::remove(path(QStringLiteral("filler")));
 }
 
 } // namespace testsupport

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <QTemporaryDir>
+
+#include <optional>
 #include <ostream>
 
 class QString;
@@ -30,9 +33,29 @@ struct CliRun {
     QByteArray out;
     QByteArray err;
 };
-// Runs the command-line tool with the arguments, optionally feeding stdin, with extra
-// environment entries ("NAME=value").
+// Runs the command-line tool with the arguments, with extra environment entries ("NAME=value";
+// a bare "NAME" removes the variable).
 CliRun runCli(const QStringList& arguments, const QStringList& environment = {},
               int timeoutMs = 60000);
+
+// A small file system of its own (tmpfs) that a test can fill up; unmounted when destroyed.
+// Mounting needs the right to mount (root): where it is refused, unavailable() says why.
+class SmallDisk {
+public:
+    explicit SmallDisk(int kilobytes = 512);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    const std::optional<QString>& unavailable() const { return m_unavailable; }
+    QString path(const QString& name) const;
+    // Takes every free byte with a filler file, or gives them back.
+    void fill();
+    void release();
+
+private:
+    QTemporaryDir m_mountPoint;
+    std::optional<QString> m_unavailable;
+};
 
 } // namespace testsupport

@@ -168,6 +168,39 @@ TEST_F(LibraryCommands, TheDefaultLibraryIsSeededOnlyWhenFirstCreated) {
     EXPECT_TRUE(folder.entryList(QDir::Files).isEmpty());
 }
 
+TEST_F(LibraryCommands, ALibraryThatCannotBeListedIsAnError) {
+    const QString file = write(u"file"_s, "x");
+    const QString dangling = m_temp.filePath(u"dangling"_s);
+    ASSERT_TRUE(QFile::link(m_temp.filePath(u"nowhere"_s), dangling));
+    const QString loop = m_temp.filePath(u"loop"_s);
+    ASSERT_TRUE(QFile::link(loop, loop));
+    for (const QString& folder : {file, dangling, loop}) {
+        const CliRun listed = runCli({u"--library"_s, folder, u"labels"_s});
+        EXPECT_EQ(listed.exitCode, 1) << folder.toStdString();
+        EXPECT_THAT(
+            QString::fromUtf8(listed.err).toStdString(),
+            HasSubstr(u"Couldn't open the label library “%1”: "_s.arg(folder).toStdString()));
+        EXPECT_TRUE(listed.out.isEmpty());
+    }
+}
+
+TEST_F(LibraryCommands, ALabelFileThatCannotBeReadIsNamedNotSkippedSilently) {
+    store(designWith(u"Shelf"_s, u"x"_s));
+    const QString damaged = QDir(library()).filePath(idText(QUuid::createUuid()) + u".vtllabel"_s);
+    testsupport::writeBytes(damaged, "{ damaged");
+    const std::string named = u"“%1” isn't a label file"_s.arg(damaged).toStdString();
+
+    const CliRun listed = run(u"labels"_s);
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.out.startsWith("Shelf\t"));
+    EXPECT_THAT(listed.err.toStdString(), HasSubstr(named));
+    const CliRun printed = run(QStringList{u"job"_s, u"Bin tag"_s, u"-o"_s, u"-"_s});
+    EXPECT_EQ(printed.exitCode, 1);
+    EXPECT_THAT(printed.err.toStdString(), HasSubstr("No label named “Bin tag” could be read"));
+    EXPECT_THAT(printed.err.toStdString(), HasSubstr(named));
+    EXPECT_THAT(run(QStringList{u"check"_s, damaged}).err.toStdString(), HasSubstr(named));
+}
+
 // link
 
 TEST_F(LibraryCommands, LinkPrintsTheRequestOfAPrintLinkAndFailsWithoutOne) {

@@ -3,6 +3,7 @@
 #include "LabelKit/model/LabelFile.h"
 #include "LabelKit/model/UserError.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <limits>
@@ -11,11 +12,28 @@ namespace vantrel {
 
 std::unique_ptr<LabelStore> openLibrary(const Cli& cli) {
     if (cli.library) {
-        return std::make_unique<LabelStore>(*cli.library, false);
+        auto store = std::make_unique<LabelStore>(*cli.library, false);
+        if (store->folderError()) {
+            throw UserError(*store->folderError());
+        }
+        return store;
     }
-    const QString folder = LabelStore::defaultDirectory();
-    const bool firstStart = !QFileInfo(folder).exists() && !QFileInfo(folder).isSymLink();
-    return std::make_unique<LabelStore>(folder, firstStart);
+    const std::optional<QString> folder = LabelStore::defaultDirectory();
+    if (!folder) {
+        throw UserError(QStringLiteral("HOME is not set, so there is no label library. Set HOME, "
+                                       "or name a library with --library DIR."));
+    }
+    const bool firstStart = !QFileInfo(*folder).exists() && !QFileInfo(*folder).isSymLink();
+    auto store = std::make_unique<LabelStore>(*folder, firstStart);
+    if (store->folderError()) {
+        throw UserError(*store->folderError());
+    }
+    if (firstStart && store->lastError()) {
+        // The starters could not be saved: the next start is a first start again.
+        QDir().rmdir(*folder);
+        Cli::errLine(QStringLiteral("Couldn't add the starter labels: ") + *store->lastError());
+    }
+    return store;
 }
 
 LabelSource LabelSource::resolve(const QString& fileOrName, const Cli& cli) {
@@ -27,6 +45,14 @@ LabelSource LabelSource::resolve(const QString& fileOrName, const Cli& cli) {
     }
     const std::unique_ptr<LabelStore> store = openLibrary(cli);
     const std::optional<LabelDocument> stored = store->labelNamed(fileOrName);
+    if (!stored && !store->unreadableFiles().isEmpty()) {
+        // The label asked for may be one of those: say so rather than that it does not exist.
+        throw UserError(
+            QStringLiteral("No label named “%1” could be read; the library holds label files "
+                           "that cannot be read:\n")
+                .arg(fileOrName) +
+            store->unreadableFiles().values().join(u'\n'));
+    }
     if (!stored) {
         throw UserError(
             QStringLiteral("There is no label file or stored label named “%1” (library: %2).")

@@ -14,7 +14,8 @@ namespace vantrel {
 
 // The label library the command line works on: --library DIR, else the default folder. The
 // starter designs are seeded only when this call creates the default folder, as the
-// application does on its first start; never into a folder named with --library.
+// application does on its first start; never into a folder named with --library. Throws
+// UserError when the folder cannot be listed or HOME is not set.
 std::unique_ptr<LabelStore> openLibrary(const Cli& cli);
 
 // Where a command's label comes from: a label file, or a stored label by name.
@@ -23,7 +24,8 @@ struct LabelSource {
     std::optional<DataTable> table; // the stored label's attached list, when it has one
 
     // The label file at the path when there is a file there; otherwise the stored label of that
-    // name (ignoring case and diacritics). Throws UserError naming the label when neither exists.
+    // name (ignoring case and diacritics). Throws UserError naming the label when neither exists,
+    // and naming the unreadable label files when the library has some.
     static LabelSource resolve(const QString& fileOrName, const Cli& cli);
 };
 

@@ -38,6 +38,9 @@ int labels(Arguments& args, Cli& cli) {
     const bool json = args.flag(QStringLiteral("json"));
     args.finish();
     const std::unique_ptr<LabelStore> store = openLibrary(cli);
+    for (const QString& problem : store->unreadableFiles()) {
+        Cli::errLine(problem);
+    }
     if (json) {
         QJsonArray list;
         for (const LabelDocument& doc : store->labels()) {

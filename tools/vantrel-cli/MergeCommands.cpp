@@ -16,7 +16,7 @@ namespace {
 int check(Arguments& args, Cli&) {
     const QString path = args.positional(QStringLiteral("FILE"));
     args.finish();
-    Cli::out(LabelFile::encode(LabelFile::decode(readFile(path))));
+    Cli::out(LabelFile::encode(LabelFile::decode(readFile(path), path)));
     return 0;
 }
 

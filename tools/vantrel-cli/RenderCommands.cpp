@@ -4,12 +4,12 @@
 
 #include "LabelKit/model/LabelFile.h"
 #include "LabelKit/model/UserError.h"
+#include "LabelKit/platform/FileWriter.h"
 #include "LabelKit/render/LabelRenderer.h"
 #include "LabelKit/tspl/TSPL.h"
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -26,16 +26,15 @@ LabelDocument design(const QString& fileOrName, const Cli& cli, const RowOptions
     return source.document;
 }
 
-// Writes the whole output at once: a file is replaced only when every byte was written, and
-// "-" writes to standard output.
+// Writes the whole output at once: a file is replaced only when every byte is on the disk, a
+// FIFO or device is written into, and "-" writes to standard output.
 void writeOutput(const QString& path, const QByteArray& bytes) {
     if (path == QStringLiteral("-")) {
         Cli::out(bytes);
         return;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw UserError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString()));
+    if (const std::optional<QString> failure = FileWriter::write(path, bytes)) {
+        throw UserError(QStringLiteral("Couldn't write %1: %2").arg(path, *failure));
     }
 }
 

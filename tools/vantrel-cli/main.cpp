@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
 
 using namespace vantrel;
@@ -84,7 +85,13 @@ int main(int argc, char** argv) {
         }
         try {
             Arguments arguments(args);
-            return command.run(arguments, cli);
+            const int status = command.run(arguments, cli);
+            // Output that did not arrive (a full disk behind a redirection) is a failure.
+            if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+                throw UserError(
+                    QStringLiteral("Couldn't write the output: %1").arg(qt_error_string(errno)));
+            }
+            return status;
         } catch (const UsageError& e) {
             Cli::errLine(QStringLiteral("vantrel-cli %1: %2").arg(name, e.message()));
             Cli::errLine(QStringLiteral("usage: vantrel-cli ") + command.synopsis);
