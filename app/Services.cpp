@@ -22,7 +22,8 @@ Services::Config Services::fromEnvironment(const std::optional<QString>& virtual
 }
 
 std::optional<QString> Services::problem(const Config& config) {
-    if (config.libraryDirectory.isEmpty() && !LabelStore::defaultDirectory()) {
+    if ((config.libraryDirectory.isEmpty() && !LabelStore::defaultDirectory()) ||
+        (config.settingsPath.isEmpty() && !FileSettingsStore::defaultPath())) {
         return QStringLiteral("HOME is not set, so there is no place for the label library and "
                               "the settings. Set HOME and start Vantrel again.");
     }
@@ -53,8 +54,10 @@ QString Services::virtualPrinterName() {
 
 SettingsStore& Services::settings() {
     if (!m_settings) {
-        const QString path = m_config.settingsPath.isEmpty() ? FileSettingsStore::defaultPath()
-                                                             : m_config.settingsPath;
+        // Without a home (problem() says so) the path is empty, and nothing is written.
+        const QString path = m_config.settingsPath.isEmpty()
+                                 ? FileSettingsStore::defaultPath().value_or(QString())
+                                 : m_config.settingsPath;
         m_settings = std::make_unique<FileSettingsStore>(path);
     }
     return *m_settings;

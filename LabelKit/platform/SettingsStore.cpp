@@ -1,13 +1,22 @@
 #include "LabelKit/platform/SettingsStore.h"
 
+#include "LabelKit/platform/FileWriter.h"
+
+#include <QDateTime>
 #include <QDir>
-#include <QIODevice>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel {
 
@@ -68,41 +77,66 @@ QJsonValue toTagged(const QVariant& value) {
     }
 }
 
-bool readJson(QIODevice& device, QSettings::SettingsMap& map) {
-    const QByteArray bytes = device.readAll();
-    if (bytes.trimmed().isEmpty()) {
-        return true;
+// Writers hold the lock for a few milliseconds; a longer wait means something is stuck.
+constexpr std::chrono::milliseconds lockTimeout{10000};
+
+QString damagedName(const QString& path, const QDateTime& now, int attempt) {
+    QString name = path + QStringLiteral(".damaged-") + now.toString(u"yyyyMMdd'T'HHmmss'Z'");
+    if (attempt > 0) {
+        name += u'-' + QString::number(attempt + 1);
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        return false;
-    }
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QVariant value = fromTagged(it.value());
-        if (value.isValid()) {
-            map.insert(it.key(), value);
-        }
-    }
-    return true;
+    return name;
 }
 
-bool writeJson(QIODevice& device, const QSettings::SettingsMap& map) {
-    QJsonObject object;
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        const QJsonValue tagged = toTagged(it.value());
-        if (!tagged.isUndefined()) {
-            object.insert(it.key(), tagged);
+// The settings file's bytes. Nothing when there is none; a failure with the reason when it
+// cannot be read (or is no regular file, or too large to be settings).
+struct Reading {
+    std::optional<QByteArray> bytes;
+    std::optional<QString> failure;
+};
+
+Reading readSettings(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    // Never blocks: a FIFO at the path is refused, not waited on.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return {};
+        }
+        return {std::nullopt, qt_error_string(errno)};
+    }
+    struct stat info {};
+    Reading reading;
+    if (::fstat(fd, &info) != 0) {
+        reading.failure = qt_error_string(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        reading.failure = QStringLiteral("it is not a regular file");
+    } else if (info.st_size > FileSettingsStore::maxFileSize) {
+        reading.failure = QStringLiteral("it is too large");
+    } else {
+        QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+        qsizetype filled = 0;
+        while (filled < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                reading.failure = qt_error_string(errno);
+                break;
+            }
+            if (n == 0) {
+                break;
+            }
+            filled += n;
+        }
+        bytes.truncate(filled);
+        if (!reading.failure) {
+            reading.bytes = std::move(bytes);
         }
     }
-    return device.write(QJsonDocument(object).toJson(QJsonDocument::Indented)) >= 0;
-}
-
-QSettings::Format jsonFormat() {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("json"), readJson, writeJson, Qt::CaseSensitive);
-    return format;
+    ::close(fd);
+    return reading;
 }
 
 } // namespace
@@ -162,38 +196,79 @@ std::optional<TextMap> SettingsStore::textMap(const QString& key) const {
     return result;
 }
 
-void SettingsStore::setText(const QString& key, const QString& value) {
-    put(key, value);
+bool SettingsStore::setText(const QString& key, const QString& value) {
+    return put(key, value);
 }
 
-void SettingsStore::setInteger(const QString& key, qint64 value) {
-    put(key, QVariant::fromValue<qint64>(value));
+bool SettingsStore::setInteger(const QString& key, qint64 value) {
+    return put(key, QVariant::fromValue<qint64>(value));
 }
 
-void SettingsStore::setReal(const QString& key, double value) {
+bool SettingsStore::setReal(const QString& key, double value) {
     // JSON cannot hold NaN or infinity; such a value is not stored at all.
-    put(key, std::isfinite(value) ? QVariant(value) : QVariant());
+    return put(key, std::isfinite(value) ? QVariant(value) : QVariant());
 }
 
-void SettingsStore::setBoolean(const QString& key, bool value) {
-    put(key, value);
+bool SettingsStore::setBoolean(const QString& key, bool value) {
+    return put(key, value);
 }
 
-void SettingsStore::setTextMap(const QString& key, const TextMap& value) {
+bool SettingsStore::setTextMap(const QString& key, const TextMap& value) {
     QVariantMap map;
     for (auto it = value.begin(); it != value.end(); ++it) {
         map.insert(it.key(), it.value());
     }
-    put(key, map);
+    return put(key, map);
 }
 
-void SettingsStore::remove(const QString& key) {
-    put(key, QVariant());
+bool SettingsStore::remove(const QString& key) {
+    return put(key, QVariant());
 }
 
-void SettingsStore::put(const QString& key, const QVariant& value) {
-    write(key, value);
-    Q_EMIT changed(key);
+bool SettingsStore::put(const QString& key, const QVariant& value) {
+    return transact([&] {
+        apply(key, value);
+        m_touched.append(key);
+    });
+}
+
+bool SettingsStore::transact(const std::function<void()>& change) {
+    if (m_inTransaction) {
+        change();
+        return true;
+    }
+    if (std::optional<QString> failure = begin()) {
+        setLastError(std::move(failure));
+        return false;
+    }
+    m_inTransaction = true;
+    m_touched.clear();
+    try {
+        change();
+    } catch (...) {
+        m_inTransaction = false;
+        end(false);
+        throw;
+    }
+    m_inTransaction = false;
+    const QStringList touched = std::exchange(m_touched, {});
+    std::optional<QString> failure = end(true);
+    const bool stored = !failure;
+    setLastError(std::move(failure));
+    if (stored) {
+        for (const QString& key : touched) {
+            Q_EMIT changed(key);
+        }
+    }
+    return stored;
+}
+
+void SettingsStore::setLastError(std::optional<QString> error) {
+    if (error == m_lastError) {
+        return;
+    }
+    m_lastError = std::move(error);
+    Q_EMIT lastErrorChanged();
 }
 
 MemorySettingsStore::MemorySettingsStore(QObject* parent) : SettingsStore(parent) {}
@@ -206,7 +281,12 @@ QStringList MemorySettingsStore::keys() const {
     return m_values.keys();
 }
 
-void MemorySettingsStore::write(const QString& key, const QVariant& value) {
+std::optional<QString> MemorySettingsStore::begin() {
+    m_before = m_values;
+    return std::nullopt;
+}
+
+void MemorySettingsStore::apply(const QString& key, const QVariant& value) {
     if (value.isValid()) {
         m_values.insert(key, value);
     } else {
@@ -214,44 +294,158 @@ void MemorySettingsStore::write(const QString& key, const QVariant& value) {
     }
 }
 
+std::optional<QString> MemorySettingsStore::end(bool store) {
+    if (!store) {
+        m_values = m_before;
+    }
+    m_before.clear();
+    return std::nullopt;
+}
+
 FileSettingsStore::FileSettingsStore(const QString& path, QObject* parent)
-    : SettingsStore(parent), m_settings(std::make_unique<QSettings>(path, jsonFormat())) {
-    m_settings->setFallbacksEnabled(false);
+    : SettingsStore(parent), m_path(path), m_lock(path + QStringLiteral(".lock")) {
+    if (read()) {
+        // Looked at again under the lock: another process may be replacing it right now.
+        m_lock.lock(lockTimeout);
+        if (const std::optional<QString> failure = read()) {
+            setAside(*failure);
+        }
+        m_lock.unlock();
+    }
 }
 
-FileSettingsStore::~FileSettingsStore() {
-    m_settings->sync();
-}
+FileSettingsStore::~FileSettingsStore() = default;
 
-QString FileSettingsStore::defaultPath() {
+std::optional<QString> FileSettingsStore::defaultPath() {
+    // Without a home, Qt falls back to the root folder: never a place for the user's settings.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isRelativePath(config) && (home.isEmpty() || QDir::isRelativePath(home))) {
+        return std::nullopt;
+    }
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QDir(base).filePath(QStringLiteral("Vantrel/settings.json"));
 }
 
-QString FileSettingsStore::path() const {
-    return m_settings->fileName();
-}
-
 QVariant FileSettingsStore::value(const QString& key) const {
-    return m_settings->value(key);
+    return fromTagged(m_entries.value(key));
 }
 
 QStringList FileSettingsStore::keys() const {
-    return m_settings->allKeys();
-}
-
-void FileSettingsStore::sync() {
-    m_settings->sync();
-}
-
-void FileSettingsStore::write(const QString& key, const QVariant& value) {
-    if (value.isValid()) {
-        m_settings->setValue(key, value);
-    } else {
-        m_settings->remove(key);
+    QStringList list;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (fromTagged(it.value()).isValid()) {
+            list.append(it.key());
+        }
     }
-    // Written at once, so another process (the command-line tool, the application) sees it.
-    m_settings->sync();
+    return list;
+}
+
+std::optional<QString> FileSettingsStore::read() {
+    const Reading reading = readSettings(m_path);
+    m_entries = QJsonObject();
+    m_blocked.reset();
+    if (reading.failure) {
+        return reading.failure;
+    }
+    if (!reading.bytes || reading.bytes->trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(*reading.bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset);
+    }
+    if (!document.isObject()) {
+        return QStringLiteral("it doesn't hold a JSON object");
+    }
+    m_entries = document.object();
+    return std::nullopt;
+}
+
+void FileSettingsStore::setAside(const QString& failure) {
+    // Kept aside under a name of its own, so that nothing written later replaces it.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QString aside;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+        aside = damagedName(m_path, now, attempt);
+        error = ::renameat2(AT_FDCWD, QFile::encodeName(m_path).constData(), AT_FDCWD,
+                            QFile::encodeName(aside).constData(), RENAME_NOREPLACE) == 0
+                    ? 0
+                    : errno;
+        if (error == EINVAL && !QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink()) {
+            // A file system without an exclusive rename.
+            error = ::rename(QFile::encodeName(m_path).constData(),
+                             QFile::encodeName(aside).constData()) == 0
+                        ? 0
+                        : errno;
+        }
+    }
+    QString message;
+    if (error == 0) {
+        message = QStringLiteral("The settings file “%1” could not be read (%2). It was set aside "
+                                 "as “%3”, and the default settings apply.")
+                      .arg(m_path, failure, aside);
+    } else {
+        message = QStringLiteral("The settings file “%1” could not be read (%2) nor set aside "
+                                 "(%3). The default settings apply, and none are saved until "
+                                 "the file is repaired or removed.")
+                      .arg(m_path, failure, qt_error_string(error));
+        m_blocked = message;
+    }
+    if (!m_damage) {
+        m_damage = message;
+        Q_EMIT damageFound(message);
+    }
+}
+
+std::optional<QString> FileSettingsStore::begin() {
+    const auto failed = [&](const QString& reason) {
+        return QStringLiteral("Couldn't save the settings in “%1”: %2").arg(m_path, reason);
+    };
+    const QString folder = QFileInfo(m_path).path();
+    if (!QDir().mkpath(folder)) {
+        return failed(QStringLiteral("the folder “%1” cannot be created").arg(folder));
+    }
+    if (const std::optional<QString> failure = m_lock.lock(lockTimeout)) {
+        return failed(*failure);
+    }
+    if (const std::optional<QString> failure = read()) {
+        setAside(*failure);
+    }
+    m_before = m_entries;
+    m_applied = false;
+    return std::nullopt;
+}
+
+void FileSettingsStore::apply(const QString& key, const QVariant& value) {
+    const QJsonValue tagged = toTagged(value);
+    if (tagged.isUndefined()) {
+        m_entries.remove(key);
+    } else {
+        m_entries.insert(key, tagged);
+    }
+    m_applied = true;
+}
+
+std::optional<QString> FileSettingsStore::end(bool store) {
+    std::optional<QString> failure;
+    if (store && m_applied) {
+        if (m_blocked) {
+            failure = *m_blocked;
+        } else if (const auto reason = FileWriter::replace(
+                       m_path, QJsonDocument(m_entries).toJson(QJsonDocument::Indented))) {
+            failure = QStringLiteral("Couldn't save the settings in “%1”: %2").arg(m_path, *reason);
+        }
+    }
+    if (!store || failure) {
+        m_entries = m_before;
+    }
+    m_before = QJsonObject();
+    m_applied = false;
+    m_lock.unlock();
+    return failure;
 }
 
 } // namespace vantrel

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -109,7 +110,7 @@ TEST_F(FileSettingsStoreTest, WritesAreOnDiskAtOnceAndTypesSurviveARestart) {
     EXPECT_EQ(reopened.textMap(u"m"_s), TextMap({{u"x"_s, u"1"_s}}));
 }
 
-TEST_F(FileSettingsStoreTest, UnreadableEntriesAndFilesReadAsAbsent) {
+TEST_F(FileSettingsStoreTest, UnreadableEntriesReadAsAbsentAndAreKept) {
     QDir().mkpath(dir.filePath(u"Vantrel"_s));
     testsupport::writeBytes(path(), R"({"a": 5, "b": {"integer": 1.5}, "c": {"text": 3},
         "d": {"real": 1, "extra": 2}, "e": {"integer": 7},
@@ -122,9 +123,87 @@ TEST_F(FileSettingsStoreTest, UnreadableEntriesAndFilesReadAsAbsent) {
     // A map holding something other than text is kept but reads as no map.
     EXPECT_TRUE(store.contains(u"m"_s));
     EXPECT_FALSE(store.textMap(u"m"_s));
+    // They stay in the file through a write.
+    ASSERT_TRUE(store.setInteger(u"f"_s, 8));
+    EXPECT_TRUE(testsupport::readBytes(path()).contains("\"b\": {"));
+}
 
-    testsupport::writeBytes(dir.filePath(u"garbage.json"_s), "\x01\x02 not json");
-    EXPECT_TRUE(FileSettingsStore(dir.filePath(u"garbage.json"_s)).keys().isEmpty());
+TEST_F(FileSettingsStoreTest, ADamagedFileIsSetAsideAndNeverWrittenOver) {
+    QDir().mkpath(dir.filePath(u"Vantrel"_s));
+    const QString folder = dir.filePath(u"Vantrel"_s);
+    const auto setAside = [&] {
+        return QDir(folder).entryList({u"settings.json.damaged-*"_s}, QDir::AllEntries);
+    };
+    // Not JSON, not an object, not a regular file.
+    for (const QByteArray& damaged :
+         {QByteArray(R"({"a": {"integer": 1}, oops)"), QByteArray("[1]"), QByteArray()}) {
+        SCOPED_TRACE(damaged.toStdString());
+        if (damaged.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(path()));
+        } else {
+            testsupport::writeBytes(path(), damaged);
+        }
+        FileSettingsStore store(path());
+        ASSERT_TRUE(store.damage());
+        const QStringList aside = setAside();
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_THAT(store.damage()->toStdString(),
+                    ::testing::HasSubstr(QDir(folder).filePath(aside[0]).toStdString()));
+        if (!damaged.isEmpty()) {
+            EXPECT_EQ(testsupport::readBytes(QDir(folder).filePath(aside[0])), damaged);
+        }
+        EXPECT_TRUE(store.keys().isEmpty()) << "the defaults apply";
+        EXPECT_TRUE(store.setInteger(u"b"_s, 2));
+        EXPECT_EQ(FileSettingsStore(path()).integer(u"b"_s), 2);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+    }
+
+    // Found later by a write, it is set aside just the same, and announced.
+    FileSettingsStore store(path());
+    ASSERT_TRUE(store.setInteger(u"a"_s, 1));
+    QSignalSpy found(&store, &FileSettingsStore::damageFound);
+    testsupport::writeBytes(path(), "{ damaged");
+    EXPECT_TRUE(store.setInteger(u"b"_s, 2));
+    EXPECT_EQ(found.count(), 1);
+    EXPECT_EQ(setAside().size(), 1);
+    EXPECT_FALSE(store.contains(u"a"_s));
+}
+
+TEST_F(FileSettingsStoreTest, AWriteThatCannotBeStoredChangesNothingAndSaysWhy) {
+    testsupport::SmallDisk disk;
+    if (disk.unavailable()) {
+        GTEST_SKIP() << disk.unavailable()->toStdString();
+    }
+    const QString file = disk.path(u"settings.json"_s);
+    FileSettingsStore store(file);
+    ASSERT_TRUE(store.setText(u"printer.default"_s, u"CT221B-A"_s));
+    const QByteArray before = testsupport::readBytes(file);
+    disk.fill();
+    QSignalSpy changed(&store, &SettingsStore::changed);
+    EXPECT_FALSE(store.setText(u"printer.default"_s, u"CT221B-B"_s));
+    EXPECT_EQ(store.lastError(),
+              u"Couldn't save the settings in “%1”: No space left on device"_s.arg(file));
+    EXPECT_EQ(store.text(u"printer.default"_s), u"CT221B-A"_s);
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(testsupport::readBytes(file), before);
+    disk.release();
+    EXPECT_TRUE(store.setText(u"printer.default"_s, u"CT221B-B"_s));
+    EXPECT_FALSE(store.lastError());
+}
+
+TEST_F(FileSettingsStoreTest, StoresSharingTheFileKeepEachOthersKeys) {
+    FileSettingsStore a(path());
+    FileSettingsStore b(path());
+    ASSERT_TRUE(a.setInteger(u"a"_s, 1));
+    // b read the file before a wrote: its transaction reads it again, under the lock.
+    ASSERT_TRUE(b.transact([&] {
+        EXPECT_EQ(b.integer(u"a"_s), 1);
+        b.setInteger(u"b"_s, *b.integer(u"a"_s) + 1);
+    }));
+    const FileSettingsStore reopened(path());
+    EXPECT_EQ(reopened.integer(u"a"_s), 1);
+    EXPECT_EQ(reopened.integer(u"b"_s), 2);
 }
 
 } // namespace

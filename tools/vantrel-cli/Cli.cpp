@@ -2,6 +2,7 @@
 
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/Clock.h"
+#include "LabelKit/platform/SettingsStore.h"
 
 #include <QFile>
 
@@ -210,6 +211,19 @@ LabelContext mergeOptions(Arguments& args) {
         }
     }
     return context;
+}
+
+std::unique_ptr<FileSettingsStore> openSettings() {
+    const std::optional<QString> path = FileSettingsStore::defaultPath();
+    if (!path) {
+        throw UserError(QStringLiteral("HOME is not set, so there are no settings. Set HOME (or "
+                                       "XDG_CONFIG_HOME)."));
+    }
+    auto settings = std::make_unique<FileSettingsStore>(*path);
+    if (settings->damage()) {
+        Cli::errLine(QStringLiteral("vantrel-cli: warning: ") + *settings->damage());
+    }
+    return settings;
 }
 
 QByteArray readFile(const QString& path) {

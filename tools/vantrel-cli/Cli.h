@@ -7,10 +7,13 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 namespace vantrel {
+
+class FileSettingsStore;
 
 // A mistake in how the tool was called: exit status 2 with the usage text.
 class UsageError : public std::runtime_error {
@@ -79,5 +82,9 @@ LabelContext mergeOptions(Arguments& args);
 std::pair<QString, QString> keyValue(const QString& text, const QString& option);
 // The whole file; UserError naming the file when it cannot be read.
 QByteArray readFile(const QString& path);
+
+// The user's settings file, shared with the application. A damaged file that was set aside is
+// reported on stderr as a warning. Throws UserError when there is no home folder for it.
+std::unique_ptr<FileSettingsStore> openSettings();
 
 } // namespace vantrel

@@ -89,7 +89,7 @@ auto await(QCoro::Task<T> task) {
 // (a factor such as 0.01) speeds up its waits and pauses for tests.
 class Session {
 public:
-    explicit Session(const Cli& cli) : m_settings(FileSettingsStore::defaultPath()) {
+    Session(const Cli& cli, SettingsStore& settings) : m_settings(settings) {
         BleCentral* central = nullptr;
         if (cli.virtualPrinter) {
             const QString folder = *cli.virtualPrinter;
@@ -123,11 +123,9 @@ public:
             // Let the stack take the link down cleanly before the process ends.
             waitUntil([&] { return m_manager->activity() == PrinterActivity::idle(); }, 1000);
         }
-        m_settings.sync();
     }
 
     PrinterManager& manager() { return *m_manager; }
-    SettingsStore& settings() { return m_settings; }
 
     // Waits for the radio to report its state; a radio that cannot be used is an error.
     void requireRadio() {
@@ -186,7 +184,7 @@ public:
     }
 
 private:
-    FileSettingsStore m_settings;
+    SettingsStore& m_settings;
     VirtualPrinter* m_printer = nullptr;
     std::unique_ptr<PrinterManager> m_manager;
 };
@@ -213,14 +211,15 @@ int print(Arguments& args, Cli& cli) {
 
     // The batch is built, and refused if need be, before a printer is reached.
     const LabelSource source = LabelSource::resolve(label, cli);
-    const qint64 serialStart = options.serialStart.value_or(PrintBatch::storedSerialStart(
-        FileSettingsStore(FileSettingsStore::defaultPath()), source.document.id));
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
+    const qint64 serialStart =
+        options.serialStart.value_or(PrintBatch::storedSerialStart(*settings, source.document.id));
     const QList<PrintItem> items = options.items(source, serialStart);
     if (items.isEmpty()) {
         throw UserError(QStringLiteral("Nothing to print: no rows of the list were chosen."));
     }
 
-    Session session(cli);
+    Session session(cli, *settings);
     PrinterManager& manager = session.manager();
     QObject::connect(&manager, &PrinterManager::activityChanged, [&manager] {
         const PrinterActivity& activity = manager.activity();
@@ -233,8 +232,10 @@ int print(Arguments& args, Cli& cli) {
     session.requireCleanStream();
 
     if (Placeholders::usesSerial(source.document)) {
-        PrintBatch::storeNextSerial(session.settings(), source.document.id,
-                                    serialStart + items.size());
+        PrintBatch::storeNextSerial(*settings, source.document.id, serialStart + items.size());
+        if (settings->lastError()) {
+            throw UserError(*settings->lastError());
+        }
     }
     Cli::outLine(labelsSent(PrintBatch::labelCount(items)));
     return 0;
@@ -251,7 +252,8 @@ int printLabel(Arguments& args, Cli& cli) {
     if (!store->labelNamed(name)) {
         throw UserError(PrintActions::missingLabel(name));
     }
-    Session session(cli);
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
+    Session session(cli, *settings);
     const std::optional<QString> target = session.target(printer);
     const QString confirmation = await(PrintActions::printLabel(
         [&store](const QString& wanted) { return store->labelNamed(wanted); }, session.manager(),
@@ -267,7 +269,8 @@ int printText(Arguments& args, Cli& cli) {
     const QString text = args.positional(QStringLiteral("TEXT"));
     args.finish();
 
-    Session session(cli);
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
+    Session session(cli, *settings);
     const std::optional<QString> target = session.target(printer);
     const QString confirmation =
         await(PrintActions::printText(session.manager(), text, copies, target));
@@ -280,7 +283,8 @@ int printers(Arguments& args, Cli& cli) {
     const double seconds = args.real(QStringLiteral("seconds"), 0.1, 600).value_or(4.0);
     args.finish();
 
-    Session session(cli);
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
+    Session session(cli, *settings);
     const QList<DiscoveredPrinter> found = session.scan(int(seconds * 1000));
     if (found.isEmpty()) {
         Cli::outLine(QStringLiteral("No printers found."));
@@ -309,7 +313,8 @@ int info(Arguments& args, Cli& cli) {
     const QString name = args.positional(QStringLiteral("PRINTER"));
     args.finish();
 
-    Session session(cli);
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
+    Session session(cli, *settings);
     const PrinterInfo answer = await(session.manager().readInfo(name));
     Cli::outLine(QStringLiteral("Model: ") + answer.name);
     Cli::outLine(QStringLiteral("Firmware: ") + answer.firmware);
@@ -330,34 +335,40 @@ int printerSettings(Arguments& args, Cli&) {
         throw UsageError(QStringLiteral("--default needs a printer's name"));
     }
 
-    FileSettingsStore settings(FileSettingsStore::defaultPath());
+    const std::unique_ptr<FileSettingsStore> settings = openSettings();
     // The settings need no radio and no printers.
-    PrinterRegistry registry(&settings, {});
-    if (defaultPrinter) {
-        registry.setDefaultPrinter(*defaultPrinter);
-    } else if (noDefault) {
-        registry.setDefaultPrinter(std::nullopt);
-    }
-    if (!nicknames.isEmpty()) {
-        TextMap map = registry.nicknames();
-        for (const QString& entry : nicknames) {
-            const auto [name, nickname] = keyValue(entry, QStringLiteral("--nickname"));
-            if (name.isEmpty()) {
-                throw UsageError(QStringLiteral("--nickname needs a printer's name before “=”"));
-            }
-            // Spaces and tabs around a nickname are dropped, as in the printers list.
-            static const QRegularExpression ends(QStringLiteral("^[ \\t]+|[ \\t]+$"));
-            map.insert(name, QString(nickname).remove(ends));
+    PrinterRegistry registry(settings.get(), {});
+    TextMap nicknameMap = registry.nicknames();
+    for (const QString& entry : nicknames) {
+        const auto [name, nickname] = keyValue(entry, QStringLiteral("--nickname"));
+        if (name.isEmpty()) {
+            throw UsageError(QStringLiteral("--nickname needs a printer's name before “=”"));
         }
-        registry.setNicknames(map);
+        // Spaces and tabs around a nickname are dropped, as in the printers list.
+        static const QRegularExpression ends(QStringLiteral("^[ \\t]+|[ \\t]+$"));
+        nicknameMap.insert(name, QString(nickname).remove(ends));
     }
-    if (chunkSize) {
-        registry.setChunkSize(*chunkSize);
+    // Saved together or not at all; what is shown below is what was saved.
+    const bool saved = settings->transact([&] {
+        if (defaultPrinter) {
+            registry.setDefaultPrinter(*defaultPrinter);
+        } else if (noDefault) {
+            registry.setDefaultPrinter(std::nullopt);
+        }
+        if (!nicknames.isEmpty()) {
+            registry.setNicknames(nicknameMap);
+        }
+        if (chunkSize) {
+            registry.setChunkSize(*chunkSize);
+        }
+        if (pause) {
+            registry.setInterLabelDelay(*pause);
+        }
+    });
+    if (!saved) {
+        throw UserError(
+            settings->lastError().value_or(QStringLiteral("Couldn't save the settings.")));
     }
-    if (pause) {
-        registry.setInterLabelDelay(*pause);
-    }
-    settings.sync();
 
     Cli::outLine(QStringLiteral("Default printer: ") +
                  registry.defaultPrinter().value_or(QStringLiteral("none")));
