@@ -2,7 +2,7 @@
 
 #include "views/Icons.h"
 #include "views/LabelPreview.h"
-#include "views/PrintPanelModel.h"
+#include "LabelKit/edit/PrintPanelModel.h"
 #include "views/PrinterPicker.h"
 
 #include "LabelKit/printer/PrinterManager.h"

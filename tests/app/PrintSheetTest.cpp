@@ -2,7 +2,7 @@
 
 #include "app/PrintSheet.h"
 #include "views/PrintPanel.h"
-#include "views/PrintPanelModel.h"
+#include "LabelKit/edit/PrintPanelModel.h"
 
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/printer/VirtualPrinter.h"

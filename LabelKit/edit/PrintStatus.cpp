@@ -1,4 +1,4 @@
-#include "views/PrintStatus.h"
+#include "LabelKit/edit/PrintStatus.h"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/PrintStatus.h"
+#include "LabelKit/edit/PrintStatus.h"
 
 #include "LabelKit/merge/DataTable.h"
 #include "LabelKit/merge/LabelContext.h"

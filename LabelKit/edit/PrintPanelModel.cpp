@@ -1,4 +1,4 @@
-#include "views/PrintPanelModel.h"
+#include "LabelKit/edit/PrintPanelModel.h"
 
 #include "LabelKit/merge/Placeholders.h"
 #include "LabelKit/model/UserError.h"

@@ -1,4 +1,4 @@
-#include "views/PrintPanelModel.h"
+#include "LabelKit/edit/PrintPanelModel.h"
 
 #include "LabelKit/print/PrintBatch.h"
 #include "tests/printer/ManagerFixture.h"
