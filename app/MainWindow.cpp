@@ -1,13 +1,17 @@
 #include "app/MainWindow.h"
 
 #include "app/CommandHub.h"
+#include "app/FileManager.h"
 #include "app/LabelOverview.h"
 #include "app/Menus.h"
 #include "app/PrintSheet.h"
 #include "app/SaveOnQuit.h"
 #include "app/Services.h"
 #include "views/Icons.h"
+#include "views/LabelRowDelegate.h"
 
+#include "LabelKit/edit/LabelFilterModel.h"
+#include "LabelKit/edit/LabelListModel.h"
 #include "LabelKit/model/MeasureUnit.h"
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/model/UserError.h"
@@ -161,18 +165,127 @@ QWidget* MainWindow::buildSidebar() {
     layout->addWidget(title);
 
     m_search = new QLineEdit(sidebar);
+    m_search->setObjectName(QStringLiteral("search"));
     m_search->setPlaceholderText(QStringLiteral("Search labels"));
     m_search->setAccessibleName(QStringLiteral("Search"));
     m_search->addAction(Icons::icon(u"magnifyingglass"), QLineEdit::LeadingPosition);
+    QAction* clear =
+        m_search->addAction(Icons::icon(u"xmark.circle.fill"), QLineEdit::TrailingPosition);
+    clear->setText(QStringLiteral("Clear search"));
+    clear->setVisible(false);
+    connect(clear, &QAction::triggered, m_search, &QLineEdit::clear);
+    connect(m_search, &QLineEdit::textChanged, this, [this, clear](const QString& text) {
+        clear->setVisible(!text.isEmpty());
+        m_filter->setSearch(text);
+        syncList();
+    });
     layout->addWidget(m_search);
 
+    m_labels = new LabelListModel(&m_services.store(), this);
+    m_labels->setUnit(MeasureUnit::load(m_services.settings()));
+    connect(&m_services.settings(), &SettingsStore::changed, this, [this](const QString& key) {
+        if (key == MeasureUnit::storageKey()) {
+            m_labels->setUnit(MeasureUnit::load(m_services.settings()));
+        }
+    });
+    m_filter = new LabelFilterModel(this);
+    m_filter->setSourceModel(m_labels);
+
     m_list = new QListView(sidebar);
+    m_list->setObjectName(QStringLiteral("labelList"));
+    m_list->setAccessibleName(QStringLiteral("Labels"));
+    m_list->setModel(m_filter);
+    m_list->setItemDelegate(new LabelRowDelegate(m_list));
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setFrameShape(QFrame::NoFrame);
+    // The rows sit on the sidebar itself, as in a source list.
+    m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_syncingList && current.isValid()) {
+                    select(current.data(LabelListModel::IdRole).toUuid());
+                }
+            });
+    connect(m_list, &QListView::customContextMenuRequested, this, &MainWindow::showRowMenu);
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &MainWindow::syncList);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &MainWindow::syncList);
+    connect(m_filter, &QAbstractItemModel::rowsMoved, this, &MainWindow::syncList);
+    connect(m_filter, &QAbstractItemModel::modelReset, this, &MainWindow::syncList);
+    connect(m_filter, &QAbstractItemModel::layoutChanged, this, &MainWindow::syncList);
     layout->addWidget(m_list, 1);
-    m_listEmpty = new QLabel(QStringLiteral("No labels yet. Press + to make one."), sidebar);
+
+    m_listEmpty = new QLabel(sidebar);
+    m_listEmpty->setObjectName(QStringLiteral("listEmpty"));
     m_listEmpty->setStyleSheet(secondaryStyle());
     m_listEmpty->setWordWrap(true);
-    layout->addWidget(m_listEmpty);
+    m_listEmpty->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(m_listEmpty, 1);
+    syncList();
     return sidebar;
+}
+
+void MainWindow::syncList() {
+    const bool empty = m_filter->rowCount() == 0;
+    m_list->setVisible(!empty);
+    m_listEmpty->setVisible(empty);
+    m_listEmpty->setText(m_search->text().isEmpty()
+                             ? QStringLiteral("No labels yet. Press + to make one.")
+                             : QStringLiteral("No matches."));
+
+    // The list shows the selected label when the search keeps it.
+    const QModelIndex source = m_selectedID ? m_labels->indexOf(*m_selectedID) : QModelIndex();
+    const QModelIndex row = m_filter->mapFromSource(source);
+    if (row == m_list->selectionModel()->currentIndex() &&
+        m_list->selectionModel()->isSelected(row) == row.isValid()) {
+        return;
+    }
+    m_syncingList = true;
+    if (row.isValid()) {
+        m_list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+        m_list->scrollTo(row);
+    } else {
+        m_list->selectionModel()->clear();
+    }
+    m_syncingList = false;
+}
+
+void MainWindow::showRowMenu(const QPoint& position) {
+    const QModelIndex row = m_list->indexAt(position);
+    if (!row.isValid()) {
+        return;
+    }
+    const QUuid id = row.data(LabelListModel::IdRole).toUuid();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("rowMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(Icons::icon(u"printer"), QStringLiteral("Print…"), this, [this, id] {
+        PrintRequest request;
+        request.labelID = id;
+        showPrintSheet(request);
+    });
+    menu->addAction(Icons::icon(u"plus.square.on.square"), QStringLiteral("Duplicate"), this,
+                    [this, id] {
+                        const std::optional<LabelDocument> copy = m_services.store().duplicate(id);
+                        select(copy ? std::optional(copy->id) : std::nullopt);
+                    });
+    menu->addAction(QStringLiteral("Show in File Manager"), this,
+                    [this, id] { FileManager::reveal(m_services.store().url(id)); });
+    menu->addSeparator();
+    menu->addAction(Icons::icon(u"trash"), QStringLiteral("Delete"), this,
+                    [this, id] { deleteLabel(id); });
+    menu->popup(m_list->viewport()->mapToGlobal(position));
+}
+
+void MainWindow::deleteLabel(const QUuid& id) {
+    LabelStore& store = m_services.store();
+    store.remove(id);
+    if (m_selectedID == id) {
+        select(store.labels().isEmpty() ? std::nullopt : std::optional(store.labels().first().id));
+    }
 }
 
 QWidget* MainWindow::buildEmptyState() {
@@ -210,6 +323,7 @@ void MainWindow::select(const std::optional<QUuid>& id) {
         return;
     }
     m_selectedID = id;
+    syncList();
     rebuildDetail();
     Q_EMIT selectionChanged();
 }

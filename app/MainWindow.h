@@ -20,6 +20,8 @@ class QToolButton;
 namespace vantrel {
 
 class CommandHub;
+class LabelFilterModel;
+class LabelListModel;
 struct LabelDocument;
 class Menus;
 class PrintSheet;
@@ -80,6 +82,9 @@ protected:
 
 private:
     QWidget* buildSidebar();
+    void syncList();
+    void showRowMenu(const QPoint& position);
+    void deleteLabel(const QUuid& id);
     QWidget* buildEmptyState();
     void buildToolBar();
     void rebuildDetail();
@@ -95,7 +100,10 @@ private:
 
     QWidget* m_sidebar = nullptr;
     QLineEdit* m_search = nullptr;
+    LabelListModel* m_labels = nullptr;
+    LabelFilterModel* m_filter = nullptr;
     QListView* m_list = nullptr;
+    bool m_syncingList = false;
     QLabel* m_listEmpty = nullptr;
     QStackedWidget* m_detailStack = nullptr;
     QWidget* m_emptyState = nullptr;

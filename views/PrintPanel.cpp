@@ -1,8 +1,8 @@
 #include "views/PrintPanel.h"
 
+#include "LabelKit/edit/PrintPanelModel.h"
 #include "views/Icons.h"
 #include "views/LabelPreview.h"
-#include "LabelKit/edit/PrintPanelModel.h"
 #include "views/PrinterPicker.h"
 
 #include "LabelKit/printer/PrinterManager.h"

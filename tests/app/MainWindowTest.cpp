@@ -1,6 +1,10 @@
 #include "tests/app/AppHarness.h"
 
 #include "app/Menus.h"
+#include "app/PrintSheet.h"
+#include "views/PrintPanel.h"
+
+#include "LabelKit/edit/PrintPanelModel.h"
 
 #include "LabelKit/model/MeasureUnit.h"
 #include "LabelKit/model/Templates.h"
@@ -10,8 +14,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSet>
@@ -151,4 +158,139 @@ TEST(MainWindow, TheLabelsButtonTogglesTheSidebar) {
     QTest::mouseClick(toggle, Qt::LeftButton);
     QTRY_COMPARE(sidebar->width(), 260);
     EXPECT_TRUE(sidebar->isVisible());
+}
+
+namespace {
+
+QListView* labelList(MainWindow& window) {
+    return window.findChild<QListView*>(QStringLiteral("labelList"));
+}
+
+QStringList listedNames(MainWindow& window) {
+    QStringList names;
+    QAbstractItemModel* model = labelList(window)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names.append(model->index(row, 0).data().toString());
+    }
+    return names;
+}
+
+QModelIndex rowNamed(MainWindow& window, const QString& name) {
+    QAbstractItemModel* model = labelList(window)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == name) {
+            return model->index(row, 0);
+        }
+    }
+    return {};
+}
+
+// Opens a row's context menu as a right click does and picks the item with the title.
+void pickFromRowMenu(MainWindow& window, const QString& name, const QString& title) {
+    QListView* list = labelList(window);
+    const QModelIndex row = rowNamed(window, name);
+    ASSERT_TRUE(row.isValid()) << name.toStdString();
+    const QPoint at = list->visualRect(row).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+    QStringList titles;
+    for (QAction* action : menu->actions()) {
+        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        if (action->text() == title) {
+            menu->setActiveAction(action);
+        }
+    }
+    EXPECT_EQ(titles, QStringList({QStringLiteral("Print…"), QStringLiteral("Duplicate"),
+                                   QStringLiteral("Show in File Manager"), QStringLiteral("-"),
+                                   QStringLiteral("Delete")}));
+    QTest::keyClick(menu, Qt::Key_Return);
+}
+
+void saveNamed(LabelStore& store, const QStringList& names) {
+    for (const QString& name : names) {
+        ASSERT_TRUE(store.save(LabelDocument(name)));
+        QTest::qWait(2); // distinct save times keep the order
+    }
+}
+
+} // namespace
+
+// The search keeps the labels whose name contains the text, ignoring case; the empty list
+// says why it is empty, and the detail shows the empty state without a selection.
+TEST(MainWindow, SearchFiltersTheListAndExplainsAnEmptyOne) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    auto* empty = window.findChild<QLabel*>(QStringLiteral("listEmpty"));
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->text(), QStringLiteral("No labels yet. Press + to make one."));
+    EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("emptyState"))->isVisible());
+
+    saveNamed(harness.app->services().store(),
+              {QStringLiteral("Shelf"), QStringLiteral("Cabinet"), QStringLiteral("Bin tag")});
+    EXPECT_FALSE(empty->isVisible());
+    auto* search = window.findChild<QLineEdit*>(QStringLiteral("search"));
+    EXPECT_EQ(search->placeholderText(), QStringLiteral("Search labels"));
+    QTest::keyClicks(search, QStringLiteral("BIN"));
+    EXPECT_EQ(listedNames(window),
+              QStringList({QStringLiteral("Bin tag"), QStringLiteral("Cabinet")}));
+    QTest::keyClicks(search, QStringLiteral("zz"));
+    EXPECT_TRUE(listedNames(window).isEmpty());
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->text(), QStringLiteral("No matches."));
+    search->clear();
+    EXPECT_EQ(listedNames(window).size(), 3);
+}
+
+// A click selects; deleting the selected label selects the first one left, deleting another
+// keeps the selection, and other labels changing keep it too. Duplicate selects the copy.
+TEST(MainWindow, RowMenuDeletesAndDuplicatesKeepingTheSelectionRules) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    LabelStore& store = harness.app->services().store();
+    saveNamed(store, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    ASSERT_EQ(listedNames(window), QStringList({"C", "B", "A"}));
+
+    QListView* list = labelList(window);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(rowNamed(window, QStringLiteral("B"))).center());
+    const QUuid b = store.labelNamed(QStringLiteral("B"))->id;
+    EXPECT_EQ(window.selectedID(), b);
+
+    // Saving another label moves its row; the selection stays on B.
+    LabelDocument a = *store.labelNamed(QStringLiteral("A"));
+    a.name = QStringLiteral("A2");
+    store.save(a);
+    EXPECT_EQ(window.selectedID(), b);
+    EXPECT_EQ(list->currentIndex().data().toString(), QStringLiteral("B"));
+
+    pickFromRowMenu(window, QStringLiteral("C"), QStringLiteral("Delete"));
+    EXPECT_EQ(listedNames(window), QStringList({"A2", "B"}));
+    EXPECT_EQ(window.selectedID(), b);
+
+    pickFromRowMenu(window, QStringLiteral("B"), QStringLiteral("Delete"));
+    EXPECT_EQ(window.selectedID(), store.labelNamed(QStringLiteral("A2"))->id);
+    EXPECT_EQ(list->currentIndex().data().toString(), QStringLiteral("A2"));
+
+    pickFromRowMenu(window, QStringLiteral("A2"), QStringLiteral("Duplicate"));
+    const auto copy = store.labelNamed(QStringLiteral("A2 copy"));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(window.selectedID(), copy->id);
+
+    pickFromRowMenu(window, QStringLiteral("A2 copy"), QStringLiteral("Delete"));
+    pickFromRowMenu(window, QStringLiteral("A2"), QStringLiteral("Delete"));
+    EXPECT_EQ(window.selectedID(), std::nullopt);
+    EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("emptyState"))->isVisible());
+}
+
+// "Print…" in a row's menu opens the sheet for that label with one copy.
+TEST(MainWindow, RowMenuPrintOpensTheSheet) {
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    saveNamed(harness.app->services().store(), {QStringLiteral("Shelf")});
+    pickFromRowMenu(window, QStringLiteral("Shelf"), QStringLiteral("Print…"));
+    ASSERT_NE(window.printSheet(), nullptr);
+    EXPECT_EQ(window.printSheet()->panel().model().document().name, QStringLiteral("Shelf"));
+    EXPECT_EQ(window.printSheet()->panel().model().copies(), 1);
 }

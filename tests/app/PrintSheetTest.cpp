@@ -1,8 +1,8 @@
 #include "tests/app/AppHarness.h"
 
+#include "LabelKit/edit/PrintPanelModel.h"
 #include "app/PrintSheet.h"
 #include "views/PrintPanel.h"
-#include "LabelKit/edit/PrintPanelModel.h"
 
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/printer/VirtualPrinter.h"
