@@ -109,6 +109,9 @@ QGroupBox* PrintPanel::buildListSection() {
     const qint64 rows = m_model->rowCount();
     m_from = stepper(QStringLiteral("From row"), 1, rows, section);
     m_to = stepper(QStringLiteral("To row"), 1, rows, section);
+    // "From row 7" reads as a phrase, like "Start at 41".
+    m_from->setPrefix(QStringLiteral("From row "));
+    m_to->setPrefix(QStringLiteral("To row "));
     m_listForm->addRow(m_from);
     m_listForm->addRow(m_to);
     connect(m_from, &QSpinBox::valueChanged, m_model, &PrintPanelModel::setRangeFrom);
@@ -126,7 +129,7 @@ QGroupBox* PrintPanel::buildSerialSection() {
     m_serialCount = stepper(QStringLiteral("Labels"), 1, PrintPanelModel::maxSerialCount, section);
     m_serialDigits =
         stepper(QStringLiteral("Digits"), 0, PrintPanelModel::maxSerialDigits, section);
-    // "Start at 41" reads as a phrase; the others as "Labels: 10".
+    // "Labels: 10" and "Digits: 4" take a colon; "Start at 41" reads as a phrase.
     m_serialStart->setPrefix(QStringLiteral("Start at "));
     m_serialForm->addRow(m_serialStart);
     m_serialForm->addRow(m_serialCount);
