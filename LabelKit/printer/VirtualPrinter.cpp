@@ -17,7 +17,8 @@ VirtualPrinter::VirtualPrinter(const QString& name, const QString& folder, QObje
     , m_localName(name)
     , m_peripheralName(name)
     , m_folder(folder)
-    , m_infoReply(QByteArrayLiteral("CT221B") + '\0' + QByteArrayLiteral("V1.0.7")) {}
+    , m_infoReply(QByteArrayLiteral("CT221B") + '\0' + QByteArrayLiteral("V1.0.7"))
+    , m_decoder({PrinterManager::infoRequest}) {}
 
 void VirtualPrinter::setFolder(const QString& folder) {
     m_folder = folder;
@@ -59,27 +60,28 @@ bool VirtualPrinter::receive(const QByteArray& bytes) {
     m_writeSizes.append(bytes.size());
     m_received.append(bytes);
     bool infoRequested = false;
-    handle(m_interpreter.feed(bytes), &infoRequested);
+    handle(m_decoder.feed(bytes), &infoRequested);
     return infoRequested;
 }
 
 void VirtualPrinter::linkDropped() {
     m_writesInFlight = 0;
-    handle(m_interpreter.reset(), nullptr);
+    handle(m_decoder.reset(), nullptr);
 }
 
-void VirtualPrinter::handle(const QList<TsplInterpreter::Event>& events, bool* infoRequested) {
-    for (const TsplInterpreter::Event& event : events) {
+void VirtualPrinter::handle(const QList<TsplDecoder::Event>& events, bool* infoRequested) {
+    for (const TsplDecoder::Event& event : events) {
         switch (event.kind) {
-        case TsplInterpreter::Event::Kind::infoRequest:
+        case TsplDecoder::Event::Kind::binary:
+            // The info request is the only binary command the decoder knows.
             if (infoRequested) {
                 *infoRequested = true;
             }
             break;
-        case TsplInterpreter::Event::Kind::error:
+        case TsplDecoder::Event::Kind::error:
             reportError(event.error);
             break;
-        case TsplInterpreter::Event::Kind::page:
+        case TsplDecoder::Event::Kind::page:
             save(event);
             break;
         }
@@ -105,7 +107,7 @@ qint64 VirtualPrinter::nextNumber() {
     return (*m_nextNumber)++;
 }
 
-void VirtualPrinter::save(const TsplInterpreter::Event& page) {
+void VirtualPrinter::save(const TsplDecoder::Event& page) {
     ++m_pagesPrinted;
     if (m_folder.isEmpty()) {
         Q_EMIT printed(QString(), page.copies);
@@ -119,7 +121,7 @@ void VirtualPrinter::save(const TsplInterpreter::Event& page) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!QImageWriter(&buffer, "png").write(page.image)) {
+    if (!QImageWriter(&buffer, "png").write(page.label.image())) {
         reportError(QStringLiteral("Couldn't encode the printed label."));
         return;
     }
@@ -130,7 +132,7 @@ void VirtualPrinter::save(const TsplInterpreter::Event& page) {
         const QString tsplPath = dir.filePath(stem + QStringLiteral(".tspl"));
         const QString pngPath = dir.filePath(stem + QStringLiteral(".png"));
         bool taken = false;
-        if (const auto failure = FileWriter::create(tsplPath, page.job, &taken)) {
+        if (const auto failure = FileWriter::create(tsplPath, page.bytes, &taken)) {
             reportError(QStringLiteral("Couldn't save %1: %2").arg(tsplPath, *failure));
             return;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LabelKit/platform/Clock.h"
-#include "LabelKit/printer/TsplInterpreter.h"
+#include "LabelKit/tspl/TsplDecoder.h"
 
 #include <QBluetoothUuid>
 #include <QByteArray>
@@ -95,8 +95,8 @@ private:
     // Bytes of one acknowledged write; returns whether the printer owes an info reply.
     bool receive(const QByteArray& bytes);
     void linkDropped();
-    void handle(const QList<TsplInterpreter::Event>& events, bool* infoRequested);
-    void save(const TsplInterpreter::Event& page);
+    void handle(const QList<TsplDecoder::Event>& events, bool* infoRequested);
+    void save(const TsplDecoder::Event& page);
     void reportError(const QString& message);
     qint64 nextNumber();
 
@@ -110,7 +110,7 @@ private:
     std::optional<qint64> m_maximumWriteLength = 512;
     Faults m_faults;
     QByteArray m_infoReply;
-    TsplInterpreter m_interpreter;
+    TsplDecoder m_decoder;
     std::optional<qint64> m_nextNumber;
     QList<qint64> m_writeSizes;
     QByteArray m_received;

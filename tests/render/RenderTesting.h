@@ -184,6 +184,23 @@ inline QString ascii(const RenderedLabel& label) {
     return art;
 }
 
+// The raster that ascii() shows: one line per row, '#' black (0), anything else white (255).
+inline RenderedLabel raster(const QString& art) {
+    QStringList rows = art.split(u'\n');
+    if (!rows.isEmpty() && rows.last().isEmpty()) {
+        rows.removeLast();
+    }
+    RenderedLabel label = filled(rows.isEmpty() ? 0 : rows.first().size(), rows.size());
+    for (qint64 y = 0; y < label.height; ++y) {
+        for (qint64 x = 0; x < label.width; ++x) {
+            if (x < rows[y].size() && rows[y][x] == u'#') {
+                label.pixels[y * label.width + x] = char(0);
+            }
+        }
+    }
+    return label;
+}
+
 // A golden file of named ASCII-art rasters: "== name" lines, each followed by its rows. With
 // VANTREL_UPDATE_GOLDEN=1 in the environment a mismatch rewrites the entry instead of failing.
 class AsciiGolden {

@@ -1,35 +1,45 @@
-#include "LabelKit/printer/TsplInterpreter.h"
+#include "LabelKit/tspl/TsplDecoder.h"
 
-#include "tests/printer/TsplJobs.h"
-#include "tests/support/TestSupport.h"
+#include "LabelKit/tspl/TSPL.h"
+
+#include "tests/render/RenderTesting.h"
 
 #include <gtest/gtest.h>
 
 using namespace vantrel;
 
 using namespace Qt::StringLiterals;
+using rendertest::ascii;
+using rendertest::raster;
 
-using Kind = TsplInterpreter::Event::Kind;
+using Kind = TsplDecoder::Event::Kind;
 
 namespace {
 
-const QStringList arrow = {
-    u"#.........#"_s,
-    u".#.......#."_s,
-    u"..#.....#.."_s,
-    u"...#####..."_s,
-};
+const QByteArray infoRequest = QByteArray::fromHex("DD0005040000E5DD");
 
-QList<TsplInterpreter::Event> feedInPieces(TsplInterpreter& interpreter, const QByteArray& bytes,
-                                           qsizetype piece) {
-    QList<TsplInterpreter::Event> events;
+const QString arrow = u"#.........#\n"
+                      u".#.......#.\n"
+                      u"..#.....#..\n"
+                      u"...#####...\n"_s;
+
+// The job our encoder writes for the art on a label of its size.
+QByteArray job(const QString& art, qint64 copies = 1) {
+    const RenderedLabel label = raster(art);
+    LabelDocument doc(u"Art"_s, double(label.width) / 8, double(label.height) / 8);
+    return TSPL::job(label, doc, copies);
+}
+
+QList<TsplDecoder::Event> feedInPieces(TsplDecoder& decoder, const QByteArray& bytes,
+                                       qsizetype piece) {
+    QList<TsplDecoder::Event> events;
     for (qsizetype offset = 0; offset < bytes.size(); offset += piece) {
-        events += interpreter.feed(bytes.mid(offset, piece));
+        events += decoder.feed(bytes.mid(offset, piece));
     }
     return events;
 }
 
-QList<Kind> kinds(const QList<TsplInterpreter::Event>& events) {
+QList<Kind> kinds(const QList<TsplDecoder::Event>& events) {
     QList<Kind> list;
     for (const auto& event : events) {
         list.append(event.kind);
@@ -43,49 +53,47 @@ QList<Kind> kinds(const QList<TsplInterpreter::Event>& events) {
 class TsplPieces : public ::testing::TestWithParam<int> {};
 
 TEST_P(TsplPieces, PrintsTheBitmapOfAJobCutAnywhere) {
-    // 11 dots wide: the rows are 2 bytes, and the width comes from SIZE (11 / 8 mm).
-    const QByteArray job = tspljobs::job(arrow, "1.4", "0.5", 3);
-    TsplInterpreter interpreter;
-    const auto events = feedInPieces(interpreter, job, GetParam());
+    // 11 dots wide: the rows are 2 bytes, and the width comes from SIZE (1.4 mm).
+    const QByteArray bytes = job(arrow, 3);
+    TsplDecoder decoder;
+    const auto events = feedInPieces(decoder, bytes, GetParam());
     ASSERT_EQ(kinds(events), QList<Kind>{Kind::page});
-    EXPECT_EQ(events[0].job, job);
+    EXPECT_EQ(events[0].bytes, bytes);
     EXPECT_EQ(events[0].copies, 3);
-    EXPECT_EQ(events[0].image.format(), QImage::Format_Grayscale8);
-    EXPECT_EQ(tspljobs::art(events[0].image), arrow);
+    EXPECT_EQ(ascii(events[0].label), arrow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, TsplPieces, ::testing::Values(1, 2, 3, 7, 20, 237, 100000));
 
-TEST(TsplInterpreter, SeparatesConsecutiveJobsAndKeepsTheirBytes) {
-    const QByteArray first = tspljobs::job(arrow, "1.4", "0.5", 1);
-    const QByteArray second = tspljobs::job({u"########"_s}, "1", "0.1", 2);
-    TsplInterpreter interpreter;
-    const auto events = interpreter.feed(first + second);
+TEST(TsplDecoder, SeparatesConsecutiveJobsAndKeepsTheirBytes) {
+    const QByteArray first = job(arrow);
+    const QByteArray second = job(u"########\n"_s, 2);
+    TsplDecoder decoder;
+    const auto events = decoder.feed(first + second);
     ASSERT_EQ(kinds(events), (QList<Kind>{Kind::page, Kind::page}));
-    EXPECT_EQ(events[0].job, first);
-    EXPECT_EQ(events[1].job, second);
-    EXPECT_EQ(tspljobs::art(events[1].image), QStringList{u"########"_s});
+    EXPECT_EQ(events[0].bytes, first);
+    EXPECT_EQ(events[1].bytes, second);
+    EXPECT_EQ(ascii(events[1].label), u"########\n"_s);
 }
 
-TEST(TsplInterpreter, PayloadBytesThatLookLikeLineEndsAreData) {
+TEST(TsplDecoder, PayloadBytesThatLookLikeLineEndsAreData) {
     // Rows whose packed bytes are 0x0D 0x0A: a reader that split lines inside the payload
     // would lose them.
-    QByteArray job = "SIZE 2 mm, 0.1 mm\r\nCLS\r\nBITMAP 0,0,2,1,0,";
-    job += QByteArray("\r\n", 2);
-    job += "\r\nPRINT 1,1\r\n";
-    TsplInterpreter interpreter;
-    const auto events = interpreter.feed(job);
+    const QString art = u"####..#.####.#.#\n"_s;
+    ASSERT_EQ(raster(art).packedRows(), QByteArray("\r\n"));
+    TsplDecoder decoder;
+    const auto events = decoder.feed(job(art));
     ASSERT_EQ(kinds(events), QList<Kind>{Kind::page});
-    EXPECT_EQ(tspljobs::art(events[0].image), QStringList{u"####..#.####.#.#"_s});
+    EXPECT_EQ(ascii(events[0].label), art);
 }
 
-TEST(TsplInterpreter, RecognisesTheInfoRequestBetweenJobsEvenWhenSplit) {
-    const QByteArray request = QByteArray::fromHex("DD0005040000E5DD");
-    const QByteArray job = tspljobs::job(arrow, "1.4", "0.5");
-    TsplInterpreter interpreter;
-    const auto events = feedInPieces(interpreter, request + job + request, 3);
-    EXPECT_EQ(kinds(events), (QList<Kind>{Kind::infoRequest, Kind::page, Kind::infoRequest}));
-    EXPECT_EQ(events[1].job, job) << "the request is not part of the job";
+TEST(TsplDecoder, RecognisesBinaryCommandsBetweenJobsEvenWhenSplit) {
+    const QByteArray bytes = job(arrow);
+    TsplDecoder decoder({infoRequest});
+    const auto events = feedInPieces(decoder, infoRequest + bytes + infoRequest, 3);
+    EXPECT_EQ(kinds(events), (QList<Kind>{Kind::binary, Kind::page, Kind::binary}));
+    EXPECT_EQ(events[0].bytes, infoRequest);
+    EXPECT_EQ(events[1].bytes, bytes) << "the request is not part of the job";
 }
 
 struct Malformed {
@@ -97,16 +105,16 @@ struct Malformed {
 class TsplMalformed : public ::testing::TestWithParam<Malformed> {};
 
 TEST_P(TsplMalformed, IsReportedNotPrintedAndTheNextJobPrints) {
-    const QByteArray good = tspljobs::job(arrow, "1.4", "0.5");
-    TsplInterpreter interpreter;
-    auto events = interpreter.feed(GetParam().stream + good);
+    const QByteArray good = job(arrow);
+    TsplDecoder decoder({infoRequest});
+    auto events = decoder.feed(GetParam().stream + good);
     ASSERT_FALSE(events.isEmpty());
     EXPECT_EQ(events.first().kind, Kind::error);
     EXPECT_TRUE(events.first().error.contains(QString::fromUtf8(GetParam().error)))
         << events.first().error.toStdString();
     ASSERT_EQ(events.count(), 2) << "one error, then the good job";
     EXPECT_EQ(events.last().kind, Kind::page);
-    EXPECT_EQ(events.last().job, good);
+    EXPECT_EQ(events.last().bytes, good);
 }
 
 namespace {
@@ -140,51 +148,51 @@ INSTANTIATE_TEST_SUITE_P(
                   "not printable"}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST(TsplInterpreter, EndlessLineIsReportedWithoutWaitingForever) {
-    TsplInterpreter interpreter;
-    const auto events = interpreter.feed(QByteArray(1000, 'A'));
+TEST(TsplDecoder, EndlessLineIsReportedWithoutWaitingForever) {
+    TsplDecoder decoder;
+    const auto events = decoder.feed(QByteArray(1000, 'A'));
     ASSERT_EQ(kinds(events), QList<Kind>{Kind::error});
     EXPECT_TRUE(events[0].error.contains(u"CR LF"_s));
 }
 
-TEST(TsplInterpreter, ALinkDroppedMidJobLosesTheJobOnly) {
-    const QByteArray job = tspljobs::job(arrow, "1.4", "0.5");
-    TsplInterpreter interpreter;
-    EXPECT_TRUE(interpreter.feed(job.left(40)).isEmpty());
-    const auto dropped = interpreter.reset();
+TEST(TsplDecoder, ALinkDroppedMidJobLosesTheJobOnly) {
+    const QByteArray bytes = job(arrow);
+    TsplDecoder decoder;
+    EXPECT_TRUE(decoder.feed(bytes.left(40)).isEmpty());
+    const auto dropped = decoder.reset();
     ASSERT_EQ(kinds(dropped), QList<Kind>{Kind::error});
     EXPECT_TRUE(dropped[0].error.contains(u"40 bytes were lost"_s));
-    EXPECT_EQ(kinds(interpreter.feed(job)), QList<Kind>{Kind::page});
-    EXPECT_TRUE(interpreter.reset().isEmpty()) << "nothing pending after a whole job";
+    EXPECT_EQ(kinds(decoder.feed(bytes)), QList<Kind>{Kind::page});
+    EXPECT_TRUE(decoder.reset().isEmpty()) << "nothing pending after a whole job";
 }
 
-TEST(TsplInterpreter, ClsClearsAndModesCombineBitmaps) {
+TEST(TsplDecoder, ClsClearsAndModesCombineBitmaps) {
+    auto bitmap = [](char mode, const QString& art) {
+        return "BITMAP 0,0,1,1," + QByteArray(1, mode) + "," + raster(art).packedRows() + "\r\n";
+    };
     QByteArray stream = "SIZE 1 mm, 0.1 mm\r\nCLS\r\n";
-    stream += "BITMAP 0,0,1,1,0," + tspljobs::packedRows({u"##..##.."_s}) + "\r\n";
-    stream += "BITMAP 0,0,1,1,1," + tspljobs::packedRows({u"#.#.#.#."_s}) + "\r\n";
-    stream += "PRINT 1\r\n";
-    stream += "BITMAP 0,0,1,1,2," + tspljobs::packedRows({u"########"_s}) + "\r\n";
-    stream += "PRINT 1,1\r\n";
+    stream += bitmap('0', u"##..##.."_s) + bitmap('1', u"#.#.#.#."_s) + "PRINT 1\r\n";
+    stream += bitmap('2', u"########"_s) + "PRINT 1,1\r\n";
     stream += "CLS\r\nPRINT 1,1\r\n";
-    TsplInterpreter interpreter;
-    const auto events = interpreter.feed(stream);
+    TsplDecoder decoder;
+    const auto events = decoder.feed(stream);
     ASSERT_EQ(kinds(events), (QList<Kind>{Kind::page, Kind::page, Kind::page}));
-    EXPECT_EQ(tspljobs::art(events[0].image), QStringList{u"###.###."_s}) << "OR";
-    EXPECT_EQ(tspljobs::art(events[1].image), QStringList{u"...#...#"_s}) << "XOR";
-    EXPECT_EQ(tspljobs::art(events[2].image), QStringList{u"........"_s})
+    EXPECT_EQ(ascii(events[0].label), u"###.###.\n"_s) << "OR";
+    EXPECT_EQ(ascii(events[1].label), u"...#...#\n"_s) << "XOR";
+    EXPECT_EQ(ascii(events[2].label), u"........\n"_s)
         << "after CLS a blank label of the page size";
 }
 
 // Rows are whole bytes; the page width, when it falls inside the last byte, says where the
 // raster really ended.
-TEST(TsplInterpreter, BurnTrimsToThePageOnlyWithinTheLastByte) {
-    TsplInterpreter::Bitmap bitmap;
+TEST(TsplPage, BurnTrimsToThePageOnlyWithinTheLastByte) {
+    TsplPage::Bitmap bitmap;
     bitmap.widthBytes = 51;
     bitmap.height = 2;
     bitmap.payload = QByteArray(51 * 2, char(0xFF));
     for (const auto& [page, width] : {std::pair(401, 401), std::pair(407, 407), std::pair(408, 408),
                                       std::pair(400, 408), std::pair(600, 408)}) {
-        const QImage image = TsplInterpreter::burn({bitmap}, page, 2);
-        EXPECT_EQ(image.size(), QSize(width, 2)) << page;
+        const RenderedLabel image = TsplPage::burn({bitmap}, page, 2);
+        EXPECT_EQ(QSize(int(image.width), int(image.height)), QSize(width, 2)) << page;
     }
 }
