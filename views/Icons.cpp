@@ -98,6 +98,30 @@ QIcon icon(QStringView symbol) {
     return name.isEmpty() ? QIcon() : QIcon::fromTheme(name);
 }
 
+QString symbol(ElementKind kind) {
+    switch (kind) {
+    case ElementKind::text:
+        return QStringLiteral("textformat");
+    case ElementKind::barcode:
+        return QStringLiteral("barcode");
+    case ElementKind::qr:
+        return QStringLiteral("qrcode");
+    case ElementKind::line:
+        return QStringLiteral("line.diagonal");
+    case ElementKind::box:
+        return QStringLiteral("rectangle");
+    case ElementKind::ellipse:
+        return QStringLiteral("circle");
+    case ElementKind::image:
+        return QStringLiteral("photo");
+    }
+    return {};
+}
+
+QIcon icon(ElementKind kind) {
+    return icon(symbol(kind));
+}
+
 QStringList symbols() {
     QStringList names;
     for (const Entry& entry : table) {

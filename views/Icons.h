@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LabelKit/model/ElementKind.h"
+
 #include <QIcon>
 #include <QString>
 #include <QStringView>
@@ -20,6 +22,10 @@ QString themeName(QStringView symbol);
 
 // The themed icon for an SF Symbol name; a null icon for a name the table does not know.
 QIcon icon(QStringView symbol);
+
+// The symbol shown beside an item kind ("textformat", "barcode", ...), and its icon.
+QString symbol(ElementKind kind);
+QIcon icon(ElementKind kind);
 
 // Every SF Symbol name of the table, for tests and tools.
 QStringList symbols();

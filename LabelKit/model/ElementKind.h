@@ -17,7 +17,5 @@ struct EnumTraits<ElementKind> {
 
 // The user-facing name of the kind ("Text", "Barcode", ...).
 QString title(ElementKind kind);
-// The icon name shown beside the kind ("textformat", "barcode", ...).
-QString symbol(ElementKind kind);
 
 } // namespace vantrel

@@ -23,26 +23,6 @@ QString title(ElementKind kind) {
     return {};
 }
 
-QString symbol(ElementKind kind) {
-    switch (kind) {
-    case ElementKind::text:
-        return QStringLiteral("textformat");
-    case ElementKind::barcode:
-        return QStringLiteral("barcode");
-    case ElementKind::qr:
-        return QStringLiteral("qrcode");
-    case ElementKind::line:
-        return QStringLiteral("line.diagonal");
-    case ElementKind::box:
-        return QStringLiteral("rectangle");
-    case ElementKind::ellipse:
-        return QStringLiteral("circle");
-    case ElementKind::image:
-        return QStringLiteral("photo");
-    }
-    return {};
-}
-
 QString title(Symbology symbology) {
     switch (symbology) {
     case Symbology::code128:

@@ -103,23 +103,12 @@ QString MeasureUnit::symbol() const {
     return m_value == mm ? QStringLiteral("mm") : QStringLiteral("in");
 }
 
-std::pair<int, int> MeasureUnit::fractionDigits() const {
-    return m_value == mm ? std::pair{0, 2} : std::pair{0, 3};
-}
-
 double MeasureUnit::fromMM(double value) const {
     return m_value == mm ? value : value / mmPerInch;
 }
 
 double MeasureUnit::toMM(double value) const {
     return m_value == mm ? value : value * mmPerInch;
-}
-
-double MeasureUnit::step(double forMM) const {
-    if (m_value == mm) {
-        return forMM;
-    }
-    return std::max(std::round(forMM / mmPerInch * 100) / 100, 0.01);
 }
 
 QString MeasureUnit::number(double lengthMM, const QLocale& locale) const {

@@ -33,14 +33,9 @@ public:
     QString rawValue() const;
     QString title() const;
     QString symbol() const;
-    // The range of fraction digits of the inspectors' length fields.
-    std::pair<int, int> fractionDigits() const;
 
     double fromMM(double mm) const;
     double toMM(double value) const;
-    // The increment of an editing control whose step is given in millimetres: unchanged in mm;
-    // in inches rounded to two decimals (halves away from zero), at least 0.01.
-    double step(double forMM) const;
     // The length in this unit as display text: no grouping, the locale's decimal separator, at
     // most 1 (mm) or 2 (inches) fraction digits rounded half to even, trailing zeros dropped.
     QString number(double mm, const QLocale& locale = QLocale()) const;

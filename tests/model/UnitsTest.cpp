@@ -68,14 +68,10 @@ TEST(MeasureUnit, NumbersRoundHalfToEvenOnTheDecimalValue) {
     EXPECT_EQ(in.sizeText(40, 30, english), u"1.57 \u00D7 1.18 in"_s);
 }
 
-TEST(MeasureUnit, ConversionAndSteps) {
+TEST(MeasureUnit, Conversion) {
     EXPECT_DOUBLE_EQ(in.fromMM(50.8), 2);
     EXPECT_DOUBLE_EQ(in.toMM(2), 50.8);
     EXPECT_EQ(mm.fromMM(3.3), 3.3);
-    EXPECT_EQ(in.step(0.5), 0.02);
-    EXPECT_EQ(in.step(0.1), 0.01);
-    EXPECT_EQ(in.step(25.4), 1);
-    EXPECT_EQ(mm.step(1), 1);
 }
 
 TEST(MeasureUnit, TheSettingFallsBackToTheRegionsMeasurementSystem) {

@@ -26,4 +26,7 @@ TEST(Icons, EverySymbolOfTheTableResolvesWithoutADesktopTheme) {
         EXPECT_TRUE(drawn) << symbol.toStdString();
     }
     EXPECT_TRUE(Icons::icon(u"no.such.symbol").isNull());
+    for (const ElementKind kind : EnumTraits<ElementKind>::cases) {
+        EXPECT_TRUE(Icons::symbols().contains(Icons::symbol(kind))) << rawValue(kind).toStdString();
+    }
 }
