@@ -3,6 +3,7 @@
 // Rendering and encoding: what printing and the editor's preview pay per label.
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/render/PictureCache.h"
 #include "LabelKit/tspl/TSPL.h"
 
 #include <QBuffer>
@@ -69,15 +70,15 @@ QByteArray photo(int width, int height) {
     return bytes;
 }
 
-// A 50 x 30 mm label filled by a photo (decoded, scaled, dithered) under a caption.
-void photoLabel(benchmark::State& state) {
+// A 50 x 30 mm label filled by a photo `width` pixels wide under a caption.
+LabelDocument photoDesign(int width) {
     LabelDocument doc(QStringLiteral("Photo"), 50, 30);
     LabelElement picture(ElementKind::image);
     picture.x = 0;
     picture.y = 0;
     picture.width = 50;
     picture.height = 30;
-    picture.imageData = photo(int(state.range(0)), int(state.range(0)) * 3 / 5);
+    picture.imageData = photo(width, width * 3 / 5);
     LabelElement caption(ElementKind::text);
     caption.content = QStringLiteral("Harbour, March");
     caption.x = 2;
@@ -85,11 +86,36 @@ void photoLabel(benchmark::State& state) {
     caption.width = 46;
     caption.height = 5;
     doc.elements = {picture, caption};
+    return doc;
+}
+
+// The printed look of a photo label (decoded, scaled, dithered), the picture cache empty.
+void photoLabel(benchmark::State& state) {
+    const LabelDocument doc = photoDesign(int(state.range(0)));
     state.SetLabel(std::to_string(state.range(0)) + " px wide photo");
     for (auto _ : state) {
+        PictureCache::shared().clear();
         benchmark::DoNotOptimize(LabelRenderer::render(doc, context(), 1, true));
     }
 }
 BENCHMARK(photoLabel)->Arg(400)->Arg(800)->Arg(1600)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+// The canvas repainting a photo label during a drag: preview at four pixels per dot with a
+// 1600 px JPEG, the caption moving. Argument 0 keeps no pictures (every repaint decodes),
+// 1 the picture cache as rendering uses it.
+void photoRepaintAtScale4(benchmark::State& state) {
+    LabelDocument doc = photoDesign(1600);
+    const bool cached = state.range(0) != 0;
+    state.SetLabel(cached ? "picture cache" : "no cache");
+    PictureCache::shared().clear();
+    PictureCache::shared().setBudget(cached ? PictureCache::defaultBudget : 0);
+    int step = 0;
+    for (auto _ : state) {
+        doc.elements[1].x = 2 + (step++ % 8) * 0.25;
+        benchmark::DoNotOptimize(LabelRenderer::render(doc, context(), 4, false));
+    }
+    PictureCache::shared().setBudget(PictureCache::defaultBudget);
+}
+BENCHMARK(photoRepaintAtScale4)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
