@@ -171,15 +171,39 @@ const QList<Command>& commands() {
     return registry();
 }
 
+const Command* findCommand(const QString& name) {
+    const auto found = std::find_if(commands().cbegin(), commands().cend(),
+                                    [&](const Command& c) { return c.name == name; });
+    return found == commands().cend() ? nullptr : &*found;
+}
+
+namespace {
+const QString mergeOptionsText =
+    QStringLiteral("merge options: --serial N, --digits D, --field NAME=VALUE (repeatable), "
+                   "--date ISO\n");
+} // namespace
+
 QString usageText() {
     QString text = QStringLiteral("usage: vantrel-cli [--library DIR] [--virtual DIR] COMMAND "
-                                  "[ARGUMENTS]\n\ncommands:\n");
+                                  "[ARGUMENTS]\n"
+                                  "       vantrel-cli COMMAND --help\n"
+                                  "       vantrel-cli --version\n\ncommands:\n");
     for (const Command& c : commands()) {
         text += QStringLiteral("  ") + c.synopsis + u'\n';
     }
-    text += QStringLiteral(
-        "\nmerge options: --serial N, --digits D, --field NAME=VALUE (repeatable), --date ISO\n");
+    return text + u'\n' + mergeOptionsText;
+}
+
+QString usageText(const Command& command) {
+    QString text = QStringLiteral("usage: vantrel-cli ") + command.synopsis + u'\n';
+    if (command.synopsis.contains(QStringLiteral("[merge options]"))) {
+        text += mergeOptionsText;
+    }
     return text;
+}
+
+QString versionText() {
+    return QStringLiteral("vantrel-cli " VANTREL_VERSION);
 }
 
 std::pair<QString, QString> keyValue(const QString& text, const QString& option) {

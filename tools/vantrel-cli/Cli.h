@@ -74,7 +74,13 @@ struct CommandRegistration {
 };
 
 const QList<Command>& commands();
+// The command of that name, or nothing.
+const Command* findCommand(const QString& name);
 QString usageText();
+// One command's usage: its synopsis, and the merge options when it takes them.
+QString usageText(const Command& command);
+// "vantrel-cli 1.2.3"
+QString versionText();
 
 // --serial N, --digits D, --field NAME=VALUE (repeatable), --date ISO (default now).
 LabelContext mergeOptions(Arguments& args);

@@ -42,6 +42,13 @@ std::optional<QString> takeGlobal(QStringList& args, const QString& name) {
     return value;
 }
 
+// "--help" anywhere among a command's options asks for its usage instead of running it.
+bool wantsHelp(const QStringList& args) {
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    const QStringList options = end < 0 ? args : args.first(end);
+    return options.contains(QStringLiteral("--help"));
+}
+
 int usage(const QString& message) {
     if (!message.isEmpty()) {
         Cli::errLine(QStringLiteral("vantrel-cli: ") + message);
@@ -75,31 +82,41 @@ int main(int argc, char** argv) {
         return usage(QStringLiteral("missing command"));
     }
     if (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("help")) {
-        std::fputs(usageText().toUtf8().constData(), stdout);
+        const Command* command = args.size() > 1 ? findCommand(args[1]) : nullptr;
+        if (args.size() > 1 && !command) {
+            return usage(QStringLiteral("unknown command “%1”").arg(args[1]));
+        }
+        std::fputs((command ? usageText(*command) : usageText()).toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (args.first() == QStringLiteral("--version")) {
+        Cli::outLine(versionText());
         return 0;
     }
     const QString name = args.takeFirst();
-    for (const Command& command : commands()) {
-        if (command.name != name) {
-            continue;
-        }
-        try {
-            Arguments arguments(args);
-            const int status = command.run(arguments, cli);
-            // Output that did not arrive (a full disk behind a redirection) is a failure.
-            if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-                throw UserError(
-                    QStringLiteral("Couldn't write the output: %1").arg(qt_error_string(errno)));
-            }
-            return status;
-        } catch (const UsageError& e) {
-            Cli::errLine(QStringLiteral("vantrel-cli %1: %2").arg(name, e.message()));
-            Cli::errLine(QStringLiteral("usage: vantrel-cli ") + command.synopsis);
-            return 2;
-        } catch (const UserError& e) {
-            Cli::errLine(e.message());
-            return 1;
-        }
+    const Command* command = findCommand(name);
+    if (!command) {
+        return usage(QStringLiteral("unknown command “%1”").arg(name));
     }
-    return usage(QStringLiteral("unknown command “%1”").arg(name));
+    if (wantsHelp(args)) {
+        std::fputs(usageText(*command).toUtf8().constData(), stdout);
+        return 0;
+    }
+    try {
+        Arguments arguments(args);
+        const int status = command->run(arguments, cli);
+        // Output that did not arrive (a full disk behind a redirection) is a failure.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            throw UserError(
+                QStringLiteral("Couldn't write the output: %1").arg(qt_error_string(errno)));
+        }
+        return status;
+    } catch (const UsageError& e) {
+        Cli::errLine(QStringLiteral("vantrel-cli %1: %2").arg(name, e.message()));
+        std::fputs(usageText(*command).toUtf8().constData(), stderr);
+        return 2;
+    } catch (const UserError& e) {
+        Cli::errLine(e.message());
+        return 1;
+    }
 }
