@@ -1,6 +1,12 @@
 #include "app/Application.h"
+#include "app/AutomationAdaptor.h"
+#include "app/CommandHub.h"
+#include "app/SingleInstance.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDir>
+#include <QThread>
 
 #include <cstdio>
 
@@ -11,9 +17,25 @@ namespace {
 struct Options {
     std::optional<QString> virtualPrinter;
     QStringList open; // URLs and files
+    bool help = false;
+    bool version = false;
 };
 
-// --virtual DIR (or --virtual=DIR), then URLs and label files.
+const char* const usage = "usage: vantrel [--virtual DIR] [URL|FILE]...\n"
+                          "       vantrel --help | --version\n";
+
+const char* const help =
+    "\n"
+    "Designs labels and prints them on a CT221B label printer.\n"
+    "\n"
+    "  --virtual DIR  print on a virtual printer that saves each label in DIR\n"
+    "  --help         show this help\n"
+    "  --version      show the version\n"
+    "\n"
+    "URL is a print link (vantrel://print?label=NAME&copies=N&FIELD=VALUE), FILE a label\n"
+    "file to import. When Vantrel already runs, it is handed the URLs and files.\n";
+
+// --virtual DIR (or --virtual=DIR), --help, --version, then URLs and label files.
 std::optional<Options> parse(QStringList args) {
     Options options;
     bool optionsEnded = false;
@@ -28,6 +50,10 @@ std::optional<Options> parse(QStringList args) {
             options.virtualPrinter = args.takeFirst();
         } else if (!optionsEnded && arg.startsWith(QStringLiteral("--virtual="))) {
             options.virtualPrinter = arg.mid(10);
+        } else if (!optionsEnded && arg == QStringLiteral("--help")) {
+            options.help = true;
+        } else if (!optionsEnded && arg == QStringLiteral("--version")) {
+            options.version = true;
         } else if (!optionsEnded && arg.startsWith(u'-') && arg.size() > 1) {
             return std::nullopt;
         } else {
@@ -37,18 +63,79 @@ std::optional<Options> parse(QStringList args) {
     return options;
 }
 
+// Hands the request to a running Vantrel; the exit status when that ends this start.
+std::optional<int> handOver(const SingleInstance::Channels& channels, const QStringList& uris,
+                            bool retry) {
+    using HandOver = SingleInstance::HandOver;
+    HandOver outcome = SingleInstance::handOver(channels, uris);
+    // An instance that won a race with this one may not be listening yet.
+    for (int attempt = 0; retry && outcome == HandOver::noInstance && attempt < 40; ++attempt) {
+        QThread::msleep(50);
+        outcome = SingleInstance::handOver(channels, uris);
+    }
+    switch (outcome) {
+    case HandOver::done:
+        return 0;
+    case HandOver::failed:
+        std::fputs("vantrel: Vantrel is running but did not answer.\n", stderr);
+        return 1;
+    case HandOver::noInstance:
+        break;
+    }
+    if (retry) {
+        std::fputs("vantrel: another Vantrel is starting and could not be reached.\n", stderr);
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// Before the display is reached: --help and --version need none, and a running Vantrel takes
+// the request at once. The exit status when that ends this start. Arguments that do not parse
+// here may be Qt's own, which the QApplication takes out later.
+std::optional<int> beforeTheDisplay(int& argc, char** argv) {
+    QCoreApplication probe(argc, argv);
+    const std::optional<Options> options = parse(probe.arguments().mid(1));
+    if (!options) {
+        return std::nullopt;
+    }
+    if (options->help || options->version) {
+        std::fputs(options->help ? usage : "vantrel " VANTREL_VERSION "\n", stdout);
+        if (options->help) {
+            std::fputs(help, stdout);
+        }
+        return 0;
+    }
+    const QStringList uris = SingleInstance::urisFor(options->open, QDir::currentPath());
+    const QString connection = QStringLiteral("vantrel-hand-over");
+    const std::optional<int> status =
+        handOver(SingleInstance::Channels::ofSession(connection), uris, false);
+    QDBusConnection::disconnectFromBus(connection);
+    if (status && options->virtualPrinter) {
+        std::fputs("vantrel: Vantrel already runs; --virtual applies only to a new start.\n",
+                   stderr);
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = beforeTheDisplay(argc, argv)) {
+        return *status;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
 
     const std::optional<Options> options = parse(app.arguments().mid(1));
     if (!options) {
-        std::fputs("usage: vantrel [--virtual DIR] [URL|FILE]...\n", stderr);
+        std::fputs(usage, stderr);
         return 2;
     }
+    const QStringList uris = SingleInstance::urisFor(options->open, QDir::currentPath());
     const Services::Config config = Services::fromEnvironment(options->virtualPrinter);
     if (const auto problem = Services::problem(config)) {
         std::fprintf(stderr, "vantrel: %s\n", qPrintable(*problem));
@@ -56,9 +143,31 @@ int main(int argc, char** argv) {
     }
 
     Application vantrel(config);
+    SingleInstance instance(SingleInstance::Channels::ofSession());
+    new AutomationAdaptor(
+        &instance, [&vantrel]() -> LabelStore& { return vantrel.services().store(); },
+        [&vantrel]() -> PrinterManager& { return vantrel.services().printers(); });
+    QObject::connect(&instance, &SingleInstance::activateRequested, &vantrel,
+                     [&vantrel] { vantrel.activate(); });
+    QObject::connect(&instance, &SingleInstance::openRequested, &vantrel,
+                     [&vantrel](const QStringList& list) {
+                         for (const QString& uri : list) {
+                             vantrel.open(uri);
+                         }
+                     });
+    QObject::connect(&instance, &SingleInstance::actionRequested, &vantrel,
+                     [&vantrel](const QString& notification) {
+                         vantrel.activate();
+                         vantrel.hub().post(notification);
+                     });
+    if (!instance.claim()) {
+        // Another Vantrel started at the same moment and won.
+        return handOver(SingleInstance::Channels::ofSession(), uris, true).value_or(1);
+    }
+
     vantrel.activate();
-    for (const QString& argument : options->open) {
-        vantrel.open(argument);
+    for (const QString& uri : uris) {
+        vantrel.open(uri);
     }
     return app.exec();
 }

@@ -15,11 +15,14 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # faces the label fonts map onto
     fonts-urw-base35 fonts-liberation2 fonts-dejavu-core fonts-lato
-    # the desktop application's icons: Breeze as the fallback theme, drawn by Qt's SVG plugin
-    libqt6svg6 breeze-icon-theme
+    # the desktop application's windows (Qt's platform plugins) and icons: Breeze as the fallback
+    # theme, drawn by Qt's SVG plugin
+    qt6-qpa-plugins libqt6svg6 breeze-icon-theme
     # test tools: real windows, an independent barcode reader, a BlueZ stand-in, Python's csv,
     # the locale sources localedef builds a comma locale from
     xvfb xauth zbar-tools dbus python3 python3-dbusmock locales
+    # the desktop files as the desktop reads them
+    desktop-file-utils shared-mime-info
 )
 
 missing=()

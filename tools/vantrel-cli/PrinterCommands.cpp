@@ -1,8 +1,10 @@
 // print, print-label, print-text, printers, info, printer-settings: printing through the
-// printer manager, over Bluetooth or to the virtual printer of --virtual DIR.
+// printer manager, over Bluetooth or to the virtual printer of --virtual DIR. print-label and
+// print-text hand their print to the desktop application while it runs.
 #include "tools/vantrel-cli/BatchOptions.h"
 #include "tools/vantrel-cli/Cli.h"
 #include "tools/vantrel-cli/LabelSource.h"
+#include "tools/vantrel-cli/RunningApp.h"
 
 #include "LabelKit/merge/Placeholders.h"
 #include "LabelKit/model/UserError.h"
@@ -241,12 +243,30 @@ int print(Arguments& args, Cli& cli) {
     return 0;
 }
 
+// The answer of the running application to an automation call, when the command may hand its
+// print over: no library, printer or virtual printer of its own was named. Nothing means the
+// command prints itself.
+std::optional<QString> viaRunningApp(const Cli& cli, const std::optional<QString>& printer,
+                                     const QString& method, const QVariantList& arguments) {
+    if (cli.library || cli.virtualPrinter || printer) {
+        return std::nullopt;
+    }
+    const std::optional<RunningApp> app = RunningApp::find();
+    return app ? app->call(method, arguments) : std::nullopt;
+}
+
 int printLabel(Arguments& args, Cli& cli) {
     const qint64 copies = args.integer(QStringLiteral("copies"), 1, 200).value_or(1);
     const std::optional<QString> text = args.option(QStringLiteral("text"));
     const std::optional<QString> printer = printerOption(args);
     const QString name = args.positional(QStringLiteral("NAME"));
     args.finish();
+
+    if (const auto answer = viaRunningApp(cli, printer, QStringLiteral("PrintLabel"),
+                                          {name, int(copies), text.value_or(QString())})) {
+        Cli::outLine(*answer);
+        return 0;
+    }
 
     const std::unique_ptr<LabelStore> store = openLibrary(cli);
     if (!store->labelNamed(name)) {
@@ -268,7 +288,15 @@ int printText(Arguments& args, Cli& cli) {
     const std::optional<QString> printer = printerOption(args);
     const QString text = args.positional(QStringLiteral("TEXT"));
     args.finish();
+    if (text.trimmed().isEmpty()) {
+        throw UserError(QStringLiteral("There is no text to print."));
+    }
 
+    if (const auto answer =
+            viaRunningApp(cli, printer, QStringLiteral("PrintText"), {text, int(copies)})) {
+        Cli::outLine(*answer);
+        return 0;
+    }
     const std::unique_ptr<FileSettingsStore> settings = openSettings();
     Session session(cli, *settings);
     const std::optional<QString> target = session.target(printer);
