@@ -3,35 +3,26 @@
 #include "app/ApplicationAdaptor.h"
 #include "app/SingleInstance.h"
 #include "tests/desktop/PrivateBus.h"
-#include "tests/printer/AsyncSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include "LabelKit/platform/SessionBus.h"
-
-#include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <cstdio>
 
 using namespace vantrel;
 using namespace Qt::StringLiterals;
 
-using desktoptest::Finished;
 using ::testing::ElementsAre;
 
 namespace {
 
 enum class Channel { bus, socket };
 
-// A running instance inside the test, on a private bus or on a socket in a runtime folder of
-// the test's own; the second start is the real program with the matching environment.
+// Instances meeting on a private bus, or on a socket in a runtime folder of the test's own.
 class SecondStart : public ::testing::TestWithParam<Channel> {
 protected:
     void SetUp() override {
@@ -41,32 +32,27 @@ protected:
         m_previousRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", runtime().toUtf8());
     }
-
     void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_previousRuntime); }
 
     QString runtime() const { return m_temp.filePath(u"runtime"_s); }
 
-    // Where the instances meet for this channel.
     SingleInstance::Channels channels() {
         SingleInstance::Channels found = SingleInstance::Channels::ofSession();
-        if (GetParam() == Channel::bus) {
-            found.bus = bus.connect();
-        } else {
-            found.bus.reset();
-        }
+        found.bus = GetParam() == Channel::bus ? std::optional(bus.connect()) : std::nullopt;
         return found;
     }
 
-    // The second start, in the working folder "cwd", on the channel.
-    Finished start(const QStringList& arguments) {
+    // The real program started again in the folder "cwd", without a display to fall back on.
+    desktoptest::Finished start(const QStringList& arguments) {
         QProcessEnvironment env = bus.environment();
         env.insert(u"XDG_RUNTIME_DIR"_s, runtime());
+        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s}) {
+            env.remove(name);
+        }
         if (GetParam() == Channel::socket) {
             env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
         }
-        env.remove(u"DISPLAY"_s); // reaching for a display would end it with an error
-        env.remove(u"WAYLAND_DISPLAY"_s);
-        return desktoptest::run(QStringLiteral(VANTREL_APP_PATH), arguments, env, 30000,
+        return desktoptest::run(QStringLiteral(VANTREL_APP_PATH), arguments, env,
                                 m_temp.filePath(u"cwd"_s));
     }
 
@@ -83,29 +69,24 @@ TEST_P(SecondStart, HandsItsRequestToTheRunningInstanceAndEnds) {
     testsupport::writeBytes(m_temp.filePath(u"cwd/Bin tag.vtllabel"_s), "{}");
 
     const QString link = u"vantrel://print?label=Bin%20tag&copies=2"_s;
-    const Finished handedOver = start({link, u"Bin tag.vtllabel"_s});
+    const desktoptest::Finished handedOver = start({link, u"Bin tag.vtllabel"_s});
     EXPECT_EQ(handedOver.exitCode, 0) << handedOver.err.toStdString();
-    std::printf("hand-over: the second start ended after %lld ms\n",
-                static_cast<long long>(handedOver.milliseconds));
-    ASSERT_TRUE(asyncsupport::runUntil([&] { return opened.size() == 1; }));
+    std::printf("the second start ended after %lld ms\n", qint64(handedOver.milliseconds));
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return opened.size() == 1; }));
     EXPECT_THAT(opened.first().first().toStringList(),
                 ElementsAre(link, QUrl::fromLocalFile(m_temp.filePath(u"cwd/Bin tag.vtllabel"_s))
                                       .toString(QUrl::FullyEncoded)));
 
-    const Finished bare = start({});
-    EXPECT_EQ(bare.exitCode, 0) << bare.err.toStdString();
-    EXPECT_TRUE(asyncsupport::runUntil([&] { return activated.size() == 1; }));
-    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(start({}).exitCode, 0);
+    EXPECT_TRUE(desktoptest::waitUntil([&] { return activated.size() == 1; }));
 }
 
 TEST_P(SecondStart, OnlyOneInstanceRunsAtATime) {
     auto first = std::make_unique<SingleInstance>(channels());
     ASSERT_TRUE(first->claim());
-    SingleInstance second(channels());
-    EXPECT_FALSE(second.claim());
+    EXPECT_FALSE(SingleInstance(channels()).claim());
     first.reset();
-    SingleInstance third(channels());
-    EXPECT_TRUE(third.claim()) << "the name or socket is free again";
+    EXPECT_TRUE(SingleInstance(channels()).claim()) << "free again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, SecondStart, ::testing::Values(Channel::bus, Channel::socket),
@@ -119,24 +100,16 @@ TEST(ApplicationInterface, ActivateActionPostsTheFileMenusCommands) {
     ASSERT_TRUE(running.claim());
     QSignalSpy actions(&running, &SingleInstance::actionRequested);
     const QDBusConnection client = bus.connect();
-    const auto activate = [&](const QString& action, const QVariantList& parameter) {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            SessionBus::serviceName, SessionBus::objectPath, ApplicationAdaptor::interfaceName(),
-            u"ActivateAction"_s);
-        message.setArguments({action, parameter, QVariantMap()});
-        QDBusPendingCall pending = client.asyncCall(message);
-        asyncsupport::runUntil([&] { return pending.isFinished(); });
-        return pending.reply();
+    const auto activate = [&](const QString& action) {
+        return desktoptest::call(client, ApplicationAdaptor::interfaceName(), u"ActivateAction"_s,
+                                 {action, QVariantList(), QVariantMap()});
     };
     for (const auto& [action, notification] : SingleInstance::actions()) {
-        EXPECT_EQ(activate(action, {}).type(), QDBusMessage::ReplyMessage);
-        ASSERT_TRUE(asyncsupport::runUntil([&] { return !actions.isEmpty(); }));
+        EXPECT_EQ(activate(action).type(), QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(desktoptest::waitUntil([&] { return !actions.isEmpty(); }));
         EXPECT_EQ(actions.takeFirst().first().toString(), notification);
     }
-    EXPECT_EQ(activate(u"frobnicate"_s, {}).errorName(),
-              u"org.freedesktop.DBus.Error.InvalidArgs"_s);
-    asyncsupport::runUntil([] { return false; }, 100);
-    EXPECT_TRUE(actions.isEmpty());
+    EXPECT_EQ(activate(u"frobnicate"_s).errorName(), u"org.freedesktop.DBus.Error.InvalidArgs"_s);
 }
 
 } // namespace

@@ -2,51 +2,42 @@
 
 #include "tests/printer/AsyncSupport.h"
 
+#include "LabelKit/platform/SessionBus.h"
+
 #include <QDBusError>
+#include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
 
 #include <sys/prctl.h>
 
 namespace desktoptest {
 
-namespace {
-const char* const config = R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-} // namespace
-
 PrivateBus::PrivateBus() {
-    const QString file = m_dir.filePath(QStringLiteral("bus.conf"));
-    QFile conf(file);
-    EXPECT_TRUE(conf.open(QIODevice::WriteOnly) &&
-                conf.write(QString::fromLatin1(config).arg(m_dir.path()).toUtf8()) > 0);
-    conf.close();
-    // The daemon ends with the test program, even when the program crashes.
+    const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+    QFile file(config);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                              "<auth>EXTERNAL</auth><policy context=\"default\">"
+                              "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                              "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+                              "</busconfig>")
+                   .arg(m_dir.path())
+                   .toUtf8());
+    file.close();
     m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + file, QStringLiteral("--nofork"),
+                   {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                     QStringLiteral("--print-address=1")});
-    EXPECT_TRUE(m_daemon.waitForStarted(10000)) << "dbus-daemon: is the dbus package installed?";
     while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(10000)) {
     }
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    EXPECT_FALSE(m_address.isEmpty()) << m_daemon.readAllStandardError().toStdString();
+    EXPECT_FALSE(m_address.isEmpty()) << "dbus-daemon: " << m_daemon.errorString().toStdString();
 }
 
 PrivateBus::~PrivateBus() {
@@ -58,10 +49,9 @@ PrivateBus::~PrivateBus() {
 }
 
 QDBusConnection PrivateBus::connect() {
-    static int count = 0;
-    const QString name = QStringLiteral("test-bus-%1").arg(++count);
-    m_connections.append(name);
-    QDBusConnection bus = QDBusConnection::connectToBus(m_address, name);
+    m_connections.append(QStringLiteral("test-bus-%1").arg(quintptr(this)) +
+                         QString::number(m_connections.size()));
+    QDBusConnection bus = QDBusConnection::connectToBus(m_address, m_connections.last());
     EXPECT_TRUE(bus.isConnected()) << bus.lastError().message().toStdString();
     return bus;
 }
@@ -73,9 +63,28 @@ QProcessEnvironment PrivateBus::environment() const {
     return env;
 }
 
+bool waitUntil(const std::function<bool()>& condition, int deadlineMs) {
+    return asyncsupport::runUntil(condition, deadlineMs, std::numeric_limits<int>::max());
+}
+
+QDBusMessage call(const QDBusConnection& client, const QString& interface, const QString& method,
+                  const QVariantList& arguments, int timeoutMs) {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        vantrel::SessionBus::serviceName, vantrel::SessionBus::objectPath, interface, method);
+    message.setArguments(arguments);
+    QDBusPendingCall pending = client.asyncCall(message, timeoutMs);
+    waitUntil([&] { return pending.isFinished(); }, timeoutMs + 1000);
+    return pending.reply();
+}
+
+QString answer(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage
+               ? reply.arguments().value(0).toString()
+               : reply.errorName() + QStringLiteral(": ") + reply.errorMessage();
+}
+
 Finished run(const QString& program, const QStringList& arguments,
-             const QProcessEnvironment& environment, int deadlineMs,
-             const QString& workingDirectory) {
+             const QProcessEnvironment& environment, const QString& workingDirectory) {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
@@ -83,17 +92,16 @@ Finished run(const QString& program, const QStringList& arguments,
     elapsed.start();
     process.start(program, arguments);
     process.closeWriteChannel();
-    Finished finished;
     if (!process.waitForStarted(10000)) {
         ADD_FAILURE() << program.toStdString() << " did not start";
-        return finished;
+        return {};
     }
-    if (!asyncsupport::runUntil([&] { return process.state() == QProcess::NotRunning; },
-                                deadlineMs)) {
+    if (!waitUntil([&] { return process.state() == QProcess::NotRunning; }, 30000)) {
         ADD_FAILURE() << program.toStdString() << " did not end in time";
         process.kill();
         process.waitForFinished();
     }
+    Finished finished;
     finished.milliseconds = elapsed.elapsed();
     finished.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     finished.out = process.readAllStandardOutput();

@@ -1,29 +1,25 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace desktoptest {
 
 // A session bus of the test's own: a dbus-daemon started for the test and stopped with this
-// object. It knows no services to start, so nothing installed on the machine can answer for
-// the application.
+// object (or with the test program). It knows no services to start, so nothing installed on the
+// machine can answer for the application.
 class PrivateBus {
 public:
     PrivateBus();
     ~PrivateBus();
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
 
-    const QString& address() const { return m_address; }
-    // A connection of this process of its own, closed with the bus.
+    // A connection of this process of its own.
     QDBusConnection connect();
-    // The system environment for a child process on this bus, without the offscreen platform
-    // of the test process.
+    // The environment of a child process on this bus, without the test's offscreen platform.
     QProcessEnvironment environment() const;
 
 private:
@@ -33,7 +29,16 @@ private:
     QStringList m_connections;
 };
 
-// How a child process ended.
+// Runs the event loop until the condition holds or the deadline passes; whether it holds. These
+// tests wait on other processes, so a busy machine may stall the loop without failing them.
+bool waitUntil(const std::function<bool()>& condition, int deadlineMs = 20000);
+
+// The reply of the application's object to a call, the event loop running meanwhile.
+QDBusMessage call(const QDBusConnection& client, const QString& interface, const QString& method,
+                  const QVariantList& arguments, int timeoutMs = 20000);
+// The text a reply carries, or its error's name and message.
+QString answer(const QDBusMessage& reply);
+
 struct Finished {
     int exitCode = -1; // -1: crashed, or killed at the deadline
     QByteArray out;
@@ -41,10 +46,9 @@ struct Finished {
     qint64 milliseconds = 0;
 };
 
-// Runs a program to its end while this process's event loop keeps running, so that services
-// of the test process answer it.
+// Runs a program to its end while the event loop keeps running, so that services of the test
+// process answer it.
 Finished run(const QString& program, const QStringList& arguments,
-             const QProcessEnvironment& environment, int deadlineMs = 30000,
-             const QString& workingDirectory = {});
+             const QProcessEnvironment& environment, const QString& workingDirectory = {});
 
 } // namespace desktoptest
