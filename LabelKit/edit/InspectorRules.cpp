@@ -1,7 +1,12 @@
 #include "LabelKit/edit/InspectorRules.h"
 
 #include "LabelKit/merge/Placeholders.h"
+#include "LabelKit/model/UserError.h"
 #include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/render/PicturePainter.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -108,6 +113,22 @@ BarcodeCheck barcodeCheck(const LabelElement& element, const LabelContext& conte
         return {*issue, true};
     }
     return {inputHint(element.symbology), false};
+}
+
+QByteArray photoData(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw UserError(QStringLiteral("“%1” could not be read: %2").arg(name, file.errorString()));
+    }
+    QByteArray bytes = file.readAll();
+    if (PicturePainter::decode(bytes).isNull()) {
+        throw UserError(
+            QStringLiteral("“%1” is not a picture Vantrel can read. Choose a PNG, JPEG, GIF or BMP "
+                           "file.")
+                .arg(name));
+    }
+    return bytes;
 }
 
 } // namespace vantrel::InspectorRules

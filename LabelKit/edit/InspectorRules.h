@@ -5,6 +5,7 @@
 #include "LabelKit/model/LabelElement.h"
 #include "LabelKit/model/MeasureUnit.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QLocale>
 #include <QSizeF>
@@ -74,6 +75,11 @@ struct BarcodeCheck {
     bool problem = false;
 };
 BarcodeCheck barcodeCheck(const LabelElement& element, const LabelContext& context);
+
+// The bytes of a picked photo file, unchanged, for an image item's imageData. Throws UserError
+// when the file cannot be read or is not a picture the renderer can draw, so nothing unusable
+// is stored.
+QByteArray photoData(const QString& path);
 
 } // namespace InspectorRules
 
