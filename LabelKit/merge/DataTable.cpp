@@ -1,6 +1,7 @@
 #include "LabelKit/merge/DataTable.h"
 
 #include "LabelKit/merge/TextSearch.h"
+#include "LabelKit/model/UserError.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -33,6 +34,69 @@ std::optional<QString> decodeStrictUtf8(const QByteArray& data) {
         return std::nullopt;
     }
     return text;
+}
+
+struct Utf8Census {
+    qsizetype validMultiByte = 0;
+    qsizetype invalid = 0;
+};
+
+// Counts the valid multi-byte sequences and the invalid ones (each maximal invalid part once),
+// by the same rules as a strict decoder: no overlong forms, no surrogates, nothing above
+// U+10FFFF.
+Utf8Census utf8Census(QByteArrayView bytes) {
+    Utf8Census census;
+    const auto* p = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    const auto continuation = [&](qsizetype i, uchar low = 0x80, uchar high = 0xBF) {
+        return i < n && p[i] >= low && p[i] <= high;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const uchar b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        // The allowed range of the second byte, and how many continuation bytes follow it.
+        uchar low = 0x80;
+        uchar high = 0xBF;
+        int more = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 0;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 1;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 2;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            ++census.invalid;
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 1;
+        bool valid = continuation(j, low, high);
+        for (++j; valid && more > 0; --more, ++j) {
+            valid = continuation(j);
+        }
+        if (valid) {
+            ++census.validMultiByte;
+            i = j;
+        } else {
+            ++census.invalid;
+            // Resume after the lead and the continuation bytes that did fit.
+            qsizetype k = i + 1;
+            if (continuation(k, low, high)) {
+                for (++k; continuation(k); ++k) {
+                }
+            }
+            i = k;
+        }
+    }
+    return census;
 }
 
 std::optional<QString> decodeWindows1252(const QByteArray& data) {
@@ -126,10 +190,14 @@ QChar detectDelimiter(QStringView text) {
 // its pieces copied into a buffer. Cells are trimmed before their string is made.
 class Parser {
 public:
-    Parser(QStringView text, char16_t delimiter)
+    // `rowLimit` rows at most, none wider than the columns limit, and the widest times their
+    // number within the cells limit; beyond any of them the parse stops at once with the
+    // limit's message.
+    Parser(QStringView text, char16_t delimiter, qsizetype rowLimit)
         : m_s(reinterpret_cast<const char16_t*>(text.utf16()))
         , m_n(text.size())
-        , m_delimiter(delimiter) {}
+        , m_delimiter(delimiter)
+        , m_rowLimit(rowLimit) {}
 
     QList<QStringList> run() {
         qsizetype i = 0;
@@ -240,6 +308,10 @@ private:
             --e;
         }
         m_row.append(cell(field.sliced(b, e - b)));
+        if (m_row.size() > m_width) {
+            m_width = m_row.size();
+            refuseBeyondCells(m_rows.size() + 1);
+        }
         m_begin = m_end = 0;
         if (m_inBuffer) {
             m_buffer.truncate(0); // keeps the capacity for the next such field
@@ -274,15 +346,36 @@ private:
         endField();
         const qsizetype width = m_row.size();
         if (!blank) {
+            if (m_rows.size() == m_rowLimit) {
+                throw UserError(QStringLiteral("The list has too many rows: a list holds at "
+                                               "most %1 rows.")
+                                    .arg(DataTable::maxRows));
+            }
             m_rows.append(std::move(m_row));
+            refuseBeyondCells(m_rows.size());
         }
         m_row = QStringList();
         m_row.reserve(width);
     }
 
+    void refuseBeyondCells(qsizetype rows) const {
+        if (m_width > DataTable::maxColumns) {
+            throw UserError(QStringLiteral("The list has too many columns: a list holds at most "
+                                           "%1 columns.")
+                                .arg(DataTable::maxColumns));
+        }
+        if (m_width > DataTable::maxCells / std::max<qsizetype>(rows, 1)) {
+            throw UserError(QStringLiteral("The list has too many cells: a list holds at most "
+                                           "%1 cells (rows times columns).")
+                                .arg(DataTable::maxCells));
+        }
+    }
+
     const char16_t* m_s;
     qsizetype m_n;
     char16_t m_delimiter;
+    qsizetype m_rowLimit;
+    qsizetype m_width = 0; // cells of the widest row so far
     QList<QStringList> m_rows;
     QStringList m_row;
     qsizetype m_begin = 0;
@@ -297,11 +390,12 @@ QStringList columnNames(const QStringList& header, qsizetype width) {
     QStringList names;
     names.reserve(width);
     QHash<QString, qsizetype> counts;
+    counts.reserve(width);
     for (qsizetype i = 0; i < width; ++i) {
         QString base = i < header.size() ? header[i] : QString();
         base.remove(u'{').remove(u'}');
         if (base.isEmpty()) {
-            base = QStringLiteral("Column %1").arg(i + 1);
+            base = QStringLiteral("Column ") + QString::number(i + 1);
         }
         const auto found = counts.find(base);
         if (found != counts.end()) {
@@ -325,6 +419,10 @@ QString DataTable::decode(const QByteArray& data) {
     if (auto text = decodeStrictUtf8(data)) {
         return *std::move(text);
     }
+    const Utf8Census census = utf8Census(bytes);
+    if (census.validMultiByte > 0 && census.invalid <= census.validMultiByte) {
+        return QString::fromUtf8(data);
+    }
     if (auto text = decodeWindows1252(data)) {
         return *std::move(text);
     }
@@ -338,7 +436,8 @@ DataTable DataTable::parse(const QString& text, bool hasHeader, std::optional<QC
     }
     const QChar separator =
         delimiter && canDelimit(*delimiter) ? *delimiter : detectDelimiter(view);
-    QList<QStringList> rows = Parser(view, separator.unicode()).run();
+    QList<QStringList> rows =
+        Parser(view, separator.unicode(), DataTable::maxRows + (hasHeader ? 1 : 0)).run();
     if (rows.isEmpty()) {
         return {};
     }

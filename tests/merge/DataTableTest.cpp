@@ -1,4 +1,5 @@
 #include "LabelKit/merge/DataTable.h"
+#include "LabelKit/model/UserError.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -74,7 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"OverlongUtf8IsWindows1252", QByteArray("\xC0\xAF"), u"À¯"_s},
         // Bytes that are neither UTF-8 nor Windows-1252 (0x81 is undefined there).
         DecodeCase{"NeitherGivesReplacement", QByteArray("a\x81z"), u"a\uFFFDz"_s},
-        DecodeCase{"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"), u"é\uFFFDé"_s}),
+        DecodeCase{"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"), u"é\uFFFDé"_s},
+        // A damaged byte in UTF-8 costs that byte, not every other letter.
+        DecodeCase{"DamagedUtf8StaysUtf8", QByteArray("K\xC3\xB6ln;Caf\xE9\n"),
+                   u"Köln;Caf\uFFFD\n"_s},
+        DecodeCase{"DamageOutnumberingUtf8IsWindows1252",
+                   QByteArray("CAF\xC9\x92S caf\xE9 cr\xE8me"), u"CAFÉ’S café crème"_s}),
     CaseName());
 
 TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) {
@@ -274,6 +280,37 @@ TEST(HeaderTest, OnlyAHeaderGivesColumnsAndNoRows) {
     EXPECT_EQ(table.columns, (QStringList{u"SKU"_s, u"Name"_s}));
     EXPECT_TRUE(table.rows.isEmpty());
     EXPECT_TRUE(table.isEmpty());
+}
+
+// Limits: in memory, a list of many short rows costs far more than its bytes.
+
+TEST(ListLimits, RowsAndCellsBeyondTheLimitsAreRefused) {
+    const auto lines = [](qsizetype count, const QString& line) { return line.repeated(count); };
+    const qsizetype rows = DataTable::maxRows;
+    EXPECT_EQ(DataTable::parse(lines(rows, u"a\n"_s), false).rows.size(), rows);
+    EXPECT_EQ(DataTable::parse(lines(rows + 1, u"a\n"_s), true).rows.size(), rows);
+    const auto refusal = [](const QString& text) {
+        try {
+            DataTable::parse(text, false);
+        } catch (const UserError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(refusal(lines(rows + 1, u"a\n"_s)),
+              u"The list has too many rows: a list holds at most 100000 rows."_s);
+    const qsizetype columns = DataTable::maxColumns;
+    EXPECT_EQ(DataTable::parse(lines(columns - 1, u","_s), false).columns.size(), columns);
+    EXPECT_EQ(refusal(lines(columns, u","_s)),
+              u"The list has too many columns: a list holds at most 1000 columns."_s);
+    // Cells are rows times the widest row: one wide row makes every row that wide.
+    const qsizetype tall = DataTable::maxCells / columns;
+    EXPECT_EQ(
+        DataTable::parse(lines(columns - 1, u","_s) + lines(tall - 1, u"\na"_s), false).rows.size(),
+        tall);
+    EXPECT_EQ(refusal(lines(columns - 1, u","_s) + lines(tall, u"\na"_s)),
+              u"The list has too many cells: a list holds at most 2000000 cells (rows times "
+              "columns)."_s);
 }
 
 // Ragged rows and records
