@@ -14,6 +14,10 @@ namespace vantrel {
 // One label design: its size, the roll's gap, the print darkness and the items in drawing
 // order. A plain value; copying a document copies its items.
 struct LabelDocument {
+    // More items than fit any label in a legible size are refused when a label file is read and
+    // when a label is drawn, so that a small file cannot claim millions of them.
+    static constexpr qsizetype maxElements = 1000;
+
     QUuid id;
     QString name;
     double widthMM = 40;

@@ -7,6 +7,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vantrel {
@@ -152,6 +153,99 @@ LabelElement decodeElement(const QJsonObject& o) {
     return e;
 }
 
+[[noreturn]] void refuseElements() {
+    throw UserError(QStringLiteral("The label has too many elements: a label holds at most %1.")
+                        .arg(LabelDocument::maxElements));
+}
+
+// Counts the values of the JSON text, and the entries of the top-level "elements" array, without
+// building anything, and refuses a file beyond the limits before the parser allocates for every
+// value. Malformed text is left to the parser to report: the walk just stops.
+void refuseBeyondLimits(QByteArrayView json) {
+    const char* p = json.data();
+    const char* const end = p + json.size();
+    QByteArray containers;       // '{' and '[' from the outside in
+    QByteArrayView topLevelKey;  // the last key read in the top-level object
+    qsizetype elementsLevel = 0; // the nesting depth of the "elements" array while inside it
+    bool expectKey = false;      // in an object, the next string is a key
+    qsizetype values = 0;
+    qsizetype elements = 0;
+    const auto value = [&] {
+        if (++values > LabelFile::maxValues) {
+            throw UserError(
+                QStringLiteral("The label file is too complex: a label file holds at most %1 "
+                               "values.")
+                    .arg(LabelFile::maxValues));
+        }
+        if (elementsLevel > 0 && containers.size() == elementsLevel &&
+            ++elements > LabelDocument::maxElements) {
+            refuseElements();
+        }
+    };
+    while (p < end) {
+        switch (*p) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\r':
+        case ':':
+            ++p;
+            break;
+        case ',':
+            expectKey = containers.endsWith('{');
+            ++p;
+            break;
+        case '"': {
+            const char* const start = ++p;
+            while (p < end && *p != '"') {
+                p += *p == '\\' && end - p > 1 ? 2 : 1;
+            }
+            if (p == end) {
+                return;
+            }
+            if (expectKey) {
+                if (containers.size() == 1) {
+                    topLevelKey = QByteArrayView(start, p - start);
+                }
+                expectKey = false;
+            } else {
+                value();
+            }
+            ++p;
+            break;
+        }
+        case '{':
+        case '[':
+            value();
+            containers.append(*p);
+            if (*p == '[' && containers == "{[" && topLevelKey == "elements") {
+                elementsLevel = containers.size();
+            }
+            expectKey = *p == '{';
+            ++p;
+            break;
+        case '}':
+        case ']':
+            if (containers.isEmpty()) {
+                return;
+            }
+            containers.chop(1);
+            if (containers.size() < elementsLevel) {
+                elementsLevel = 0;
+            }
+            expectKey = false;
+            ++p;
+            break;
+        default:
+            // A number or a literal, or text the parser will reject.
+            value();
+            for (++p; p < end && *p != '\0' && !std::strchr(" \t\n\r:,\"{}[]", *p); ++p) {
+            }
+            break;
+        }
+    }
+}
+
 QString uuidText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
@@ -201,6 +295,7 @@ QJsonObject encodeElement(const LabelElement& e) {
 LabelDocument LabelFile::decode(const QByteArray& bytes, const QString& source) {
     const QString file =
         source.isEmpty() ? QStringLiteral("The file") : QStringLiteral("“%1”").arg(source);
+    refuseBeyondLimits(bytes);
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -221,6 +316,9 @@ LabelDocument LabelFile::decode(const QByteArray& bytes, const QString& source) 
     const QJsonValue elements = o.value(QLatin1StringView("elements"));
     if (elements.isArray()) {
         const QJsonArray array = elements.toArray();
+        if (array.size() > LabelDocument::maxElements) {
+            refuseElements(); // a key spelled with escapes escapes the count above
+        }
         QList<LabelElement> list;
         list.reserve(array.size());
         bool allObjects = true;

@@ -66,6 +66,34 @@ TEST(LabelFileReading, NotJsonOrNotAnObjectFails) {
     }
 }
 
+// A small file of tiny values would take gigabytes once parsed: beyond the limits it is refused.
+TEST(LabelFileReading, FilesBeyondTheLimitsAreRefusedNamingTheLimit) {
+    const auto elements = [](const char* key, qsizetype count, const char* element = "{}") {
+        QByteArray entries = QByteArray(element) + ',';
+        return "{\"" + QByteArray(key) + "\": [" + entries.repeated(count).chopped(1) + "]}";
+    };
+    const auto refusal = [](const QByteArray& bytes) {
+        try {
+            LabelFile::decode(bytes);
+        } catch (const UserError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    const qsizetype max = LabelDocument::maxElements;
+    EXPECT_EQ(LabelFile::decode(elements("elements", max)).elements.size(), max);
+    const QString tooMany = u"The label has too many elements: a label holds at most 1000."_s;
+    EXPECT_EQ(refusal(elements("elements", max + 1)), tooMany);
+    EXPECT_EQ(refusal(elements("\\u0065lements", max + 1)), tooMany);
+    // Values anywhere count, nested or under keys nobody reads.
+    const QString tooComplex =
+        u"The label file is too complex: a label file holds at most 100000 values."_s;
+    EXPECT_EQ(refusal(elements("junk", LabelFile::maxValues, "0")), tooComplex);
+    const QByteArray hundredValues = "{\"x\": [" + QByteArray("0,").repeated(99) + "0]}";
+    EXPECT_EQ(refusal(elements("elements", max, hundredValues.constData())), tooComplex);
+    EXPECT_NO_THROW(LabelFile::decode(elements("junk", LabelFile::maxValues - 2, "0")));
+}
+
 TEST(LabelFileReading, DocumentFieldsThatDecodeAreTaken) {
     const LabelDocument doc = decode(R"({"name": "Shelf", "widthMM": 50.8, "heightMM": 25,
         "gapMM": 3, "density": 8.0, "dataName": "stock.csv", "dataHasHeader": false,
