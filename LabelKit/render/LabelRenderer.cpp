@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPen>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +66,66 @@ void strokeShape(QPainter& painter, const LabelElement& element, const QRectF& l
     }
 }
 
-void drawElement(QPainter& painter, const LabelElement& element, const LabelContext& context) {
+// The kinds that draw their content.
+bool drawsContent(ElementKind kind) {
+    return kind == ElementKind::text || kind == ElementKind::barcode || kind == ElementKind::qr;
+}
+
+// The expanded content of every element (empty for the kinds that do not draw it), within the
+// text limits.
+QStringList expandedContents(const LabelDocument& document, const LabelContext& context) {
+    QStringList texts;
+    texts.reserve(document.elements.size());
+    qsizetype total = 0;
+    for (const LabelElement& element : document.elements) {
+        texts.append(drawsContent(element.kind) ? Placeholders::resolve(element.content, context)
+                                                : QString());
+        const QString& text = texts.last();
+        if (text.size() > LabelRenderer::maxElementCharacters) {
+            const QString start = text.left(20).simplified();
+            throw UserError(QStringLiteral("The text “%1…” is too long: an element holds at most "
+                                           "%2 characters.")
+                                .arg(start)
+                                .arg(LabelRenderer::maxElementCharacters));
+        }
+        total += text.size();
+        if (total > LabelRenderer::maxLabelCharacters) {
+            throw UserError(QStringLiteral("The label's text is too long: a label holds at most "
+                                           "%1 characters in all.")
+                                .arg(LabelRenderer::maxLabelCharacters));
+        }
+    }
+    return texts;
+}
+
+// Refuses pictures beyond their limits, one by one and together; a picture used twice counts
+// once.
+void refusePictures(const LabelDocument& document) {
+    QSet<QByteArray> seen;
+    qint64 total = 0;
+    for (const LabelElement& element : document.elements) {
+        if (element.kind != ElementKind::image || !element.imageData) {
+            continue;
+        }
+        const qsizetype before = seen.size();
+        seen.insert(*element.imageData);
+        if (seen.size() == before) {
+            continue;
+        }
+        const PicturePainter::Claim claim = PicturePainter::inspect(*element.imageData);
+        if (claim.problem) {
+            throw UserError(*claim.problem);
+        }
+        total += claim.pixels;
+        if (total > LabelRenderer::maxPicturePixels) {
+            throw UserError(QStringLiteral("The label's pictures are too large: a label's "
+                                           "pictures may have at most %1 megapixels in all.")
+                                .arg(LabelRenderer::maxPicturePixels / (1024 * 1024)));
+        }
+    }
+}
+
+void drawElement(QPainter& painter, const LabelElement& element, const QString& text) {
     const double bx = element.x * Dots::perMM;
     const double by = element.y * Dots::perMM;
     const double width = element.width * Dots::perMM;
@@ -94,7 +154,6 @@ void drawElement(QPainter& painter, const LabelElement& element, const LabelCont
                        roundHalfAway(bh));
     painter.setPen(QPen(Qt::black));
     painter.setBrush(Qt::black);
-    const QString text = Placeholders::resolve(element.content, context);
 
     switch (element.kind) {
     case ElementKind::text:
@@ -127,8 +186,8 @@ void drawElement(QPainter& painter, const LabelElement& element, const LabelCont
     painter.restore();
 }
 
-// Draws the elements of one pass onto the raster.
-void drawPass(RenderedLabel& label, const LabelDocument& document, const LabelContext& context,
+// Draws the elements of one pass onto the raster, each with its expanded content.
+void drawPass(RenderedLabel& label, const LabelDocument& document, const QStringList& texts,
               qint64 scale, bool pictures) {
     QImage surface(reinterpret_cast<uchar*>(label.pixels.data()), int(label.width),
                    int(label.height), qsizetype(label.width), QImage::Format_Grayscale8);
@@ -138,9 +197,10 @@ void drawPass(RenderedLabel& label, const LabelDocument& document, const LabelCo
     }
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.scale(double(scale), double(scale));
-    for (const LabelElement& element : document.elements) {
+    for (qsizetype i = 0; i < document.elements.size(); ++i) {
+        const LabelElement& element = document.elements[i];
         if ((element.kind == ElementKind::image) == pictures) {
-            drawElement(painter, element, context);
+            drawElement(painter, element, texts[i]);
         }
     }
 }
@@ -161,7 +221,7 @@ std::optional<QString> LabelRenderer::sizeProblem(const LabelDocument& document,
     for (const auto& [dots, mm, side] :
          {std::tuple(document.widthDots(), document.widthMM, QStringLiteral("width")),
           std::tuple(document.heightDots(), document.heightMM, QStringLiteral("height"))}) {
-        if (!dots) {
+        if (!dots || !(mm > 0)) {
             return QStringLiteral("The label's %1 (%2 mm) is not a size that can be printed.")
                 .arg(side, QString::number(mm));
         }
@@ -199,6 +259,13 @@ RenderedLabel LabelRenderer::render(const LabelDocument& document, const LabelCo
     if (const auto problem = sizeProblem(document, scale)) {
         throw UserError(*problem);
     }
+    if (document.elements.size() > LabelDocument::maxElements) {
+        throw UserError(QStringLiteral("The label has too many elements: a label holds at most "
+                                       "%1.")
+                            .arg(LabelDocument::maxElements));
+    }
+    const QStringList texts = expandedContents(document, context);
+    refusePictures(document);
     const RasterSize size = *rasterSize(document, scale);
     RenderedLabel label;
     label.width = size.dotWidth * size.scale;
@@ -211,13 +278,13 @@ RenderedLabel LabelRenderer::render(const LabelDocument& document, const LabelCo
         std::any_of(document.elements.begin(), document.elements.end(),
                     [](const LabelElement& e) { return e.kind == ElementKind::image; });
     if (pictures) {
-        drawPass(label, document, context, size.scale, true);
+        drawPass(label, document, texts, size.scale, true);
         if (exact) {
             Dithering::floydSteinberg(reinterpret_cast<uchar*>(label.pixels.data()), label.width,
                                       label.height);
         }
     }
-    drawPass(label, document, context, size.scale, false);
+    drawPass(label, document, texts, size.scale, false);
 
     if (exact) {
         for (char& pixel : label.pixels) {

@@ -18,13 +18,25 @@ namespace LabelRenderer {
 // absurd size is refused instead of exhausting memory.
 inline constexpr qint64 maxPixels = qint64(1) << 28;
 
-// Why the design cannot be rendered at this scale (its size has no dot count, or the raster
-// would be unreasonably large), or nothing when it can.
+// Text is laid out and shaped character by character, so a label's text is bounded: the
+// content of one element (text, barcode or QR) once its placeholders are filled in, and all of
+// them together. A label shows far fewer characters in a legible size.
+inline constexpr qsizetype maxElementCharacters = 10000;
+inline constexpr qsizetype maxLabelCharacters = 50000;
+// All distinct pictures of a label together, in pixels: decoding time grows with them, and one
+// picture of PicturePainter::maxPixels takes about a second.
+inline constexpr qint64 maxPicturePixels = qint64(64) * 1024 * 1024;
+
+// Why the design cannot be rendered at this scale (its size is not a positive number with a dot
+// count, or the raster would be unreasonably large), or nothing when it can.
 std::optional<QString> sizeProblem(const LabelDocument& document, int scale);
 
 // The design drawn with the context: `scale` raster pixels per printer dot (below 1 acts as
 // 1); `exact` gives the printed look (pictures dithered, every pixel 0 or 255).
-// Throws UserError with sizeProblem's message when the design cannot be rendered.
+// Throws UserError with sizeProblem's message when the design cannot be rendered, and with a
+// message naming the limit when it has more than LabelDocument::maxElements elements, more text
+// than maxElementCharacters or maxLabelCharacters, a picture beyond PicturePainter's limits, or
+// pictures beyond maxPicturePixels.
 RenderedLabel render(const LabelDocument& document, const LabelContext& context, int scale,
                      bool exact);
 

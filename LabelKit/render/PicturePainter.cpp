@@ -1,6 +1,7 @@
 #include "LabelKit/render/PicturePainter.h"
 
 #include "LabelKit/render/ElementPainter.h"
+#include "LabelKit/render/JpegScans.h"
 #include "LabelKit/render/PictureCache.h"
 
 #include <QBuffer>
@@ -15,6 +16,21 @@
 namespace vantrel {
 
 namespace {
+
+// Qt's limit is in megabytes of the decoded image; 8 bytes a pixel covers 16-bit colour. Set
+// while the library loads, before any thread can decode, since readers everywhere read it.
+const bool allocationLimitRaised = [] {
+    const int needed = int(PicturePainter::maxPixels * 8 / (1024 * 1024));
+    const int current = QImageReader::allocationLimit();
+    if (current != 0 && current < needed) {
+        QImageReader::setAllocationLimit(needed);
+    }
+    return true;
+}();
+
+qsizetype scans(const QByteArray& bytes) {
+    return JpegScans::count(bytes, PicturePainter::maxScans + 1);
+}
 
 // A pixel count as an int; lengths beyond any picture's are cut to a billion.
 int pixels(double length) {
@@ -32,6 +48,9 @@ bool swapsSides(QImageIOHandler::Transformations transformation) {
 // smaller size in which to decode it (decoders such as JPEG's then do far less work).
 QImage read(const QByteArray& bytes, QSize* orientedSize,
             const std::function<QSize(QSize)>& decodeSize = {}) {
+    if (scans(bytes) > PicturePainter::maxScans) {
+        return {};
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -64,6 +83,32 @@ QImage read(const QByteArray& bytes, QSize* orientedSize,
 }
 
 } // namespace
+
+PicturePainter::Claim PicturePainter::inspect(const QByteArray& bytes) {
+    Q_UNUSED(allocationLimitRaised);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    Claim claim;
+    if (!size.isValid()) {
+        return claim;
+    }
+    claim.pixels = qint64(size.width()) * size.height();
+    if (claim.pixels > maxPixels) {
+        claim.problem = QStringLiteral("A picture is too large (%1 × %2 pixels): a picture may "
+                                       "have at most %3 megapixels.")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(maxPixels / (1024 * 1024));
+    } else if (scans(bytes) > maxScans) {
+        claim.problem = QStringLiteral("A picture has too many scans: a JPEG picture may have at "
+                                       "most %1.")
+                            .arg(maxScans);
+    }
+    return claim;
+}
 
 QImage PicturePainter::decode(const QByteArray& bytes) {
     return read(bytes, nullptr);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <tuple>
 
 namespace vantrel {
 
@@ -23,12 +24,15 @@ QByteArray millimetres(double mm) {
     return QByteArray(text, end.ptr - text);
 }
 
-// Sizes and gaps that are not numbers would put "nan" or "inf" into the stream.
+// Sizes and gaps that are not numbers would put "nan" or "inf" into the stream, and a label
+// without a size or with a negative gap is no label the printer can feed.
 void refuseUnprintable(const LabelDocument& document) {
-    const std::pair<double, const char*> lengths[]{
-        {document.widthMM, "width"}, {document.heightMM, "height"}, {document.gapMM, "gap"}};
-    for (const auto& [mm, what] : lengths) {
-        if (!std::isfinite(mm)) {
+    const std::tuple<double, const char*, bool> lengths[]{
+        {document.widthMM, "width", document.widthMM > 0},
+        {document.heightMM, "height", document.heightMM > 0},
+        {document.gapMM, "gap", document.gapMM >= 0}};
+    for (const auto& [mm, what, inRange] : lengths) {
+        if (!std::isfinite(mm) || !inRange) {
             throw UserError(QStringLiteral("The label's %1 (%2 mm) is not a size that can be "
                                            "printed.")
                                 .arg(QString::fromLatin1(what), QString::number(mm)));

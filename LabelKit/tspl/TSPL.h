@@ -14,7 +14,8 @@ namespace TSPL {
 
 // Encodes a raster rendered at scale 1; the document gives size, gap and density. Density is
 // clamped to 0...15 and copies raised to at least 1.
-// Throws UserError when the size or the gap is not a finite number of millimetres.
+// Throws UserError when the size is not a positive number of millimetres or the gap not a
+// number of millimetres from 0 up.
 QByteArray job(const RenderedLabel& label, const LabelDocument& document, qint64 copies);
 
 // Renders the design exactly at scale 1 and encodes it.

@@ -41,12 +41,12 @@ TEST_P(RasterSize, FollowsTheDotsAndTheScale) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RasterSize,
     ::testing::Values(SizeCase{50, 30, 1, 400, 240}, SizeCase{50, 30, 3, 1200, 720},
-                      SizeCase{0.5, 30, 1, 8, 240},     // raised to the 8-dot minimum
-                      SizeCase{50.0625, 1, 1, 401, 8},  // 400.5 rounds away from zero
-                      SizeCase{50.06, 30, 1, 400, 240}, // 400.48
-                      SizeCase{40, 30, 0, 320, 240},    // scale 0 acts as 1
-                      SizeCase{40, 30, -4, 320, 240},   // and so does a negative one
-                      SizeCase{-12, 0, 2, 16, 16}));    // sizes below the minimum
+                      SizeCase{0.5, 30, 1, 8, 240},      // raised to the 8-dot minimum
+                      SizeCase{50.0625, 1, 1, 401, 8},   // 400.5 rounds away from zero
+                      SizeCase{50.06, 30, 1, 400, 240},  // 400.48
+                      SizeCase{40, 30, 0, 320, 240},     // scale 0 acts as 1
+                      SizeCase{40, 30, -4, 320, 240},    // and so does a negative one
+                      SizeCase{0.01, 0.06, 2, 16, 16})); // sizes below the minimum
 
 TEST(RenderedLabel, BlackIsBelow128) {
     RenderedLabel label;
@@ -137,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "The label's width (nan mm) is not a size that can be printed."},
         ProblemCase{"Infinite", 40, -inf, 1,
                     "The label's height (-inf mm) is not a size that can be printed."},
+        ProblemCase{"Zero", 0, 30, 1,
+                    "The label's width (0 mm) is not a size that can be printed."},
+        ProblemCase{"Negative", 40, -40, 1,
+                    "The label's height (-40 mm) is not a size that can be printed."},
         ProblemCase{"BeyondTheDotRange", 1.2e18, 30, 1,
                     "The label's width (1.2e+18 mm) is not a size that can be printed."},
         ProblemCase{"TenMetresSquare", 10000, 10000, 1,

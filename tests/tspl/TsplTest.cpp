@@ -72,9 +72,13 @@ class MillimetreFormat : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(MillimetreFormat, InSizeAndGapLines) {
     const NumberCase c = GetParam();
-    const QByteArray job = TSPL::job(filled(8, 8), sized(c.mm, c.mm, c.mm), 1);
     const QByteArray n(c.text);
-    EXPECT_EQ(lines(job)[0], "SIZE " + n + " mm, " + n + " mm\r");
+    // A label has a size above 0; a gap may be 0.
+    if (c.mm > 0) {
+        const QByteArray job = TSPL::job(filled(8, 8), sized(c.mm, c.mm), 1);
+        EXPECT_EQ(lines(job)[0], "SIZE " + n + " mm, " + n + " mm\r");
+    }
+    const QByteArray job = TSPL::job(filled(8, 8), sized(40, 30, c.mm), 1);
     EXPECT_TRUE(job.contains("\r\nGAP " + n + " mm,0 mm\r\n")) << job.right(120).toStdString();
 }
 
@@ -84,7 +88,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, MillimetreFormat,
                                            NumberCase{3, "3"}, NumberCase{0, "0"},
                                            NumberCase{-0.0, "0"}, NumberCase{50.25, "50.2"},
                                            NumberCase{2.75, "2.8"}, NumberCase{0.96, "1.0"},
-                                           NumberCase{-2.5, "-2.5"},
                                            NumberCase{1e20, "100000000000000000000"}));
 
 struct ClampCase {
@@ -265,9 +268,15 @@ TEST(Job, UnprintableDesignsAreRefused) {
               u"The label's width (nan mm) is not a size that can be printed."_s);
     EXPECT_EQ(message(sized(40, 30, std::numeric_limits<double>::infinity())),
               u"The label's gap (inf mm) is not a size that can be printed."_s);
+    EXPECT_EQ(message(sized(40, 30, -0.5)),
+              u"The label's gap (-0.5 mm) is not a size that can be printed."_s);
+    EXPECT_EQ(message(sized(-40, 30)),
+              u"The label's width (-40 mm) is not a size that can be printed."_s);
     EXPECT_EQ(message(sized(20000, 20000)),
               LabelRenderer::sizeProblem(sized(20000, 20000), 1).value_or(QString()));
     EXPECT_THROW(TSPL::job(filled(8, 8), sized(40, nan), 1), UserError);
+    EXPECT_THROW(TSPL::job(filled(8, 8), sized(40, 0), 1), UserError);
+    EXPECT_NO_THROW(TSPL::job(filled(8, 8), sized(40, 30, 0), 1));
 }
 
 } // namespace

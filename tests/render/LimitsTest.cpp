@@ -1,0 +1,163 @@
+// What a label may hold before drawing it is refused: elements, text, pictures.
+#include "LabelKit/model/UserError.h"
+#include "LabelKit/render/PicturePainter.h"
+
+#include "tests/render/RenderTesting.h"
+
+#include <QImageWriter>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+using namespace Qt::StringLiterals;
+
+using namespace rendertest;
+
+namespace {
+
+// The message of the render's refusal; empty when the design renders.
+QString refusal(const LabelDocument& doc, const LabelContext& c = context()) {
+    try {
+        LabelRenderer::render(doc, c, 1, true);
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+TEST(RenderLimits, ElementsBeyondTheLimitAreRefused) {
+    QList<LabelElement> boxes(LabelDocument::maxElements, element(ElementKind::box, 1, 1, 4, 4));
+    EXPECT_EQ(refusal(document(20, 20, boxes)), QString());
+    boxes.append(boxes.first());
+    EXPECT_EQ(refusal(document(20, 20, boxes)),
+              u"The label has too many elements: a label holds at most 1000."_s);
+}
+
+TEST(RenderLimits, TextBeyondTheLimitsIsRefusedOnceExpanded) {
+    const qsizetype most = LabelRenderer::maxElementCharacters;
+    const QString words = u"word "_s.repeated(most / 5);
+    EXPECT_EQ(refusal(document(50, 30, {text(words, 1, 1, 48, 28, 4)})), QString());
+    const QString tooLong = u"The text “word word word word…” is too long: an element holds at "
+                            "most 10000 characters."_s;
+    for (const ElementKind kind : {ElementKind::text, ElementKind::barcode, ElementKind::qr}) {
+        LabelElement e = element(kind, 1, 1, 48, 28);
+        e.content = words + u"!"_s;
+        EXPECT_EQ(refusal(document(50, 30, {e})), tooLong) << rawValue(kind).toStdString();
+    }
+    // A field fills a placeholder past the limit; content no kind draws is not counted.
+    LabelContext longField = context();
+    longField.fields.insert(u"Name"_s, words + u"!"_s);
+    EXPECT_EQ(refusal(document(50, 30, {text(u"{Name}"_s, 1, 1, 48, 28)}), longField), tooLong);
+    LabelElement box = element(ElementKind::box, 1, 1, 4, 4);
+    box.content = u"{Name}"_s;
+    EXPECT_EQ(refusal(document(50, 30, {box}), longField), QString());
+
+    // The label's text in all.
+    const qsizetype parts = LabelRenderer::maxLabelCharacters / most;
+    QList<LabelElement> full(parts, text(words, 1, 1, 48, 28, 4));
+    EXPECT_EQ(refusal(document(50, 30, full)), QString());
+    full.append(text(u"x"_s, 1, 1, 48, 28));
+    EXPECT_EQ(refusal(document(50, 30, full)),
+              u"The label's text is too long: a label holds at most 50000 characters in all."_s);
+}
+
+// A PNG claiming the size in grey pixels, with an empty image data chunk.
+QByteArray pngClaiming(quint32 width, quint32 height) {
+    const auto append32 = [](QByteArray& bytes, quint32 v) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            bytes.append(char(v >> shift));
+        }
+    };
+    const auto chunk = [&](const char* type, const QByteArray& data) {
+        QByteArray typed = type + data;
+        quint32 crc = 0xFFFFFFFF;
+        for (const char byte : typed) {
+            crc ^= uchar(byte);
+            for (int bit = 0; bit < 8; ++bit) {
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+            }
+        }
+        QByteArray bytes;
+        append32(bytes, quint32(data.size()));
+        bytes += typed;
+        append32(bytes, ~crc);
+        return bytes;
+    };
+    QByteArray header;
+    append32(header, width);
+    append32(header, height);
+    header.append(QByteArray::fromHex("0800000000"));
+    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header) + chunk("IDAT", {}) +
+           chunk("IEND", {});
+}
+
+LabelElement pictureOf(const QByteArray& bytes) {
+    LabelElement e = element(ElementKind::image, 1, 1, 10, 10);
+    e.imageData = bytes;
+    return e;
+}
+
+TEST(RenderLimits, PicturesBeyondTheirLimitsAreRefusedBeforeDecoding) {
+    EXPECT_EQ(refusal(document(20, 20, {pictureOf(pngClaiming(8193, 8192))})),
+              u"A picture is too large (8193 × 8192 pixels): a picture may have at most 64 "
+              "megapixels."_s);
+    // Pictures count together, each distinct picture once.
+    QList<LabelElement> pictures{
+        pictureOf(pngClaiming(8192, 4096)), pictureOf(pngClaiming(8192, 4096)),
+        pictureOf(pngClaiming(8192, 4095)), pictureOf(pngClaiming(1, 8192))};
+    EXPECT_EQ(refusal(document(20, 20, pictures)), QString());
+    pictures.last() = pictureOf(pngClaiming(1, 8193));
+    EXPECT_EQ(refusal(document(20, 20, pictures)),
+              u"The label's pictures are too large: a label's pictures may have at most 64 "
+              "megapixels in all."_s);
+}
+
+// A progressive JPEG of `total` scans: its second scan repeated. Each scan makes the decoder pass
+// over the whole picture.
+QByteArray withScans(qsizetype total) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(QColor(90, 120, 150));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    // A scan's coded data ends at the next marker: 0xFF followed by neither 0 nor a restart.
+    const qsizetype second = jpeg.indexOf("\xFF\xDA", jpeg.indexOf("\xFF\xDA") + 2);
+    qsizetype end = second + 2 + (uchar(jpeg[second + 2]) << 8 | uchar(jpeg[second + 3]));
+    while (!(jpeg[end] == '\xFF' && jpeg[end + 1] != '\0' &&
+             (uchar(jpeg[end + 1]) < 0xD0 || uchar(jpeg[end + 1]) > 0xD7))) {
+        ++end;
+    }
+    const qsizetype own = jpeg.count("\xFF\xDA");
+    return jpeg.left(end) + jpeg.mid(second, end - second).repeated(total - own) + jpeg.mid(end);
+}
+
+TEST(RenderLimits, JpegsWithTooManyScansAreRefused) {
+    const qsizetype most = PicturePainter::maxScans;
+    EXPECT_FALSE(PicturePainter::decode(withScans(most)).isNull());
+    EXPECT_EQ(refusal(document(20, 20, {pictureOf(withScans(most))})), QString());
+    EXPECT_TRUE(PicturePainter::decode(withScans(most + 1)).isNull());
+    EXPECT_EQ(refusal(document(20, 20, {pictureOf(withScans(most + 1))})),
+              u"A picture has too many scans: a JPEG picture may have at most 100."_s);
+}
+
+// Qt refuses by itself to decode images beyond an allocation limit of its own; every picture
+// within the pixel limit decodes. A small colour JPEG whose frame header claims 5800 x 5800
+// pixels (134 MB as 32-bit pixels) decodes as that size, the missing data read as grey.
+TEST(RenderLimits, PicturesWithinThePixelLimitDecodeWhateverTheirMemory) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray jpeg = encoded(image, "JPG", 90);
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    for (const qsizetype at : {frame + 5, frame + 7}) {
+        jpeg[at] = char(5800 >> 8);
+        jpeg[at + 1] = char(5800 & 0xFF);
+    }
+    EXPECT_EQ(PicturePainter::decode(jpeg).size(), QSize(5800, 5800));
+}
+
+} // namespace
