@@ -75,16 +75,23 @@ Fit fit(const QString& text, const LabelElement& element, QSizeF boxDots,
 
     // Advance widths grow in proportion to the size (the faces are unhinted), so the words are
     // measured once, at the first size, and their widths scaled.
+    double total = 0;
     const double widest =
-        words.isEmpty() ? 0 : TextBlock::widestLine(words, face, first, device) / first;
+        words.isEmpty() ? 0 : TextBlock::widestLine(words, face, first, device, &total) / first;
+    total /= first;
     const auto wordsFit = [&](double points) { return widest * points <= w + tolerance; };
 
     // One line's height grows in proportion too: the sizes at which a single line is taller
-    // than the box, or a word wider, fail without a layout. Skipping them keeps the search
-    // short for big sizes in small boxes.
-    double limit = (h + tolerance) / TextBlock::dots(face.ascent + face.descent);
+    // than the box, or a word wider, fail without a layout. So do the sizes at which the words
+    // side by side would fill more lines than the box holds (a tenth is left for kerning, which
+    // the sum of advances leaves out). Skipping them keeps the search short for big sizes in
+    // small boxes.
+    const double lineHeight = TextBlock::dots(face.ascent + face.descent);
+    double limit = (h + tolerance) / lineHeight;
     if (widest > 0) {
         limit = std::min(limit, (w + tolerance) / widest);
+        limit = std::min(limit,
+                         std::sqrt((h + tolerance) * (w + tolerance) / (0.9 * total * lineHeight)));
     }
     limit *= 1.001; // the layout's own measurements are linear only to a few parts a million
     if (std::isfinite(limit) && p > limit) {
@@ -94,18 +101,27 @@ Fit fit(const QString& text, const LabelElement& element, QSizeF boxDots,
         }
     }
 
-    for (;;) {
-        if (wordsFit(p)) {
-            auto block = std::make_unique<TextBlock>(text, face, p, element.align, w, device);
-            if (block->height() <= h + tolerance) {
-                return {p, std::move(block)};
-            }
+    // A smaller size never needs more lines, nor a wider line for a word: the sizes that fit
+    // are all those below the largest one, which a bisection of the steps finds.
+    const qint64 steps = qint64(std::ceil((p - minimumFitted) / fitStep)); // sizes above 4
+    const auto size = [&](qint64 step) { return p - fitStep * double(step); };
+    qint64 lo = 0;
+    qint64 hi = steps; // the first step that fits lies in [lo, hi]; steps when none does
+    std::unique_ptr<TextBlock> fitted;
+    while (lo < hi) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        std::unique_ptr<TextBlock> block;
+        if (wordsFit(size(mid))) {
+            block = std::make_unique<TextBlock>(text, face, size(mid), element.align, w, device);
         }
-        p -= fitStep;
-        if (p <= minimumFitted) {
-            return {p, nullptr};
+        if (block && block->height() <= h + tolerance) {
+            hi = mid;
+            fitted = std::move(block);
+        } else {
+            lo = mid + 1;
         }
     }
+    return {size(hi), std::move(fitted)};
 }
 
 } // namespace

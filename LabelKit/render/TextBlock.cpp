@@ -5,6 +5,7 @@
 #include <QHashFunctions>
 #include <QPainter>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QTextOption>
 #include <QtMath>
@@ -93,6 +94,89 @@ GlyphMask& glyphMask(const QRawFont& font, quint32 glyph) {
     return cache.emplace(std::move(key), std::move(mask)).first->second;
 }
 
+// Where a line that starts inside a word far wider than the line must break anywhere at once.
+// Qt measures the rest of the word before it falls back to breaking anywhere, once for every
+// line the word fills, so a long word took time growing with the square of its length; deciding
+// before each line keeps the time linear and the lines the same.
+class LongWords {
+public:
+    // Texts without a run of more than this many characters between spaces cost little either
+    // way and are not examined.
+    static constexpr qsizetype shortRun = 64;
+
+    LongWords(const QString& text, const QFont& font) {
+        if (!hasLongRun(text)) {
+            return;
+        }
+        const QRawFont raw = QRawFont::fromFont(font);
+        const int n = int(text.size());
+        QList<quint32> glyphs(n);
+        int count = n;
+        if (!raw.isValid() ||
+            !raw.glyphIndexesForChars(text.constData(), n, glyphs.data(), &count) || count != n) {
+            return; // surrogate pairs: one glyph for two code units; not worth the bookkeeping
+        }
+        QList<QPointF> advances(n);
+        if (!raw.advancesForGlyphIndexes(glyphs.constData(), advances.data(), n,
+                                         QRawFont::UseDesignMetrics)) {
+            return;
+        }
+        m_offsets.resize(n + 1);
+        m_offsets[0] = 0;
+        for (int i = 0; i < n; ++i) {
+            // A glyph the face lacks is drawn from another face: counted as nothing, so that a
+            // line is never wrongly judged too short for its word.
+            m_offsets[i + 1] = m_offsets[i] + (glyphs[i] == 0 ? 0 : std::max(0.0, advances[i].x()));
+        }
+        QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+        m_breaks.reserve(n / 4);
+        while (breaks.toNextBoundary() >= 0) {
+            qsizetype end = breaks.position();
+            while (end > 0 && text[end - 1].isSpace()) {
+                --end; // spaces at a line's end hang past it
+            }
+            m_breaks.append({breaks.position(), end});
+        }
+        m_text = text;
+    }
+
+    // The word from `start` to the next break is wider than twice the line: its first part
+    // surely fills the line, however Qt measures it.
+    bool fillsLine(qsizetype start, double lineWidth) const {
+        if (m_breaks.isEmpty() || start >= m_text.size()) {
+            return false;
+        }
+        const auto next = std::upper_bound(
+            m_breaks.begin(), m_breaks.end(), start,
+            [](qsizetype position, const Break& b) { return position < b.position; });
+        if (next == m_breaks.end() || next->inkEnd <= start) {
+            return false;
+        }
+        return m_offsets[next->inkEnd] - m_offsets[start] > 2 * lineWidth;
+    }
+
+private:
+    struct Break {
+        qsizetype position; // a line may break before this character
+        qsizetype inkEnd;   // the end of the word before it, without its trailing spaces
+    };
+
+    static bool hasLongRun(const QString& text) {
+        qsizetype run = 0;
+        for (const QChar c : text) {
+            run = c == u' ' || c == u'\t' || c == QChar::LineSeparator ? 0 : run + 1;
+            if (run > shortRun) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QString m_text;
+    QList<double> m_offsets; // layout units from the start to each character
+    QList<Break> m_breaks;
+};
+
 Qt::Alignment alignment(TextAlign align) {
     switch (align) {
     case TextAlign::center:
@@ -115,21 +199,33 @@ TextBlock::TextBlock(const QString& text, const FaceLibrary::Face& face, double 
     m_lineHeight = (face.ascent + face.descent) * m.pixelSize;
     const double ascent = face.ascent * m.pixelSize;
 
-    m_layout =
-        std::make_unique<QTextLayout>(withLineSeparators(text), face.font(m.pixelSize), device);
+    const QString laidOut = withLineSeparators(text);
+    const QFont font = face.font(m.pixelSize);
+    m_layout = std::make_unique<QTextLayout>(laidOut, font, device);
     QTextOption option(alignment(align));
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setUseDesignMetrics(true);
     m_layout->setTextOption(option);
     m_layout->setCacheEnabled(true);
     const double lineWidth = std::max(width, 0.0) / m_scale;
+    const LongWords longWords(laidOut, font);
     m_layout->beginLayout();
     for (;;) {
         QTextLine line = m_layout->createLine();
         if (!line.isValid()) {
             break;
         }
+        // The wrap mode is read line by line.
+        const bool anywhere = longWords.fillsLine(line.textStart(), lineWidth);
+        if (anywhere) {
+            option.setWrapMode(QTextOption::WrapAnywhere);
+            m_layout->setTextOption(option);
+        }
         line.setLineWidth(lineWidth);
+        if (anywhere) {
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            m_layout->setTextOption(option);
+        }
         // Baselines fall at the face's own spacing, whatever the stand-in face would use.
         const double baseline = ascent + m_lines * m_lineHeight;
         line.setPosition(QPointF(0, baseline - line.ascent()));
@@ -188,7 +284,7 @@ double TextBlock::lineWidth(const QString& text, const FaceLibrary::Face& face, 
 }
 
 double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& face, double points,
-                             const QPaintDevice* device) {
+                             const QPaintDevice* device, double* total) {
     const Magnified m = magnify(points);
     const QFont font = face.font(m.pixelSize);
     // Summed glyph advances cost little; shaping each text costs a layout. Kerning moves a
@@ -197,6 +293,9 @@ double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& 
     const QRawFont raw = QRawFont::fromFont(font);
     QList<double> sums;
     double widestSum = 0;
+    if (total) {
+        *total = 0;
+    }
     for (const QString& text : texts) {
         const QList<quint32> glyphs = raw.glyphIndexesForString(text);
         double sum = 0;
@@ -204,6 +303,9 @@ double TextBlock::widestLine(const QStringList& texts, const FaceLibrary::Face& 
             sum += advance.x();
         }
         const bool complete = raw.isValid() && !glyphs.contains(0);
+        if (total && complete) {
+            *total += sum * m.scale;
+        }
         sums.append(complete ? sum : -1);
         widestSum = std::max(widestSum, complete ? sum : 0);
     }

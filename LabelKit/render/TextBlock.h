@@ -43,9 +43,10 @@ public:
     // The advance width of the text on one line, without wrapping, dots.
     static double lineWidth(const QString& text, const FaceLibrary::Face& face, double points,
                             const QPaintDevice* device);
-    // The widest of the texts, each on one line, dots.
+    // The widest of the texts, each on one line, dots. `total`, when given, receives the sum of
+    // the advances, without kerning, of the texts whose characters the face has.
     static double widestLine(const QStringList& texts, const FaceLibrary::Face& face, double points,
-                             const QPaintDevice* device);
+                             const QPaintDevice* device, double* total = nullptr);
 
 private:
     // Draws the laid-out glyphs as cached coverage masks straight onto device pixels.

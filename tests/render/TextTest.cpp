@@ -6,12 +6,14 @@
 #include "tests/render/RenderTesting.h"
 
 #include <QRawFont>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace vantrel;
 
@@ -281,6 +283,34 @@ TEST(FittedSize, ManyWordsFromAHugeSizeFindTheirSize) {
     const double fitted = LabelRenderer::fittedFontSize(many, e, QSizeF(400, 240));
     EXPECT_GT(fitted, 4);
     EXPECT_LT(fitted, 12);
+}
+
+// The search skips and bisects; what it finds is still the largest half-point step that fits:
+// wrapped within the box's height and no word wider than the box, each within half a dot.
+TEST(FittedSize, IsTheLargestStepThatFits) {
+    const QImage device(1, 1, QImage::Format_Grayscale8);
+    const FaceLibrary::Face& face = FaceLibrary::face(u"Helvetica"_s, false);
+    const auto fits = [&](const QString& text, double points, QSizeF box) {
+        QStringList words = text.split(QRegularExpression(u"[ \n]"_s), Qt::SkipEmptyParts);
+        return TextBlock::widestLine(words, face, points, &device) <= box.width() + 0.5 &&
+               TextBlock(text, face, points, TextAlign::left, box.width(), &device).height() <=
+                   box.height() + 0.5;
+    };
+    const QString sentence = u"The quick brown fox jumps over the lazy dog, twice. "_s;
+    for (const auto& [text, start, box] :
+         {std::tuple(sentence.repeated(8), 40.0, QSizeF(320, 200)),
+          std::tuple(sentence.repeated(40), 300.0, QSizeF(1600, 900)),
+          std::tuple(u"Wide\nlines of Wwwwwwwwwwww"_s, 72.5, QSizeF(150, 400)),
+          std::tuple(u"x "_s.repeated(600), 1000.0, QSizeF(400, 240))}) {
+        LabelElement e(ElementKind::text);
+        e.fontSize = start;
+        e.shrinkToFit = true;
+        const double fitted = LabelRenderer::fittedFontSize(text, e, box);
+        SCOPED_TRACE(testing::Message() << start << " in " << box.width() << "x" << box.height());
+        ASSERT_GT(fitted, 4);
+        EXPECT_TRUE(fits(text, fitted, box));
+        EXPECT_FALSE(fits(text, fitted + 0.5, box));
+    }
 }
 
 TEST(FittedSize, DrawingUsesTheFittedSize) {
