@@ -1,5 +1,6 @@
 #include "LabelKit/print/PrintItem.h"
 
+#include "LabelKit/merge/Placeholders.h"
 #include "LabelKit/platform/Clock.h"
 #include "LabelKit/tspl/TSPL.h"
 
@@ -36,13 +37,26 @@ QList<PrintItem> PrintItem::serialRun(const LabelDocument& document, qint64 star
 QList<PrintItem> PrintItem::rows(const LabelDocument& document, const DataTable& table,
                                  const QList<qsizetype>& rows, qint64 copies,
                                  const MergeFields& fields) {
+    // Placeholders find fields ignoring letter case when no name matches exactly.
+    QSet<QString> named;
+    for (const QString& token : Placeholders::placeholders(document)) {
+        named.insert(token.toLower());
+    }
+    QList<qsizetype> columns;
+    for (qsizetype c = 0; c < table.columns.size(); ++c) {
+        if (named.contains(table.columns[c].toLower())) {
+            columns.append(c);
+        }
+    }
     QList<PrintItem> items;
     items.reserve(rows.size());
     for (const qsizetype row : rows) {
         MergeFields merged = fields;
-        const MergeFields record = table.record(row);
-        for (auto it = record.cbegin(); it != record.cend(); ++it) {
-            merged.insert(it.key(), it.value());
+        if (row >= 0 && row < table.rows.size()) {
+            const QStringList& cells = table.rows[row];
+            for (const qsizetype c : columns) {
+                merged.insert(table.columns[c], c < cells.size() ? cells[c] : QString());
+            }
         }
         items.append(PrintItem(
             document, LabelContext{std::nullopt, 0, std::move(merged), Clock::wallNow()}, copies));

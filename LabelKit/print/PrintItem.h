@@ -26,7 +26,9 @@ struct PrintItem {
     static QList<PrintItem> serialRun(const LabelDocument& document, qint64 start, qint64 count,
                                       qint64 digits, qint64 copies, const MergeFields& fields);
     // One item per row index, in the order given; a row's cells override extra fields of the
-    // same name; a row outside the table gives no table fields.
+    // same name; a row outside the table gives no table fields. Only the columns that the
+    // design's placeholders name are taken: the other cells never reach the label, and a batch
+    // holding them would take the list's rows times its columns in memory.
     static QList<PrintItem> rows(const LabelDocument& document, const DataTable& table,
                                  const QList<qsizetype>& rows, qint64 copies,
                                  const MergeFields& fields);

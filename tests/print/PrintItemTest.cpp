@@ -41,11 +41,14 @@ TEST(PrintItemSerialRun, CarriesCopiesAndFieldsAndStopsWhereSerialsRunOut) {
 }
 
 TEST(PrintItemRows, RepeatsRowsColumnsOverrideExtraFieldsAndMissingCellsAreEmpty) {
-    const DataTable sizes{{u"Name"_s, u"Size"_s}, {{u"Shirt"_s, u"M"_s}, {u"Cap"_s}}};
+    const DataTable sizes{{u"Name"_s, u"Size"_s, u"Notes"_s},
+                          {{u"Shirt"_s, u"M"_s, u"cotton"_s}, {u"Cap"_s}}};
     const MergeFields extra{{u"Size"_s, u"L"_s}, {u"Shop"_s, u"North"_s}};
-    const QList<PrintItem> items =
-        PrintItem::rows(serialDesign(), sizes, {0, 1, 0, 7, -1}, 3, extra);
+    LabelDocument design = serialDesign();
+    design.elements.first().content += u" {size}"_s; // found whatever its letter case
+    const QList<PrintItem> items = PrintItem::rows(design, sizes, {0, 1, 0, 7, -1}, 3, extra);
     ASSERT_EQ(items.size(), 5);
+    // Columns the design does not name stay out of the items.
     EXPECT_EQ(items[0].context.fields,
               (MergeFields{{u"Name"_s, u"Shirt"_s}, {u"Size"_s, u"M"_s}, {u"Shop"_s, u"North"_s}}));
     EXPECT_EQ(items[2].context.fields, items[0].context.fields);

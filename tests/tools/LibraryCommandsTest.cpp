@@ -290,6 +290,7 @@ TEST_F(LibraryCommands, BatchColumnsOverrideFieldsAndCopiesRepeatNoSerial) {
         EXPECT_EQ(item[u"copies"_s].toInteger(), 2);
     }
     // --no-header: the columns are numbered, and the header line is the first row.
+    use(designWith(u"Rows"_s, u"{Column 1}"_s));
     const QJsonArray headless = jsonArray(run(u"batch FILE --csv CSV --no-header --rows 1"_s));
     EXPECT_THAT(field(headless, u"Column 1"_s), ElementsAre("Name"));
 }
