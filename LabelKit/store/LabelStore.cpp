@@ -397,6 +397,13 @@ LabelDocument LabelStore::importFile(const QString& path) {
 
 LabelDocument LabelStore::attachData(const LabelDocument& document, const QString& path) {
     const QByteArray bytes = readDataFile(path);
+    // Parsed now, so that a list the design could not print from is refused when it is chosen.
+    try {
+        DataTable::load(bytes, document.dataHasHeader);
+    } catch (const UserError& e) {
+        throw UserError(QStringLiteral("Couldn't use the list “%1”. %2")
+                            .arg(QFileInfo(path).fileName(), e.message()));
+    }
     try {
         writeAtomically(dataURL(document.id), bytes);
     } catch (const UserError& e) {
@@ -420,6 +427,14 @@ LabelDocument LabelStore::detachData(const LabelDocument& document) {
 }
 
 std::optional<DataTable> LabelStore::table(const LabelDocument& document) const {
+    try {
+        return requireTable(document);
+    } catch (const UserError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<DataTable> LabelStore::requireTable(const LabelDocument& document) const {
     if (!document.dataName) {
         return std::nullopt;
     }
@@ -427,13 +442,13 @@ std::optional<DataTable> LabelStore::table(const LabelDocument& document) const 
     if (cached != m_tables.cend() && cached->header == document.dataHasHeader) {
         return cached->table;
     }
-    QByteArray bytes;
+    CachedTable entry{document.dataHasHeader, {}};
     try {
-        bytes = readDataFile(dataURL(document.id));
-    } catch (const UserError&) {
-        return std::nullopt;
+        entry.table = DataTable::load(readDataFile(dataURL(document.id)), document.dataHasHeader);
+    } catch (const UserError& e) {
+        throw UserError(QStringLiteral("The list “%1” attached to “%2” can't be used. %3")
+                            .arg(*document.dataName, document.name, e.message()));
     }
-    CachedTable entry{document.dataHasHeader, DataTable::load(bytes, document.dataHasHeader)};
     DataTable result = entry.table;
     m_tables.insert(document.id, std::move(entry));
     return result;

@@ -107,7 +107,8 @@ public:
     // (then with the save's message; lastError is left alone).
     LabelDocument importFile(const QString& path);
     // Copies a list file into the store for the design and returns the design bound to it. Does
-    // not save the design. Throws UserError when the file cannot be read or stored.
+    // not save the design. Throws UserError when the file cannot be read or stored, or is not a
+    // list the design can print from (beyond the list limits).
     LabelDocument attachData(const LabelDocument& document, const QString& path);
     // Removes the design's list file and returns the design unbound. Does not save it. Never
     // fails: a file that cannot be removed is ignored.
@@ -116,6 +117,10 @@ public:
     // file cannot be read. A look-up: filling the cache announces nothing, so item models may
     // call it while answering data().
     std::optional<DataTable> table(const LabelDocument& document) const;
+    // The same, for printing: absent only when the design has no list. A list that is attached
+    // but cannot be read or parsed would print its placeholders as text, so it is an error.
+    // Throws UserError naming the list and the design.
+    std::optional<DataTable> requireTable(const LabelDocument& document) const;
 
     // The label file bytes of a design. Throws UserError for a number JSON cannot express.
     static QByteArray encode(const LabelDocument& document);

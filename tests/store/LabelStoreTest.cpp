@@ -763,6 +763,38 @@ TEST_F(LabelStoreTest, AttachingAgainOrDetachingDropsTheCachedTable) {
     EXPECT_TRUE(store.tables().isEmpty());
 }
 
+TEST_F(LabelStoreTest, AListThatCannotBeUsedIsRefusedWhenAttachedAndNamedWhenNeeded) {
+    LabelStore& store = open();
+    writeBytes(path(u"wide.csv"_s), QByteArray(DataTable::maxColumns, ','));
+    const LabelDocument shelf = design(u"Shelf"_s);
+    try {
+        store.attachData(shelf, path(u"wide.csv"_s));
+        ADD_FAILURE() << "a list beyond the limits was attached";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(), u"Couldn't use the list “wide.csv”. The list has too many "
+                               "columns: a list holds at most 1000 columns."_s);
+    }
+    EXPECT_FALSE(QFileInfo::exists(store.dataURL(shelf.id)));
+
+    // A list that is gone, or has grown past the limits since, is an error for printing.
+    const LabelDocument doc = savedWithList(u"Shelf"_s, "Name\nWidget\n");
+    ASSERT_TRUE(QFile::remove(store.dataURL(doc.id)));
+    for (const QByteArray& bytes : {QByteArray(), QByteArray(DataTable::maxColumns, ',')}) {
+        if (!bytes.isEmpty()) {
+            writeBytes(store.dataURL(doc.id), bytes);
+        }
+        EXPECT_FALSE(store.table(doc));
+        try {
+            store.requireTable(doc);
+            ADD_FAILURE() << "the list was not required";
+        } catch (const UserError& e) {
+            EXPECT_THAT(e.message().toStdString(),
+                        StartsWith("The list “list.csv” attached to “Shelf” can't be used. "));
+        }
+    }
+    EXPECT_FALSE(store.requireTable(design(u"No list"_s)));
+}
+
 // Reliability: a save killed at any moment leaves every label whole.
 
 // The version a saver child gave the design, checked for being whole; -1 when it is not.

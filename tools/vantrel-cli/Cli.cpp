@@ -4,8 +4,6 @@
 #include "LabelKit/platform/Clock.h"
 #include "LabelKit/platform/SettingsStore.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -248,14 +246,6 @@ std::unique_ptr<FileSettingsStore> openSettings() {
         Cli::errLine(QStringLiteral("vantrel-cli: warning: ") + *settings->damage());
     }
     return settings;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw UserError(QStringLiteral("Couldn't read %1: %2").arg(path, file.errorString()));
-    }
-    return file.readAll();
 }
 
 } // namespace vantrel

@@ -86,8 +86,6 @@ QString versionText();
 LabelContext mergeOptions(Arguments& args);
 // Parses NAME=VALUE, split at the first "=".
 std::pair<QString, QString> keyValue(const QString& text, const QString& option);
-// The whole file; UserError naming the file when it cannot be read.
-QByteArray readFile(const QString& path);
 
 // The user's settings file, shared with the application. A damaged file that was set aside is
 // reported on stderr as a warning. Throws UserError when there is no home folder for it.

@@ -41,7 +41,7 @@ LabelSource LabelSource::resolve(const QString& fileOrName, const Cli& cli) {
     const bool looksLikePath =
         fileOrName.contains(u'/') || info.suffix() == QLatin1StringView(LabelFile::extension);
     if ((info.exists() && !info.isDir()) || looksLikePath) {
-        return LabelSource{LabelStore::readLabelFile(fileOrName), std::nullopt};
+        return LabelSource{LabelStore::readLabelFile(fileOrName), std::nullopt, std::nullopt};
     }
     const std::unique_ptr<LabelStore> store = openLibrary(cli);
     const std::optional<LabelDocument> stored = store->labelNamed(fileOrName);
@@ -58,13 +58,22 @@ LabelSource LabelSource::resolve(const QString& fileOrName, const Cli& cli) {
             QStringLiteral("There is no label file or stored label named “%1” (library: %2).")
                 .arg(fileOrName, store->directory()));
     }
-    return LabelSource{*stored, store->table(*stored)};
+    LabelSource source{*stored, std::nullopt, std::nullopt};
+    try {
+        source.table = store->requireTable(*stored);
+    } catch (const UserError& e) {
+        source.tableProblem = e.message();
+    }
+    return source;
 }
 
 std::optional<DataTable> chosenTable(const std::optional<QString>& csv, bool noHeader,
                                      const LabelSource& source) {
     if (csv) {
         return DataTable::load(LabelStore::readDataFile(*csv), !noHeader);
+    }
+    if (source.tableProblem) {
+        throw UserError(*source.tableProblem);
     }
     return source.table;
 }

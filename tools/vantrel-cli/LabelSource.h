@@ -22,6 +22,9 @@ std::unique_ptr<LabelStore> openLibrary(const Cli& cli);
 struct LabelSource {
     LabelDocument document;
     std::optional<DataTable> table; // the stored label's attached list, when it has one
+    // Why the stored label's attached list cannot be used, when it cannot: an error only once
+    // the list is needed.
+    std::optional<QString> tableProblem;
 
     // The label file at the path when there is a file there; otherwise the stored label of that
     // name (ignoring case and diacritics). Throws UserError naming the label when neither exists,
@@ -43,7 +46,8 @@ struct RowOptions {
     void apply(const LabelSource& source, LabelContext& context) const;
 };
 
-// The list of --csv, or else the stored label's: nothing when there is neither.
+// The list of --csv, or else the stored label's: nothing when there is neither. Throws
+// UserError when the list is needed but cannot be read or parsed.
 std::optional<DataTable> chosenTable(const std::optional<QString>& csv, bool noHeader,
                                      const LabelSource& source);
 

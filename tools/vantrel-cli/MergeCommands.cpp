@@ -4,6 +4,7 @@
 #include "LabelKit/merge/DataTable.h"
 #include "LabelKit/merge/Placeholders.h"
 #include "LabelKit/model/LabelFile.h"
+#include "LabelKit/store/LabelStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,7 +17,7 @@ namespace {
 int check(Arguments& args, Cli&) {
     const QString path = args.positional(QStringLiteral("FILE"));
     args.finish();
-    Cli::out(LabelFile::encode(LabelFile::decode(readFile(path), path)));
+    Cli::out(LabelFile::encode(LabelStore::readLabelFile(path)));
     return 0;
 }
 
@@ -32,7 +33,7 @@ int csv(Arguments& args, Cli&) {
     const bool noHeader = args.flag(QStringLiteral("no-header"));
     const QString path = args.positional(QStringLiteral("FILE"));
     args.finish();
-    const DataTable table = DataTable::load(readFile(path), !noHeader);
+    const DataTable table = DataTable::load(LabelStore::readDataFile(path), !noHeader);
     QJsonArray rows;
     for (const QStringList& row : table.rows) {
         rows.append(QJsonArray::fromStringList(row));
