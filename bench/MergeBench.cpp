@@ -19,6 +19,7 @@ using namespace vantrel;
 
 namespace {
 
+// As large as a list may be: its rows reach the row limit well before these bytes.
 constexpr qsizetype targetBytes = 50'000'000;
 
 // A list like one exported from a spreadsheet: a header, CRLF line ends, and cells that need
@@ -32,7 +33,7 @@ QByteArray generateCsv() {
     QByteArray out;
     out.reserve(targetBytes + 4096);
     out += "id,sku,name,description,price,quantity,city,notes,updated,tag\r\n";
-    for (qsizetype row = 1; out.size() < targetBytes; ++row) {
+    for (qsizetype row = 1; out.size() < targetBytes && row <= DataTable::maxRows; ++row) {
         const unsigned r = random();
         out += QByteArray::number(row);
         out += ",SKU-" + QByteArray::number(100000 + r % 900000);
