@@ -180,7 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
     RetailBarcode, Refused,
     ::testing::Values(
         Failure{Symbology::ean13, "4006381333932", "Check digit should be 1"},
-        Failure{Symbology::upcA, "036000291453", "Check digit should be 2"},
         Failure{Symbology::ean8, "96385070", "Check digit should be 4"},
         Failure{Symbology::upcE, "04252610", "Check digit should be 4"},
         Failure{Symbology::upcE, "2425261", "UPC-E must start with 0 or 1"},
@@ -189,9 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{Symbology::upcE, "24210000526", kNotCompressible},
         // A wrong check digit is found before any compression.
         Failure{Symbology::upcE, "042100005265", "Check digit should be 4"},
-        Failure{Symbology::upcE, "242100005261", "Check digit should be 8"},
         Failure{Symbology::upcE, "123456789", kUpcELength},
-        Failure{Symbology::upcE, "", kUpcELength},
         Failure{Symbology::ean13, " - -",
                 "EAN-13 needs 12 digits (check digit added) or 13 digits"},
         Failure{Symbology::upcA, "0360002914523",
@@ -203,11 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{Symbology::code128, "12345678", "Digits only"}));
 
 TEST(RetailBarcodeCheckDigit, WeighsThreeOneFromTheRightAndIgnoresOtherCharacters) {
-    EXPECT_EQ(RetailBarcode::checkDigit(q("400638133393")), QChar(u'1'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("4006-3813 3393")), QChar(u'1'));
-    EXPECT_EQ(RetailBarcode::checkDigit(q("1")), QChar(u'7'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("10")), QChar(u'9'));
-    EXPECT_EQ(RetailBarcode::checkDigit(QString()), QChar(u'0'));
     EXPECT_EQ(RetailBarcode::checkDigit(q("abc")), QChar(u'0'));
 }
 
@@ -237,14 +231,10 @@ INSTANTIATE_TEST_SUITE_P(RetailBarcode, UpcECompression,
                                            Rule{"11234000009", "123494"}, // rule 3
                                            Rule{"01234500005", "123455"}, // rule 4
                                            Rule{"11234500009", "123459"}, // rule 4
-                                           Rule{"00000000000", "000000"}));
-
-TEST(RetailBarcode, CompressionTakesTheFirstRuleThatApplies) {
-    // Rules 1 and 2 fit; rule 1 wins.
-    EXPECT_EQ(RetailBarcode::compressUPCA(q("01200000045")), q("120450"));
-    // Rules 2 and 3 fit; rule 2 wins.
-    EXPECT_EQ(RetailBarcode::compressUPCA(q("01330000005")), q("133053"));
-}
+                                           Rule{"00000000000", "000000"},
+                                           // Several rules fit: the first wins.
+                                           Rule{"01200000045", "120450"},
+                                           Rule{"01330000005", "133053"}));
 
 TEST(RetailBarcode, CompressionRefusesWhatNoRuleFits) {
     for (const char* body : {"21200000345", "91234500005", "01234567890", "01234500004",
@@ -253,30 +243,6 @@ TEST(RetailBarcode, CompressionRefusesWhatNoRuleFits) {
     }
     EXPECT_EQ(RetailBarcode::expandUPCE(q("12345"), u'0'), QString());
     EXPECT_EQ(RetailBarcode::expandUPCE(q("12345x"), u'0'), QString());
-}
-
-TEST(RetailBarcode, ExpandingWhatCompressedGivesTheSameNumber) {
-    QRandomGenerator random(7);
-    int compressed = 0;
-    for (int i = 0; i < 4000; ++i) {
-        // Bodies with runs of zeros, so that every rule gets its share.
-        QString body = randomDigits(random, 11);
-        body[0] = random.bounded(2) ? u'1' : u'0';
-        const int zerosFrom = 3 + int(random.bounded(8));
-        const int zerosTo = zerosFrom + int(random.bounded(6));
-        for (int j = zerosFrom; j < qMin(zerosTo, 11); ++j) {
-            body[j] = u'0';
-        }
-        if (const auto core = RetailBarcode::compressUPCA(body)) {
-            ++compressed;
-            ASSERT_EQ(RetailBarcode::expandUPCE(*core, body[0]), body) << body.toStdString();
-            // And the UPC-E symbol of the UPC-A number encodes the same digits as its core.
-            const QString upcA = body + RetailBarcode::checkDigit(body);
-            EXPECT_EQ(RetailBarcode::encode(Symbology::upcE, upcA),
-                      RetailBarcode::encode(Symbology::upcE, body[0] + *core));
-        }
-    }
-    EXPECT_GT(compressed, 200);
 }
 
 } // namespace
