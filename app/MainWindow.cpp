@@ -2,7 +2,7 @@
 
 #include "app/CommandHub.h"
 #include "app/FileManager.h"
-#include "app/LabelOverview.h"
+#include "app/LabelEditor.h"
 #include "app/Menus.h"
 #include "app/PrintSheet.h"
 #include "app/SaveOnQuit.h"
@@ -10,6 +10,7 @@
 #include "views/Icons.h"
 #include "views/LabelRowDelegate.h"
 
+#include "LabelKit/edit/EditSession.h"
 #include "LabelKit/edit/LabelFilterModel.h"
 #include "LabelKit/edit/LabelListModel.h"
 #include "LabelKit/model/MeasureUnit.h"
@@ -52,7 +53,13 @@ MainWindow::MainWindow(Services& services, CommandHub& hub, SaveOnQuit& saveOnQu
     , m_hub(hub)
     , m_saveOnQuit(saveOnQuit)
     , m_detailFactory([](const QUuid& id, MainWindow& window) -> QWidget* {
-        return new LabelOverview(id, window);
+        auto* editor = new LabelEditor(id, window.services(), window.hub(), window.saveOnQuit());
+        editor->addEditActions(window.menus().edit());
+        connect(editor, &LabelEditor::printRequested, &window, [editor, &window] {
+            const EditSession& session = editor->session();
+            window.openPrintSheet(session.document(), session.table(), session.tickedRows(), 1, {});
+        });
+        return editor;
     }) {
     setWindowTitle(QStringLiteral("Vantrel"));
     setMinimumSize(1200, 680);
@@ -340,9 +347,21 @@ void MainWindow::rebuildDetail() {
     if (m_detail) {
         m_detailStack->addWidget(m_detail);
         m_detailStack->setCurrentWidget(m_detail);
+        // A detail with a tool bar of its own shows it beside the window's, on one line.
+        if (auto* bar = m_detail->findChild<QToolBar*>(QStringLiteral("detailToolBar"))) {
+            addToolBar(Qt::TopToolBarArea, bar);
+        }
+        // The window is titled after what the detail shows.
+        connect(m_detail, &QWidget::windowTitleChanged, this, &MainWindow::refreshTitle);
     } else {
         m_detailStack->setCurrentWidget(m_emptyState);
     }
+    refreshTitle();
+}
+
+void MainWindow::refreshTitle() {
+    const QString title = m_detail ? m_detail->windowTitle() : QString();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Vantrel") : title);
 }
 
 void MainWindow::addLabel(const LabelDocument& source) {

@@ -88,6 +88,7 @@ private:
     QWidget* buildEmptyState();
     void buildToolBar();
     void rebuildDetail();
+    void refreshTitle();
     void chooseLabelFile();
     void showError(const QString& message);
 

@@ -6,9 +6,12 @@
 // Each scene builds its window state from a fresh application and returns the picture; add a
 // scene by adding an entry to `scenes` below.
 #include "app/Application.h"
+#include "app/LabelEditor.h"
 #include "app/MainWindow.h"
 #include "app/PrintSheet.h"
+#include "views/LabelCanvas.h"
 
+#include "LabelKit/edit/EditSession.h"
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/platform/Clock.h"
 #include "LabelKit/store/LabelStore.h"
@@ -20,6 +23,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <functional>
@@ -65,6 +69,22 @@ const Scene scenes[] = {
          MainWindow& window = app.mainWindow();
          window.show();
          window.select(labelNamed(app, QStringLiteral("Bin tag")).id);
+         settle();
+         return window.grab().toImage();
+     }},
+    {"editor",
+     [](Application& app) {
+         MainWindow& window = app.mainWindow();
+         window.show();
+         const LabelDocument bin = labelNamed(app, QStringLiteral("Bin tag"));
+         window.select(bin.id);
+         settle();
+         auto* editor = qobject_cast<LabelEditor*>(window.detailWidget());
+         if (!editor || bin.elements.isEmpty()) {
+             return QImage();
+         }
+         editor->session().setSelection(bin.elements.first().id);
+         editor->canvas().setFocus();
          settle();
          return window.grab().toImage();
      }},

@@ -1,0 +1,338 @@
+#include "tests/app/AppHarness.h"
+
+#include "app/CommandHub.h"
+#include "app/LabelEditor.h"
+#include "app/ListPanelHost.h"
+#include "app/Menus.h"
+#include "app/PrintSheet.h"
+#include "views/ElementClipboard.h"
+#include "views/LabelCanvas.h"
+#include "views/PrintPanel.h"
+
+#include "LabelKit/edit/EditSession.h"
+#include "LabelKit/edit/PrintPanelModel.h"
+#include "LabelKit/platform/Clock.h"
+#include "LabelKit/platform/SettingsStore.h"
+#include "LabelKit/store/LabelStore.h"
+#include "tests/printer/AsyncSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace Qt::StringLiterals;
+using apptest::AppHarness;
+
+namespace {
+
+// Real editors over a stored 40 × 30 mm label: a 20 × 5 mm text at (10, 10), a locked box
+// at (2, 20) and a QR code at (30, 18), in that drawing order.
+class EditorTest : public ::testing::Test {
+protected:
+    EditorTest() : label(u"Shelf"_s, 40, 30) {
+        LabelElement text(ElementKind::text), box(ElementKind::box), qr(ElementKind::qr);
+        text.x = 10, text.y = 10, text.width = 20, text.height = 5;
+        box.x = 2, box.y = 20, box.width = 6, box.height = 6, box.locked = true;
+        qr.x = 30, qr.y = 18, qr.width = 8, qr.height = 8;
+        label.elements = {text, box, qr};
+        EXPECT_TRUE(store().save(label));
+    }
+
+    LabelStore& store() { return harness.app->services().store(); }
+
+    std::unique_ptr<LabelEditor> open(const QUuid& id) {
+        Application& app = *harness.app;
+        auto editor =
+            std::make_unique<LabelEditor>(id, app.services(), app.hub(), app.saveOnQuit());
+        editor->resize(1000, 700);
+        editor->show();
+        editor->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        editor->canvas().setFocus();
+        return editor;
+    }
+
+    // The canvas point over a point of the label (mm).
+    QPoint at(const LabelEditor& editor, double x, double y) const {
+        return editor.canvas().canvasPoint(QPointF(x, y)).toPoint();
+    }
+    const LabelElement& item(const LabelEditor& editor, qsizetype i) const {
+        return editor.session().document().elements.at(i);
+    }
+    // Counts the key presses that reach a widget.
+    class PassedOn : public QObject {
+    public:
+        explicit PassedOn(std::function<void()> seen) : m_seen(std::move(seen)) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress &&
+                static_cast<QKeyEvent*>(event)->key() != Qt::Key_Shift) {
+                m_seen();
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> m_seen;
+    };
+
+    void drag(LabelEditor& editor, QPoint from, const QList<QPoint>& through) {
+        QWidget* canvas = &editor.canvas();
+        QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+        for (const QPoint& point : through) {
+            QTest::mouseMove(canvas, point);
+        }
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, through.last());
+    }
+
+    AppHarness harness;
+    LabelDocument label;
+};
+
+} // namespace
+
+TEST_F(EditorTest, ClicksSelectWithinAMillimetreOfAnItemAndElsewhereClear) {
+    auto editor = open(label.id);
+    QTest::mouseClick(&editor->canvas(), Qt::LeftButton, {}, at(*editor, 9.2, 12));
+    EXPECT_EQ(editor->session().selection(), label.elements[0].id);
+    QTest::mouseClick(&editor->canvas(), Qt::LeftButton, {}, at(*editor, 20, 3));
+    EXPECT_EQ(editor->session().selection(), std::nullopt);
+}
+
+TEST_F(EditorTest, ADragLandsOnQuarterMillimetresStopsAtTheEdgesAndUndoesAsOneStep) {
+    auto editor = open(label.id);
+    const QPoint start = at(*editor, 15, 12);
+    const double scale = editor->scale();
+    // Under the 3-point threshold nothing moves; past it the item follows in quarter mm.
+    drag(*editor, start, {start + QPoint(2, 0), start + QPoint(int(scale * 1.37), 0)});
+    EXPECT_EQ(editor->session().selection(), label.elements[0].id);
+    const double x = item(*editor, 0).x;
+    EXPECT_NEAR(x, 11.25, 0.25);
+    EXPECT_EQ(std::fmod(x * 4, 1.0), 0.0) << x;
+    EXPECT_EQ(item(*editor, 0).y, 10);
+
+    drag(*editor, start, {start - QPoint(300, 0), start - QPoint(3000, 0)});
+    EXPECT_EQ(item(*editor, 0).x, -19) << "1 mm of the 20 mm item stays on the label";
+    const QPoint moved = at(*editor, 0.5, 12);
+    drag(*editor, moved, {moved + QPoint(3000, 3000)});
+    EXPECT_EQ(item(*editor, 0).x, 39);
+    EXPECT_EQ(item(*editor, 0).y, 29);
+
+    // Each drag is one step; undo goes back a whole drag and restores its selection.
+    editor->session().setSelection(std::nullopt);
+    EXPECT_EQ(editor->undoAction()->text(), u"Undo Move"_s);
+    editor->undoAction()->trigger();
+    EXPECT_EQ(item(*editor, 0).x, -19);
+    EXPECT_EQ(editor->session().selection(), label.elements[0].id);
+    editor->undoAction()->trigger();
+    editor->undoAction()->trigger();
+    EXPECT_EQ(item(*editor, 0).x, 10);
+    EXPECT_FALSE(editor->undoAction()->isEnabled());
+    editor->redoAction()->trigger();
+    EXPECT_EQ(item(*editor, 0).x, x);
+}
+
+TEST_F(EditorTest, ALockedItemIsSelectedByAClickButNotMovedByADrag) {
+    auto editor = open(label.id);
+    editor->session().setSelection(label.elements[0].id);
+    const QPoint onBox = at(*editor, 5, 23);
+    drag(*editor, onBox, {onBox + QPoint(40, 40)});
+    EXPECT_EQ(item(*editor, 1).x, 2);
+    EXPECT_EQ(editor->session().selection(), label.elements[0].id) << "the drag selects nothing";
+    QTest::mouseClick(&editor->canvas(), Qt::LeftButton, {}, onBox);
+    EXPECT_EQ(editor->session().selection(), label.elements[1].id);
+}
+
+TEST_F(EditorTest, TheHandleResizesAtOnceAndKeepsAQRCodeSquare) {
+    auto editor = open(label.id);
+    editor->session().setSelection(label.elements[2].id);
+    const QPoint handle = at(*editor, 38, 26);
+    const int fiveMM = int(std::lround(editor->scale() * 5));
+    // The handle lies over the text's margin too: the resize wins over a move.
+    drag(*editor, handle, {handle + QPoint(1, 0), handle + QPoint(fiveMM, 0)});
+    EXPECT_EQ(item(*editor, 2).width, 13);
+    EXPECT_EQ(item(*editor, 2).height, 13);
+    EXPECT_EQ(item(*editor, 2).x, 30);
+    EXPECT_EQ(editor->undoAction()->text(), u"Undo Resize"_s);
+}
+
+TEST_F(EditorTest, KeysNudgeInTheUnitDeleteLockedItemsAndPassOnWhatTheyIgnore) {
+    harness.app->services().settings().setText(MeasureUnit::storageKey(), u"inches"_s);
+    auto editor = open(label.id);
+    QWidget* canvas = &editor->canvas();
+    // With nothing selected the key goes on to the widgets around the canvas.
+    int passedOn = 0;
+    PassedOn filter([&passedOn] { ++passedOn; });
+    canvas->parentWidget()->installEventFilter(&filter);
+    QTest::keyClick(canvas, Qt::Key_Right);
+    EXPECT_EQ(passedOn, 1);
+
+    editor->session().setSelection(label.elements[0].id);
+    QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(item(*editor, 0).x, 10 + 3.175);
+    // A held key repeats into the same step.
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), i > 0);
+        QApplication::sendEvent(canvas, &repeat);
+    }
+    EXPECT_DOUBLE_EQ(item(*editor, 0).y, 10 + 3 * 0.396875);
+    editor->undoAction()->trigger();
+    EXPECT_DOUBLE_EQ(item(*editor, 0).y, 10);
+
+    editor->session().setSelection(label.elements[1].id);
+    QTest::keyClick(canvas, Qt::Key_Left);
+    EXPECT_EQ(item(*editor, 1).x, 2) << "locked";
+    QTest::keyClick(canvas, Qt::Key_Delete);
+    EXPECT_EQ(editor->session().document().elements.size(), 2);
+    EXPECT_EQ(passedOn, 1) << "handled keys stay with the canvas";
+    EXPECT_EQ(editor->session().selection(), std::nullopt);
+}
+
+TEST_F(EditorTest, QuickEditsSaveOnce0Point6SecondsAfterTheLastAndAtOnceWhenTheEditorGoes) {
+    auto editor = open(label.id);
+    editor->session().setSelection(label.elements[0].id);
+    QSignalSpy saves(&store(), &LabelStore::labelChanged);
+    Clock::time_point last;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(&editor->canvas(), Qt::Key_Right);
+        last = Clock::now();
+        QTest::qWait(60);
+    }
+    EXPECT_TRUE(asyncsupport::runUntil([&] { return saves.size() > 0; }, 3000));
+    const double waited = (Clock::now() - last).count();
+    EXPECT_GE(waited, 0.58);
+    EXPECT_LT(waited, 1.2);
+    QTest::qWait(700);
+    EXPECT_EQ(saves.size(), 1);
+    EXPECT_EQ(store().label(label.id)->elements[0].x, 11.25);
+
+    QTest::keyClick(&editor->canvas(), Qt::Key_Up);
+    editor.reset();
+    EXPECT_EQ(saves.size(), 2);
+    EXPECT_EQ(store().label(label.id)->elements[0].y, 9.75);
+}
+
+TEST_F(EditorTest, ADropOfTwoFilesAttachesTheFirstAndAnUnreadableOneIsReported) {
+    auto editor = open(label.id);
+    QTemporaryDir dir;
+    const QString first = dir.filePath(u"first.csv"_s), second = dir.filePath(u"second.csv"_s);
+    testsupport::writeBytes(first, "SKU,Name\n1,Bolt\n2,Nut\n");
+    testsupport::writeBytes(second, "Other\nx\n");
+    ListPanelHost& panel = editor->listPanel();
+    const auto dropFiles = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint middle = panel.rect().center();
+        QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&panel, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_TRUE(panel.dropHighlight());
+        QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&panel, &drop);
+        EXPECT_FALSE(panel.dropHighlight());
+        return drop.isAccepted();
+    };
+    editor->session().setTickedRows({0});
+    EXPECT_TRUE(dropFiles({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
+    const std::optional<DataTable> table = editor->session().table();
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->columns, QStringList({u"SKU"_s, u"Name"_s}));
+    EXPECT_TRUE(editor->session().tickedRows().isEmpty());
+    EXPECT_EQ(store().label(label.id)->dataName, editor->session().document().dataName);
+
+    EXPECT_FALSE(dropFiles({QUrl::fromLocalFile(dir.filePath(u"missing.csv"_s))}));
+    auto* alert = editor->findChild<QMessageBox*>(u"importErrorAlert"_s);
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->windowTitle(), u"Couldn't import"_s);
+    EXPECT_FALSE(alert->text().isEmpty());
+    EXPECT_EQ(editor->session().table()->columns, table->columns) << "the list stays";
+    alert->accept();
+}
+
+TEST_F(EditorTest, ItemsPasteBetweenEditorsWithAFreshIdOneMillimetreOnOrCentred) {
+    LabelDocument other(u"Other"_s, 30, 20);
+    ASSERT_TRUE(store().save(other));
+    auto source = open(label.id);
+    source->session().setSelection(label.elements[0].id);
+    QTest::keyClick(source.get(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data->hasFormat(ElementClipboard::mimeType));
+    EXPECT_EQ(data->text(), label.elements[0].content);
+
+    auto target = open(other.id);
+    QTest::keyClick(target.get(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(target.get(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(target->session().document().elements.size(), 2);
+    const LabelElement& pasted = item(*target, 0);
+    EXPECT_NE(pasted.id, label.elements[0].id);
+    EXPECT_NE(item(*target, 1).id, pasted.id);
+    EXPECT_EQ(pasted.content, label.elements[0].content);
+    EXPECT_EQ(pasted.x, 5) << "1 mm on, the item would cross the edge: centred";
+    EXPECT_EQ(pasted.y, 7.5);
+    EXPECT_EQ(target->session().selection(), item(*target, 1).id);
+    EXPECT_EQ(target->undoAction()->text(), u"Undo Paste"_s);
+
+    // Cut takes the item away as one step; pasted, it lands 1 mm down and right.
+    source->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(source.get()));
+    source->session().setSelection(label.elements[2].id);
+    QTest::keyClick(source.get(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(source->session().document().elements.size(), 2);
+    EXPECT_EQ(source->undoAction()->text(), u"Undo Cut"_s);
+    QTest::keyClick(source.get(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(item(*source, 2).x, 31);
+    EXPECT_EQ(item(*source, 2).y, 19);
+    EXPECT_EQ(item(*source, 2).width, 8);
+    QTest::keyClick(source.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(source->session().document().elements.size(), 4);
+}
+
+// In the main window: the toolbar adds, Edit ▸ Undo names the step, Ctrl+P saves and opens
+// the print sheet with the design as edited and its ticked rows.
+TEST_F(EditorTest, TheMainWindowsEditorAddsUndoesAndPrints) {
+    MainWindow& window = harness.shown();
+    window.select(label.id);
+    auto* editor = qobject_cast<LabelEditor*>(window.detailWidget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(window.windowTitle(), u"Shelf"_s);
+    QToolBar* bar = editor->toolBar();
+    ASSERT_EQ(bar->parentWidget(), &window) << "one tool bar line for the window";
+
+    QAction* addText = nullptr;
+    for (QAction* action : bar->actions()) {
+        if (action->toolTip() == u"Add text"_s) {
+            addText = action;
+        }
+    }
+    ASSERT_NE(addText, nullptr);
+    addText->trigger();
+    ASSERT_EQ(editor->session().document().elements.size(), 4);
+    EXPECT_EQ(editor->session().selection(), item(*editor, 3).id);
+    EXPECT_TRUE(editor->canvas().hasFocus());
+    const QList<QAction*> edit = window.menus().edit()->actions();
+    ASSERT_FALSE(edit.isEmpty());
+    EXPECT_EQ(edit.first()->text(), u"Undo Add Text"_s);
+
+    editor->session().setTickedRows({1});
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    ASSERT_NE(window.printSheet(), nullptr);
+    const PrintPanelModel& model = window.printSheet()->panel().model();
+    EXPECT_EQ(model.document().elements.size(), 4);
+    EXPECT_EQ(model.selectedRows(), QSet<qsizetype>({1}));
+    EXPECT_EQ(store().label(label.id)->elements.size(), 4) << "saved before the sheet opened";
+    window.printSheet()->close();
+
+    window.select(std::nullopt);
+    EXPECT_EQ(window.windowTitle(), u"Vantrel"_s);
+    EXPECT_TRUE(window.menus().edit()->actions().isEmpty()) << "the edit commands left too";
+}
