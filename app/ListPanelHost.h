@@ -14,7 +14,8 @@ class EditSession;
 // The list panel's place below the canvas. It shows the attached list, takes CSV files dropped
 // on it (the first file of a drop; the store decides what it can read), opens the CSV chooser,
 // and attaches, replaces and removes the list through the session. An import that fails leaves
-// the design as it was and shows its message under "Couldn't import".
+// the design as it was and shows its message under "Couldn't import". The list views inside
+// ask for chooseFile() to import or replace a list and removeList() to remove it.
 class ListPanelHost : public QWidget {
     Q_OBJECT
 public:
