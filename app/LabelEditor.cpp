@@ -163,7 +163,7 @@ QToolBar* LabelEditor::buildToolBar(Services& services) {
     };
     spacer();
     for (const ElementKind kind : EnumTraits<ElementKind>::cases) {
-        QAction* add = bar->addAction(Icons::icon(symbol(kind)), title(kind));
+        QAction* add = bar->addAction(Icons::icon(kind), title(kind));
         add->setToolTip(QStringLiteral("Add ") + title(kind).toLower());
         nameForAssistiveTechnology(bar, add);
         connect(add, &QAction::triggered, this, [this, kind] {
