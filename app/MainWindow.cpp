@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -93,6 +94,21 @@ MainWindow::MainWindow(Services& services, CommandHub& hub, SaveOnQuit& saveOnQu
         const bool exists = m_selectedID && m_services.store().label(*m_selectedID);
         if (exists != (m_detail != nullptr)) {
             rebuildDetail();
+        }
+    });
+
+    // A damaged settings file that was set aside, and a setting that could not be saved, are
+    // the user's to know; each is told once, when found.
+    SettingsStore& settings = services.settings();
+    if (auto* file = qobject_cast<FileSettingsStore*>(&settings)) {
+        connect(file, &FileSettingsStore::damageFound, this, &MainWindow::showError);
+        if (const std::optional<QString>& damage = file->damage()) {
+            QTimer::singleShot(0, this, [this, message = *damage] { showError(message); });
+        }
+    }
+    connect(&settings, &SettingsStore::lastErrorChanged, this, [this, &settings] {
+        if (settings.lastError()) {
+            showError(*settings.lastError());
         }
     });
 }

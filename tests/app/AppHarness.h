@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,7 +18,12 @@ struct AppHarness {
     QTemporaryDir dir;
     std::unique_ptr<vantrel::Application> app;
 
-    explicit AppHarness(bool seed = false) {
+    // `settings`: the settings file's bytes before the start, when there should be one.
+    explicit AppHarness(bool seed = false, const QByteArray& settings = {}) {
+        if (!settings.isEmpty()) {
+            QFile file(dir.filePath(QStringLiteral("settings.json")));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+        }
         vantrel::Services::Config config;
         config.libraryDirectory = dir.filePath(QStringLiteral("Labels"));
         config.seedIfEmpty = seed;

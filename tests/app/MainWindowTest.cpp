@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,6 +137,20 @@ TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
     EXPECT_FALSE(reason.isEmpty());
     EXPECT_EQ(alert->text(), reason);
     EXPECT_EQ(store.labels().size(), 1);
+    QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+// A settings file that cannot be read is reported when the window opens, and set aside.
+TEST(MainWindow, ADamagedSettingsFileIsReported) {
+    AppHarness harness(false, "{ damaged");
+    harness.shown();
+    QMessageBox* alert = nullptr;
+    QTRY_VERIFY((alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())));
+    EXPECT_TRUE(alert->text().contains(QStringLiteral("could not be read")))
+        << alert->text().toStdString();
+    EXPECT_EQ(
+        QDir(harness.dir.path()).entryList({QStringLiteral("settings.json.damaged-*")}).size(), 1);
     QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
     QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
 }
