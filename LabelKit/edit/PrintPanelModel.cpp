@@ -51,7 +51,9 @@ void PrintPanelModel::setCopies(qint64 copies) {
 }
 
 void PrintPanelModel::setSerialStart(qint64 start) {
-    assign(m_settings.serialStart, std::clamp<qint64>(start, 0, maxSerialStart));
+    const qint64 clamped = std::clamp<qint64>(start, 0, maxSerialStart);
+    m_serialStartChosen = m_serialStartChosen || clamped != m_settings.serialStart;
+    assign(m_settings.serialStart, clamped);
 }
 
 void PrintPanelModel::setSerialCount(qint64 count) {
@@ -202,11 +204,13 @@ LabelContext PrintPanelModel::previewContext() const {
 // so the serial numbers they used are still recorded; only the panel's display is skipped.
 QCoro::Task<> PrintPanelModel::run(QPointer<PrintPanelModel> model, PrinterManager& printers,
                                    QList<PrintItem> items, std::optional<QString> printer,
-                                   std::optional<qint64> nextSerial, QUuid labelID) {
+                                   std::optional<SerialClaim> claim) {
     const qint64 labels = PrintBatch::labelCount(items);
     std::optional<QString> failure;
+    qint64 sent = 0;
     // Named locals, not temporaries inside the co_await: GCC 12 mishandles the latter.
-    PrinterManager::Progress progress = [model](qint64 done, qint64 total) {
+    PrinterManager::Progress progress = [model, &sent](qint64 done, qint64 total) {
+        sent = done;
         if (model) {
             model->setStatus(PrintStatus::printing(done, total));
         }
@@ -217,8 +221,8 @@ QCoro::Task<> PrintPanelModel::run(QPointer<PrintPanelModel> model, PrinterManag
     } catch (const UserError& error) {
         failure = error.message();
     }
-    if (!failure && nextSerial) {
-        PrintBatch::storeNextSerial(*printers.defaults(), labelID, *nextSerial);
+    if (failure && claim) {
+        claim->finish(sent);
     }
     if (!model) {
         co_return;
@@ -227,8 +231,9 @@ QCoro::Task<> PrintPanelModel::run(QPointer<PrintPanelModel> model, PrinterManag
         model->setStatus(PrintStatus::failed(*failure));
         co_return;
     }
-    if (nextSerial) {
-        model->setSerialStart(*nextSerial);
+    if (claim) {
+        model->m_serialStartChosen = false;
+        model->assign(model->m_settings.serialStart, claim->next());
     }
     model->setStatus(PrintStatus::finished(labels));
     Q_EMIT model->printed();
@@ -238,11 +243,24 @@ void PrintPanelModel::print() {
     if (!canPrint()) {
         return;
     }
-    const QList<PrintItem> batch = items();
-    const std::optional<qint64> nextSerial =
-        showsSerial() ? std::optional(m_settings.serialStart + qint64(batch.size())) : std::nullopt;
+    QList<PrintItem> batch = items();
+    std::optional<SerialClaim> claim;
+    if (showsSerial()) {
+        // Unless the user chose where to start, the numbering continues from the counter as it
+        // stands now: another window or the command line may have printed meanwhile.
+        const std::optional<qint64> start =
+            m_serialStartChosen ? std::optional(m_settings.serialStart) : std::nullopt;
+        try {
+            claim = SerialClaim::take(*m_printers.defaults(), m_document.id, start, batch.size());
+        } catch (const UserError& error) {
+            setStatus(PrintStatus::failed(error.message()));
+            return;
+        }
+        assign(m_settings.serialStart, claim->start());
+        claim->number(batch);
+    }
     setStatus(PrintStatus::printing(0, batch.size()));
-    run(this, m_printers, batch, m_printer, nextSerial, m_document.id);
+    run(this, m_printers, batch, m_printer, std::move(claim));
 }
 
 } // namespace vantrel

@@ -7,6 +7,7 @@
 #include "LabelKit/model/LabelDocument.h"
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/print/PrintItem.h"
+#include "LabelKit/print/SerialClaim.h"
 
 #include <QList>
 #include <QObject>
@@ -52,6 +53,8 @@ public:
     void setPrinter(const std::optional<QString>& printer);
     qint64 copies() const { return m_settings.copies; }
     void setCopies(qint64 copies);
+    // Follows the stored counter until the user sets it: a print then takes its numbers from
+    // the counter as it stands, after prints made meanwhile elsewhere.
     qint64 serialStart() const { return m_settings.serialStart; }
     void setSerialStart(qint64 start);
     qint64 serialCount() const { return m_settings.serialCount; }
@@ -100,9 +103,11 @@ public:
     // The merge values of the first label, for the preview.
     LabelContext previewContext() const;
 
-    // Sends the items to the chosen printer, following the progress in the status. On success
-    // the status tells how many labels were sent, the next serial is stored and printed() is
-    // emitted; on failure the status holds the message and every choice stays as it was.
+    // Sends the items to the chosen printer, following the progress in the status. The serial
+    // numbers are claimed first (SerialClaim); when they cannot be, nothing prints. On success
+    // the status tells how many labels were sent, the numbering continues after the run and
+    // printed() is emitted; on failure the status holds the message, the counter stands after
+    // the last label that went out, and every choice stays as it was.
     void print();
 
 Q_SIGNALS:
@@ -112,7 +117,7 @@ Q_SIGNALS:
 private:
     static QCoro::Task<> run(QPointer<PrintPanelModel> model, PrinterManager& printers,
                              QList<PrintItem> items, std::optional<QString> printer,
-                             std::optional<qint64> nextSerial, QUuid labelID);
+                             std::optional<SerialClaim> claim);
     qint64 itemCount() const;
     void setStatus(const PrintStatus& status);
     template <typename T>
@@ -124,6 +129,7 @@ private:
     QSet<qsizetype> m_selectedRows;
     std::optional<QString> m_printer;
     PrintBatch::Settings m_settings;
+    bool m_serialStartChosen = false;
     RowMode m_rowMode;
     qint64 m_rangeFrom = 1;
     qint64 m_rangeTo = 1;

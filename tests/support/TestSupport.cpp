@@ -51,8 +51,8 @@ QStringList words(const QString& text) {
     return text.split(u' ', Qt::SkipEmptyParts);
 }
 
-CliRun runCli(const QStringList& arguments, const QStringList& environment, int timeoutMs) {
-    QProcess process;
+std::unique_ptr<QProcess> startCli(const QStringList& arguments, const QStringList& environment) {
+    auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : environment) {
         const qsizetype eq = entry.indexOf(u'=');
@@ -62,8 +62,14 @@ CliRun runCli(const QStringList& arguments, const QStringList& environment, int 
             env.insert(entry.left(eq), entry.mid(eq + 1));
         }
     }
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
+    process->setProcessEnvironment(env);
+    process->start(QStringLiteral(VANTREL_CLI_PATH), arguments);
+    return process;
+}
+
+CliRun runCli(const QStringList& arguments, const QStringList& environment, int timeoutMs) {
+    const std::unique_ptr<QProcess> started = startCli(arguments, environment);
+    QProcess& process = *started;
     CliRun run;
     if (!process.waitForStarted(timeoutMs)) {
         ADD_FAILURE() << "vantrel-cli did not start: " << process.errorString().toStdString();

@@ -6,9 +6,11 @@
 
 #include <QTemporaryDir>
 
+#include <memory>
 #include <optional>
 #include <ostream>
 
+class QProcess;
 class QString;
 
 // Lets GoogleTest print Qt strings in failure messages.
@@ -37,6 +39,9 @@ struct CliRun {
 // a bare "NAME" removes the variable).
 CliRun runCli(const QStringList& arguments, const QStringList& environment = {},
               int timeoutMs = 60000);
+// Starts the tool the same way and returns at once, for runs that overlap.
+std::unique_ptr<QProcess> startCli(const QStringList& arguments,
+                                   const QStringList& environment = {});
 
 // A small file system of its own (tmpfs) that a test can fill up; unmounted when destroyed.
 // Mounting needs the right to mount (root): where it is refused, unavailable() says why.

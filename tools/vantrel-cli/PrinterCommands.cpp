@@ -11,6 +11,7 @@
 #include "LabelKit/platform/Clock.h"
 #include "LabelKit/platform/SettingsStore.h"
 #include "LabelKit/print/PrintBatch.h"
+#include "LabelKit/print/SerialClaim.h"
 #include "LabelKit/printer/PrintActions.h"
 #include "LabelKit/printer/PrinterManager.h"
 #include "LabelKit/printer/PrinterRegistry.h"
@@ -214,9 +215,7 @@ int print(Arguments& args, Cli& cli) {
     // The batch is built, and refused if need be, before a printer is reached.
     const LabelSource source = LabelSource::resolve(label, cli);
     const std::unique_ptr<FileSettingsStore> settings = openSettings();
-    const qint64 serialStart =
-        options.serialStart.value_or(PrintBatch::storedSerialStart(*settings, source.document.id));
-    const QList<PrintItem> items = options.items(source, serialStart);
+    QList<PrintItem> items = options.items(source);
     if (items.isEmpty()) {
         throw UserError(QStringLiteral("Nothing to print: no rows of the list were chosen."));
     }
@@ -230,14 +229,23 @@ int print(Arguments& args, Cli& cli) {
                 QStringLiteral("Printing %1 of %2").arg(activity.done + 1).arg(activity.total));
         }
     });
-    await(manager.print(items, session.target(printer)));
-    session.requireCleanStream();
-
+    // The numbers are taken just before the printer is reached, so that prints running at the
+    // same time never share one.
+    std::optional<SerialClaim> claim;
     if (Placeholders::usesSerial(source.document)) {
-        PrintBatch::storeNextSerial(*settings, source.document.id, serialStart + items.size());
-        if (settings->lastError()) {
-            throw UserError(*settings->lastError());
+        claim = SerialClaim::take(*settings, source.document.id, options.serialStart, items.size());
+        claim->number(items);
+    }
+    qint64 sent = 0;
+    const PrinterManager::Progress progress = [&sent](qint64 done, qint64) { sent = done; };
+    try {
+        await(manager.print(items, session.target(printer), progress));
+        session.requireCleanStream();
+    } catch (...) {
+        if (claim) {
+            claim->finish(sent);
         }
+        throw;
     }
     Cli::outLine(labelsSent(PrintBatch::labelCount(items)));
     return 0;
