@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QUuid>
 #include <QWidget>
 
 class QScrollArea;
@@ -32,6 +33,7 @@ private:
     SettingsStore& m_settings;
     QScrollArea* m_scroll;
     QWidget* m_inspector = nullptr;
+    QUuid m_target; // the item inspected; null for the label itself
     bool m_shown = true;
     bool m_pending = false;
 };

@@ -1,11 +1,14 @@
 #include "tests/app/AppHarness.h"
 
 #include "app/CommandHub.h"
+#include "app/InspectorColumn.h"
 #include "app/LabelEditor.h"
 #include "app/ListPanelHost.h"
 #include "app/Menus.h"
 #include "app/PrintSheet.h"
+#include "views/DocumentInspector.h"
 #include "views/ElementClipboard.h"
+#include "views/ElementInspector.h"
 #include "views/LabelCanvas.h"
 #include "views/PrintPanel.h"
 
@@ -196,6 +199,25 @@ TEST_F(EditorTest, KeysNudgeInTheUnitDeleteLockedItemsAndPassOnWhatTheyIgnore) {
     EXPECT_EQ(editor->session().document().elements.size(), 2);
     EXPECT_EQ(passedOn, 1) << "handled keys stay with the canvas";
     EXPECT_EQ(editor->session().selection(), std::nullopt);
+}
+
+TEST_F(EditorTest, TheInspectorFollowsTheSelectionAndIsKeptWhileItsItemIsEdited) {
+    auto editor = open(label.id);
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return editor->inspector().inspector();
+    };
+    EXPECT_TRUE(qobject_cast<DocumentInspector*>(shown()));
+    editor->session().setSelection(label.elements[0].id);
+    auto* inspector = qobject_cast<ElementInspector*>(shown());
+    ASSERT_TRUE(inspector);
+    EXPECT_EQ(inspector->element(), label.elements[0].id);
+    QTest::keyClick(&editor->canvas(), Qt::Key_Right);
+    EXPECT_EQ(shown(), inspector) << "an edit to the item keeps its inspector (and its focus)";
+    editor->session().setSelection(label.elements[2].id);
+    EXPECT_EQ(qobject_cast<ElementInspector*>(shown())->element(), label.elements[2].id);
+    QTest::keyClick(&editor->canvas(), Qt::Key_Delete);
+    EXPECT_TRUE(qobject_cast<DocumentInspector*>(shown()));
 }
 
 TEST_F(EditorTest, QuickEditsSaveOnce0Point6SecondsAfterTheLastAndAtOnceWhenTheEditorGoes) {
