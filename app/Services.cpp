@@ -1,23 +1,26 @@
 #include "app/Services.h"
 
+#include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/Clock.h"
 #include "LabelKit/platform/SettingsStore.h"
 #include "LabelKit/printer/PrinterManager.h"
 #include "LabelKit/printer/QtBleCentral.h"
 #include "LabelKit/printer/VirtualCentral.h"
 #include "LabelKit/printer/VirtualPrinter.h"
+#include "LabelKit/printer/VirtualPrinterSet.h"
 #include "LabelKit/store/LabelStore.h"
-
-#include <QDir>
 
 namespace vantrel {
 
-Services::Config Services::fromEnvironment(const std::optional<QString>& virtualOption) {
+Services::Config Services::fromEnvironment(const std::optional<QString>& virtualOption,
+                                           const std::optional<QString>& printersOption) {
     Config config;
     config.virtualPrinterFolder = virtualOption;
     if (!config.virtualPrinterFolder && qEnvironmentVariableIsSet("VANTREL_VIRTUAL_PRINTER")) {
         config.virtualPrinterFolder = qEnvironmentVariable("VANTREL_VIRTUAL_PRINTER");
     }
+    config.virtualPrinters =
+        printersOption.value_or(qEnvironmentVariable("VANTREL_VIRTUAL_PRINTERS"));
     return config;
 }
 
@@ -27,12 +30,17 @@ std::optional<QString> Services::problem(const Config& config) {
         return QStringLiteral("HOME is not set, so there is no place for the label library and "
                               "the settings. Set HOME and start Vantrel again.");
     }
-    if (config.virtualPrinterFolder) {
-        const QString& folder = *config.virtualPrinterFolder;
-        if (folder.isEmpty() || !QDir().mkpath(folder)) {
-            return QStringLiteral("Couldn't create the folder %1 for the virtual printer.")
-                .arg(folder);
+    if (!config.virtualPrinterFolder) {
+        if (!config.virtualPrinters.trimmed().isEmpty()) {
+            return QStringLiteral("Virtual printers need a folder: give --virtual DIR too.");
         }
+        return std::nullopt;
+    }
+    try {
+        VirtualPrinterSet::parse(*config.virtualPrinterFolder, config.virtualPrinters)
+            .createFolders();
+    } catch (const UserError& error) {
+        return error.message();
     }
     return std::nullopt;
 }
@@ -46,10 +54,6 @@ Services::~Services() {
     if (m_settings) {
         m_settings->sync();
     }
-}
-
-QString Services::virtualPrinterName() {
-    return QStringLiteral("CT221B-VIRTUAL");
 }
 
 SettingsStore& Services::settings() {
@@ -77,17 +81,22 @@ PrinterManager& Services::printers() {
     if (!m_printers) {
         BleCentral* central = nullptr;
         if (m_config.virtualPrinterFolder) {
-            auto* virtualCentral = new VirtualCentral();
-            m_virtualPrinter = virtualCentral->addPrinter(new VirtualPrinter(
-                virtualPrinterName(), QDir(*m_config.virtualPrinterFolder).absolutePath()));
-            m_virtualPrinter->setLatency(Clock::duration(0));
+            m_virtualCentral = new VirtualCentral();
+            // problem() has refused a description that does not parse; should one get here
+            // all the same, the radio simply finds no printer.
+            try {
+                m_virtualPrinters = VirtualPrinterSet::parse(*m_config.virtualPrinterFolder,
+                                                             m_config.virtualPrinters)
+                                        .addTo(*m_virtualCentral);
+            } catch (const UserError&) {
+            }
             // A factor such as 0.01 speeds up the printer's pauses for tests and demonstrations.
             bool ok = false;
             const double scale = qEnvironmentVariable("VANTREL_TIME_SCALE").toDouble(&ok);
             if (ok && scale > 0) {
                 Clock::setTimeScale(scale);
             }
-            central = virtualCentral;
+            central = m_virtualCentral;
         } else {
             central = new QtBleCentral();
         }
@@ -96,9 +105,19 @@ PrinterManager& Services::printers() {
     return *m_printers;
 }
 
-VirtualPrinter* Services::virtualPrinter() {
+VirtualCentral* Services::virtualCentral() {
     printers();
-    return m_virtualPrinter;
+    return m_virtualCentral;
+}
+
+QList<VirtualPrinter*> Services::virtualPrinters() {
+    printers();
+    return m_virtualPrinters;
+}
+
+VirtualPrinter* Services::virtualPrinter() {
+    const QList<VirtualPrinter*> all = virtualPrinters();
+    return all.isEmpty() ? nullptr : all.first();
 }
 
 } // namespace vantrel

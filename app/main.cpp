@@ -16,26 +16,47 @@ namespace {
 
 struct Options {
     std::optional<QString> virtualPrinter;
+    std::optional<QString> virtualPrinters;
     QStringList open; // URLs and files
     bool help = false;
     bool version = false;
 };
 
-const char* const usage = "usage: vantrel [--virtual DIR] [URL|FILE]...\n"
-                          "       vantrel --help | --version\n";
+const char* const usage =
+    "usage: vantrel [--virtual DIR [--virtual-printers N|NAME[@RSSI],...]] [URL|FILE]...\n"
+    "       vantrel --help | --version\n";
 
 const char* const help =
     "\n"
     "Designs labels and prints them on a CT221B label printer.\n"
     "\n"
-    "  --virtual DIR  print on a virtual printer that saves each label in DIR\n"
-    "  --help         show this help\n"
-    "  --version      show the version\n"
+    "  --virtual DIR      print on a virtual printer that saves each label in DIR\n"
+    "  --virtual-printers N|NAME[@RSSI],...\n"
+    "                     several virtual printers, each saving into DIR/NAME: N of them\n"
+    "                     (CT221B-A, CT221B-B, ...), or the names given, with their signal\n"
+    "                     in dBm (default: VANTREL_VIRTUAL_PRINTERS)\n"
+    "  --help             show this help\n"
+    "  --version          show the version\n"
     "\n"
     "URL is a print link (vantrel://print?label=NAME&copies=N&FIELD=VALUE), FILE a label\n"
     "file to import. When Vantrel already runs, it is handed the URLs and files.\n";
 
-// --virtual DIR (or --virtual=DIR), --help, --version, then URLs and label files.
+// Takes the value of an option given as "--name VALUE" or "--name=VALUE"; false when `arg` is
+// another option, or the value is missing.
+bool takeValue(const QString& name, const QString& arg, QStringList& args,
+               std::optional<QString>& value) {
+    if (arg == name && !args.isEmpty()) {
+        value = args.takeFirst();
+        return true;
+    }
+    if (arg.startsWith(name + u'=')) {
+        value = arg.mid(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// --virtual DIR, --virtual-printers SPEC, --help, --version, then URLs and label files.
 std::optional<Options> parse(QStringList args) {
     Options options;
     bool optionsEnded = false;
@@ -43,13 +64,11 @@ std::optional<Options> parse(QStringList args) {
         const QString arg = args.takeFirst();
         if (!optionsEnded && arg == QStringLiteral("--")) {
             optionsEnded = true;
-        } else if (!optionsEnded && arg == QStringLiteral("--virtual")) {
-            if (args.isEmpty()) {
-                return std::nullopt;
-            }
-            options.virtualPrinter = args.takeFirst();
-        } else if (!optionsEnded && arg.startsWith(QStringLiteral("--virtual="))) {
-            options.virtualPrinter = arg.mid(10);
+        } else if (!optionsEnded &&
+                   (takeValue(QStringLiteral("--virtual"), arg, args, options.virtualPrinter) ||
+                    takeValue(QStringLiteral("--virtual-printers"), arg, args,
+                              options.virtualPrinters))) {
+            continue;
         } else if (!optionsEnded && arg == QStringLiteral("--help")) {
             options.help = true;
         } else if (!optionsEnded && arg == QStringLiteral("--version")) {
@@ -110,8 +129,9 @@ std::optional<int> beforeTheDisplay(int& argc, char** argv) {
     const std::optional<int> status =
         handOver(SingleInstance::Channels::ofSession(connection), uris, false);
     QDBusConnection::disconnectFromBus(connection);
-    if (status && options->virtualPrinter) {
-        std::fputs("vantrel: Vantrel already runs; --virtual applies only to a new start.\n",
+    if (status && (options->virtualPrinter || options->virtualPrinters)) {
+        std::fputs("vantrel: Vantrel already runs; --virtual and --virtual-printers apply only "
+                   "to a new start.\n",
                    stderr);
     }
     return status;
@@ -136,7 +156,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QStringList uris = SingleInstance::urisFor(options->open, QDir::currentPath());
-    const Services::Config config = Services::fromEnvironment(options->virtualPrinter);
+    const Services::Config config =
+        Services::fromEnvironment(options->virtualPrinter, options->virtualPrinters);
     if (const auto problem = Services::problem(config)) {
         std::fprintf(stderr, "vantrel: %s\n", qPrintable(*problem));
         return 1;

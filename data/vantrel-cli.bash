@@ -36,7 +36,7 @@ _vantrel_cli() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i]}
         case $word in
-        --library | --virtual)
+        --library | --virtual | --virtual-printers)
             [[ $word == --library ]] && library=${COMP_WORDS[i + 1]}
             ((i += 2))
             continue
@@ -57,9 +57,10 @@ _vantrel_cli() {
             mapfile -t COMPREPLY < <(compgen -d -- "$cur")
             return
             ;;
+        --virtual-printers) return ;;
         esac
         if [[ $cur == -* ]]; then
-            mapfile -t COMPREPLY < <(compgen -W '--library --virtual --help --version' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W '--library --virtual --virtual-printers --help --version' -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "help $("${_vantrel_cli_tool[@]}" help 2>/dev/null |
                 sed -n 's/^  \([a-z-]*\).*/\1/p')" -- "$cur")

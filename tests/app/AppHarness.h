@@ -13,13 +13,16 @@
 
 namespace apptest {
 
-// A whole application over a temporary library, settings file and virtual printer.
+// A whole application over a temporary library, settings file and virtual printers (one, or
+// those of a VirtualPrinterSet description).
 struct AppHarness {
     QTemporaryDir dir;
     std::unique_ptr<vantrel::Application> app;
 
-    // `settings`: the settings file's bytes before the start, when there should be one.
-    explicit AppHarness(bool seed = false, const QByteArray& settings = {}) {
+    // `settings`: the settings file's bytes before the start, when there should be one;
+    // `printers`: a VirtualPrinterSet description.
+    explicit AppHarness(bool seed = false, const QByteArray& settings = {},
+                        const QString& printers = {}) {
         if (!settings.isEmpty()) {
             QFile file(dir.filePath(QStringLiteral("settings.json")));
             EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
@@ -29,6 +32,7 @@ struct AppHarness {
         config.seedIfEmpty = seed;
         config.settingsPath = dir.filePath(QStringLiteral("settings.json"));
         config.virtualPrinterFolder = dir.filePath(QStringLiteral("printer"));
+        config.virtualPrinters = printers;
         app = std::make_unique<vantrel::Application>(config);
     }
 

@@ -175,6 +175,28 @@ TEST_F(PrinterCommands, ListsAndQueriesThePrinters) {
     EXPECT_EQ(info.out, "Model: CT221B\nFirmware: V1.0.7\n");
 }
 
+// Several virtual printers are listed with their signals and each prints into its own folder;
+// among several, a print without a printer chosen is refused.
+TEST_F(PrinterCommands, SeveralVirtualPrintersPrintIntoTheirOwnFolders) {
+    const CliRun listed = run("--virtual-printers B@-75,A printers --seconds 0.5");
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_THAT(listed.out.toStdString(),
+                ::testing::MatchesRegex("  CT221B-A  CT221B-A +-[0-9]+ dBm\n"
+                                        "  CT221B-B  CT221B-B +-7[0-9] dBm\n"));
+
+    const CliRun printed = run("--virtual-printers B,A print-text Hi --printer CT221B-B");
+    ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path(u"printed/CT221B-B/0001.png"_s)));
+    EXPECT_TRUE(QDir(path(u"printed/CT221B-A"_s)).isEmpty());
+
+    const CliRun unchosen = run("--virtual-printers 2 print-text Hi");
+    EXPECT_EQ(unchosen.exitCode, 1);
+    EXPECT_EQ(unchosen.err, "No printer selected.\n");
+    const CliRun folderless = run("--virtual-printers 2 printers", false);
+    EXPECT_EQ(folderless.exitCode, 2);
+    EXPECT_THAT(folderless.err.toStdString(), HasSubstr("--virtual-printers needs --virtual DIR"));
+}
+
 TEST_F(PrinterCommands, PrinterSettingsAreShownChangedAndKept) {
     const CliRun fresh = run("printer-settings", false);
     ASSERT_EQ(fresh.exitCode, 0) << fresh.err.toStdString();

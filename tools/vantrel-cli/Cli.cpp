@@ -182,14 +182,19 @@ const QString mergeOptionsText =
 } // namespace
 
 QString usageText() {
-    QString text = QStringLiteral("usage: vantrel-cli [--library DIR] [--virtual DIR] COMMAND "
-                                  "[ARGUMENTS]\n"
+    QString text = QStringLiteral("usage: vantrel-cli [--library DIR] [--virtual DIR "
+                                  "[--virtual-printers N|NAME[@RSSI],...]] COMMAND [ARGUMENTS]\n"
                                   "       vantrel-cli COMMAND --help\n"
                                   "       vantrel-cli --version\n\ncommands:\n");
     for (const Command& c : commands()) {
         text += QStringLiteral("  ") + c.synopsis + u'\n';
     }
-    return text + u'\n' + mergeOptionsText;
+    return text + u'\n' + mergeOptionsText +
+           QStringLiteral(
+               "\n--virtual DIR prints to a virtual CT221B that saves each label in DIR.\n"
+               "--virtual-printers simulates several, each saving into DIR/NAME: N of them "
+               "(CT221B-A,\nCT221B-B, ...), or the names given, each with its signal in dBm "
+               "(CT221B-A@-60,Back).\n");
 }
 
 QString usageText(const Command& command) {

@@ -54,6 +54,8 @@ private:
 struct Cli {
     std::optional<QString> library;        // --library DIR
     std::optional<QString> virtualPrinter; // --virtual DIR, or VANTREL_VIRTUAL_PRINTER
+    // --virtual-printers N|NAME[@RSSI],..., or VANTREL_VIRTUAL_PRINTERS: several of them.
+    QString virtualPrinters;
 
     static void out(const QByteArray& bytes);
     static void outLine(const QString& line);

@@ -17,8 +17,8 @@
 #include "LabelKit/printer/PrinterRegistry.h"
 #include "LabelKit/printer/QtBleCentral.h"
 #include "LabelKit/printer/VirtualCentral.h"
+#include "LabelKit/printer/VirtualPrinterSet.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRegularExpression>
@@ -32,8 +32,6 @@
 namespace vantrel {
 
 namespace {
-
-const QString virtualName = QStringLiteral("CT221B-VIRTUAL");
 
 // Runs the event loop until the predicate holds or the real time is up.
 bool waitUntil(const std::function<bool()>& done, int milliseconds) {
@@ -87,33 +85,31 @@ auto await(QCoro::Task<T> task) {
     }
 }
 
-// The printer manager of one command: over Bluetooth, or over the virtual printer whose
-// labels go to --virtual DIR. The virtual printer answers at once, and VANTREL_TIME_SCALE
-// (a factor such as 0.01) speeds up its waits and pauses for tests.
+// The printer manager of one command: over Bluetooth, or over the virtual printers whose
+// labels go under --virtual DIR. Virtual printers answer at once, and VANTREL_TIME_SCALE
+// (a factor such as 0.01) speeds up their waits and pauses for tests.
 class Session {
 public:
     Session(const Cli& cli, SettingsStore& settings) : m_settings(settings) {
         BleCentral* central = nullptr;
         if (cli.virtualPrinter) {
-            const QString folder = *cli.virtualPrinter;
-            if (folder.isEmpty() || !QDir().mkpath(folder)) {
-                throw UserError(QStringLiteral("Couldn't create the folder %1 for the virtual "
-                                               "printer.")
-                                    .arg(folder));
-            }
+            const VirtualPrinterSet set =
+                VirtualPrinterSet::parse(*cli.virtualPrinter, cli.virtualPrinters);
+            set.createFolders();
             auto* virtualCentral = new VirtualCentral();
-            m_printer = virtualCentral->addPrinter(
-                new VirtualPrinter(virtualName, QDir(folder).absolutePath()));
-            m_printer->setLatency(Clock::duration(0));
-            QObject::connect(m_printer, &VirtualPrinter::printed, [](const QString& png) {
-                Cli::errLine(QStringLiteral("Saved ") + png);
-            });
+            m_printers = set.addTo(*virtualCentral);
+            for (VirtualPrinter* printer : std::as_const(m_printers)) {
+                QObject::connect(printer, &VirtualPrinter::printed, [](const QString& png) {
+                    Cli::errLine(QStringLiteral("Saved ") + png);
+                });
+            }
             bool ok = false;
             const double scale = qEnvironmentVariable("VANTREL_TIME_SCALE").toDouble(&ok);
             if (ok && scale > 0) {
                 Clock::setTimeScale(scale);
             }
             central = virtualCentral;
+            m_virtual = true;
         } else {
             central = new QtBleCentral();
         }
@@ -122,7 +118,7 @@ public:
 
     ~Session() {
         m_manager->dropLink();
-        if (!m_printer) {
+        if (!m_virtual) {
             // Let the stack take the link down cleanly before the process ends.
             waitUntil([&] { return m_manager->activity() == PrinterActivity::idle(); }, 1000);
         }
@@ -156,17 +152,21 @@ public:
         return m_manager->printers();
     }
 
-    // The printer to use: the one named; with the virtual printer, that one; else the default
-    // printer; else the only printer that a short scan finds (none when it finds several).
+    // The printer to use: the one named; with one virtual printer, that one; else the default
+    // printer; with several virtual printers, none; else the only printer that a short scan
+    // finds (none when it finds several).
     std::optional<QString> target(const std::optional<QString>& named) {
         if (named) {
             return named;
         }
-        if (m_printer) {
-            return m_printer->localName();
+        if (m_printers.size() == 1) {
+            return m_printers.first()->localName();
         }
         if (const auto& chosen = m_manager->registry()->defaultPrinter()) {
             return chosen;
+        }
+        if (m_virtual) {
+            return std::nullopt;
         }
         requireRadio();
         m_manager->startScanning();
@@ -178,17 +178,20 @@ public:
         return m_manager->registry()->preferredPrinter();
     }
 
-    // Problems the virtual printer found in what it received.
+    // Problems the virtual printers found in what they received.
     void requireCleanStream() const {
-        if (m_printer && !m_printer->errors().isEmpty()) {
-            throw UserError(QStringLiteral("The virtual printer could not print everything: ") +
-                            m_printer->errors().join(QStringLiteral(" ")));
+        for (const VirtualPrinter* printer : m_printers) {
+            if (!printer->errors().isEmpty()) {
+                throw UserError(QStringLiteral("The virtual printer could not print everything: ") +
+                                printer->errors().join(QStringLiteral(" ")));
+            }
         }
     }
 
 private:
     SettingsStore& m_settings;
-    VirtualPrinter* m_printer = nullptr;
+    bool m_virtual = false;
+    QList<VirtualPrinter*> m_printers; // the virtual ones
     std::unique_ptr<PrinterManager> m_manager;
 };
 

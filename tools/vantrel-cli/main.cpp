@@ -75,6 +75,11 @@ int main(int argc, char** argv) {
         if (!cli.virtualPrinter && qEnvironmentVariableIsSet("VANTREL_VIRTUAL_PRINTER")) {
             cli.virtualPrinter = qEnvironmentVariable("VANTREL_VIRTUAL_PRINTER");
         }
+        cli.virtualPrinters = takeGlobal(args, QStringLiteral("--virtual-printers"))
+                                  .value_or(qEnvironmentVariable("VANTREL_VIRTUAL_PRINTERS"));
+        if (!cli.virtualPrinter && !cli.virtualPrinters.trimmed().isEmpty()) {
+            throw UsageError(QStringLiteral("--virtual-printers needs --virtual DIR"));
+        }
     } catch (const UsageError& e) {
         return usage(e.message());
     }
