@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/QuitSignals.h"
 #include "app/SaveOnQuit.h"
+#include "app/SettingsWindow.h"
 #include "views/Icons.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ Application::Application(Services::Config config, QObject* parent)
     Icons::install();
     connect(qApp, &QCoreApplication::aboutToQuit, m_saveOnQuit.get(), &SaveOnQuit::flushAll);
     connect(m_quitSignals.get(), &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
+    connect(m_hub.get(), &CommandHub::showSettings, this, &Application::showSettings);
 }
 
 Application::~Application() {
@@ -41,6 +43,19 @@ void Application::activate() {
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+SettingsWindow* Application::settingsWindow() const {
+    return m_settingsWindow;
+}
+
+void Application::showSettings() {
+    if (!m_settingsWindow) {
+        m_settingsWindow = new SettingsWindow(m_services->printers(), &mainWindow());
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
 }
 
 void Application::open(const QString& argument, const QString& workingDirectory) {

@@ -3,6 +3,7 @@
 #include "app/Services.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -13,6 +14,7 @@ class CommandHub;
 class MainWindow;
 class QuitSignals;
 class SaveOnQuit;
+class SettingsWindow;
 
 // The desktop application: its services, the notification hub, the main window, and an
 // orderly end. Quitting in any way (Quit, closing the window, SIGTERM or SIGINT) runs every
@@ -31,6 +33,12 @@ public:
 
     // Shows the main window and brings it to the front.
     void activate();
+    // Shows the settings window, creating it on first use, and brings it to the front. Posting
+    // Notifications::showSettings on the hub does the same (the Preferences command, the
+    // editor's printer status link).
+    void showSettings();
+    // The settings window, if it has been opened.
+    SettingsWindow* settingsWindow() const;
     // What the command line or another instance hands over: a print link or any URL as
     // written, or a file path (relative to `workingDirectory`), which is imported. Shows the
     // main window first.
@@ -42,6 +50,7 @@ private:
     std::unique_ptr<SaveOnQuit> m_saveOnQuit;
     std::unique_ptr<QuitSignals> m_quitSignals;
     std::unique_ptr<MainWindow> m_mainWindow;
+    QPointer<SettingsWindow> m_settingsWindow; // a child of the main window
 };
 
 } // namespace vantrel

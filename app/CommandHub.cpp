@@ -13,6 +13,8 @@ void CommandHub::post(const QString& name) {
         Q_EMIT importList();
     } else if (name == Notifications::printLabel) {
         Q_EMIT printLabel();
+    } else if (name == Notifications::showSettings) {
+        Q_EMIT showSettings();
     }
 }
 

@@ -5,12 +5,14 @@
 
 namespace vantrel {
 
-// The names of the notifications the menu commands post.
+// The names of the notifications the menu commands and links post.
 namespace Notifications {
 inline const QString newLabel = QStringLiteral("vtl.newLabel");
 inline const QString importLabel = QStringLiteral("vtl.importLabel");
 inline const QString importList = QStringLiteral("vtl.importList");
 inline const QString printLabel = QStringLiteral("vtl.printLabel");
+// Opens the settings window (the Preferences command, the editor's printer status link).
+inline const QString showSettings = QStringLiteral("vtl.showSettings");
 } // namespace Notifications
 
 // The process's one notification centre. Menu commands do no work: they post a named
@@ -29,6 +31,7 @@ Q_SIGNALS:
     void importLabel();
     void importList();
     void printLabel();
+    void showSettings();
 };
 
 } // namespace vantrel

@@ -34,23 +34,19 @@ Menus::Menus(QMainWindow* window, CommandHub& hub) : QObject(window), m_window(w
     m_quit = command(m_file, QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setMenuRole(QAction::QuitRole);
 
+    m_edit = window->menuBar()->addMenu(QStringLiteral("Edit"));
+    m_preferencesSection = m_edit->addSeparator();
+    m_preferences =
+        command(m_edit, QStringLiteral("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_preferences->setMenuRole(QAction::PreferencesRole);
+
     const auto post = [&hub](const QString& name) { return [&hub, name] { hub.post(name); }; };
     connect(m_newLabel, &QAction::triggered, &hub, post(Notifications::newLabel));
     connect(m_importLabel, &QAction::triggered, &hub, post(Notifications::importLabel));
     connect(m_importList, &QAction::triggered, &hub, post(Notifications::importList));
     connect(m_print, &QAction::triggered, &hub, post(Notifications::printLabel));
+    connect(m_preferences, &QAction::triggered, &hub, post(Notifications::showSettings));
     connect(m_quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
-}
-
-QMenu* Menus::edit() {
-    if (!m_edit) {
-        m_edit = new QMenu(QStringLiteral("Edit"), m_window);
-        const QList<QAction*> menus = m_window->menuBar()->actions();
-        const qsizetype fileIndex = menus.indexOf(m_file->menuAction());
-        QAction* before = fileIndex + 1 < menus.size() ? menus[fileIndex + 1] : nullptr;
-        m_window->menuBar()->insertMenu(before, m_edit);
-    }
-    return m_edit;
 }
 
 } // namespace vantrel

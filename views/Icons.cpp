@@ -1,5 +1,6 @@
 #include "views/Icons.h"
 
+#include <QPainter>
 #include <QStringList>
 
 #include <array>
@@ -120,6 +121,17 @@ QString symbol(ElementKind kind) {
 
 QIcon icon(ElementKind kind) {
     return icon(symbol(kind));
+}
+
+QPixmap tinted(QStringView symbol, const QColor& color, int size, qreal devicePixelRatio) {
+    QPixmap pixmap = icon(symbol).pixmap(QSize(size, size), devicePixelRatio);
+    if (pixmap.isNull()) {
+        return pixmap;
+    }
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRect(QPoint(0, 0), pixmap.deviceIndependentSize().toSize()), color);
+    return pixmap;
 }
 
 QStringList symbols() {

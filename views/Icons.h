@@ -2,7 +2,9 @@
 
 #include "LabelKit/model/ElementKind.h"
 
+#include <QColor>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 #include <QStringView>
 
@@ -26,6 +28,10 @@ QIcon icon(QStringView symbol);
 // The symbol shown beside an item kind ("textformat", "barcode", ...), and its icon.
 QString symbol(ElementKind kind);
 QIcon icon(ElementKind kind);
+
+// The icon at `size` device-independent pixels, painted in one colour (the symbols are
+// monochrome; the colour gives them their role: accent, secondary, a warning).
+QPixmap tinted(QStringView symbol, const QColor& color, int size, qreal devicePixelRatio = 1);
 
 // Every SF Symbol name of the table, for tests and tools.
 QStringList symbols();

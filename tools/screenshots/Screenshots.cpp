@@ -9,11 +9,16 @@
 #include "app/LabelEditor.h"
 #include "app/MainWindow.h"
 #include "app/PrintSheet.h"
+#include "app/SettingsWindow.h"
 #include "views/LabelCanvas.h"
+#include "views/PrinterSettings.h"
+#include "views/PrintersList.h"
 
 #include "LabelKit/edit/EditSession.h"
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/platform/Clock.h"
+#include "LabelKit/printer/PrinterManager.h"
+#include "LabelKit/printer/PrinterRegistry.h"
 #include "LabelKit/store/LabelStore.h"
 
 #include <QApplication>
@@ -57,6 +62,8 @@ QImage withSheet(QWidget& window, QWidget& sheet) {
 struct Scene {
     const char* name;
     std::function<QImage(Application&)> render;
+    // The virtual printers of the scene (a VirtualPrinterSet description); empty for one.
+    const char* printers = "";
 };
 
 LabelDocument labelNamed(Application& app, const QString& name) {
@@ -98,6 +105,19 @@ const Scene scenes[] = {
          settle(800);
          return withSheet(window, *window.printSheet());
      }},
+    {"settings",
+     [](Application& app) {
+         PrinterRegistry& printers = *app.services().printers().registry();
+         printers.setNicknames({{QStringLiteral("CT221B-A"), QStringLiteral("Front counter")}});
+         printers.setDefaultPrinter(QStringLiteral("CT221B-A"));
+         app.showSettings();
+         settle(600);
+         // Read within the 15 s the link stays up after it, so the row shows it connected.
+         app.settingsWindow()->content().printersList()->readFirmware(QStringLiteral("CT221B-B"));
+         settle(250);
+         return app.settingsWindow()->grab().toImage();
+     },
+     "A@-55,B@-72"},
 };
 
 } // namespace
@@ -127,6 +147,7 @@ int main(int argc, char** argv) {
         config.libraryDirectory = home.filePath(QStringLiteral("Labels"));
         config.settingsPath = home.filePath(QStringLiteral("settings.json"));
         config.virtualPrinterFolder = home.filePath(QStringLiteral("printer"));
+        config.virtualPrinters = QString::fromLatin1(scene.printers);
         Application app(config);
         const QImage picture = scene.render(app);
         const QString path = out.filePath(name + QStringLiteral(".png"));

@@ -1,0 +1,111 @@
+// The rules of the printer views, each pinned once without a display: a row's icon, tint and
+// bars; nickname input; the signal levels; the Bluetooth notices; the steppers' labels.
+#include "views/BluetoothNotice.h"
+#include "views/PrinterRow.h"
+#include "views/SignalStrength.h"
+#include "views/TransferStepper.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+PrinterRow row(bool connected, bool available) {
+    PrinterRow r;
+    r.connected = connected;
+    r.available = available || connected;
+    return r;
+}
+
+} // namespace
+
+// Filled icon only when connected; accent and bars while around (connected or heard lately).
+TEST(PrinterRow, IconTintAndBarsFollowTheLink) {
+    using Tint = PrinterRow::Tint;
+    const struct {
+        PrinterRow row;
+        const char16_t* icon;
+        Tint tint;
+        bool bars;
+    } cases[] = {
+        {row(true, true), u"printer.fill", Tint::accent, true},
+        {row(false, true), u"printer", Tint::accent, true},
+        {row(false, false), u"printer", Tint::secondary, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.row.iconSymbol(), QStringView(c.icon));
+        EXPECT_EQ(c.row.tint(), c.tint);
+        EXPECT_EQ(c.row.showsSignal(), c.bars);
+    }
+    PrinterRow byDefault = row(false, false);
+    EXPECT_EQ(byDefault.defaultActionTitle(), QStringLiteral("Make default"));
+    byDefault.isDefault = true;
+    EXPECT_EQ(byDefault.defaultActionTitle(), QStringLiteral("Remove as default"));
+}
+
+// Spaces and tabs go at both ends; line breaks and inner spaces stay.
+TEST(PrinterRow, NicknameInputLosesOuterSpacesAndTabsOnly) {
+    const struct {
+        const char* typed;
+        const char* stored;
+    } cases[] = {
+        {"  Front counter\t", "Front counter"}, {" \t  ", ""},         {"", ""},
+        {"\nBack room \n", "\nBack room \n"},   {"\t\nA\n ", "\nA\n"}, {"A  B", "A  B"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PrinterRow::nicknameFromInput(QString::fromUtf8(c.typed)),
+                  QString::fromUtf8(c.stored))
+            << c.typed;
+    }
+}
+
+TEST(SignalStrength, FourLevelsSplitAtTheDecades) {
+    const struct {
+        int rssi;
+        int bars;
+    } cases[] = {{-30, 4}, {-59, 4}, {-60, 3},  {-69, 3}, {-70, 2},
+                 {-79, 2}, {-80, 1}, {-100, 1}, {-127, 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SignalStrength::bars(c.rssi), c.bars) << c.rssi;
+    }
+    EXPECT_EQ(SignalStrength::accessibleText(-63), QStringLiteral("Signal -63 dBm"));
+}
+
+TEST(BluetoothNotice, SaysWhyNoPrinterCanBeFound) {
+    using S = BluetoothState;
+    const struct {
+        S state;
+        const char* text;
+        const char* symbol;
+    } cases[] = {
+        {S::unsupported, "This device has no Bluetooth LE.", "xmark.octagon"},
+        {S::unauthorized,
+         "Bluetooth access is denied. Allow it in the system's Bluetooth settings.", "hand.raised"},
+        {S::poweredOff, "Bluetooth is off. Turn it on to find printers.", "bolt.horizontal.circle"},
+    };
+    for (const auto& c : cases) {
+        const auto notice = BluetoothNotice::forState(c.state);
+        ASSERT_TRUE(notice) << int(c.state);
+        EXPECT_EQ(notice->text, QString::fromUtf8(c.text));
+        EXPECT_EQ(notice->symbol, QString::fromUtf8(c.symbol));
+    }
+    for (const S quiet : {S::unknown, S::resetting, S::poweredOn}) {
+        EXPECT_FALSE(BluetoothNotice::forState(quiet)) << int(quiet);
+    }
+}
+
+// The pause has exactly one decimal, written as the user writes numbers.
+TEST(TransferStepper, LabelsCarryTheValueInTheUsersFormat) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const TransferStepper writeSize = TransferStepper::writeSize();
+    const TransferStepper pause = TransferStepper::pause();
+    EXPECT_EQ(writeSize.label(237, english), QStringLiteral("Write size: 237 bytes"));
+    EXPECT_EQ(writeSize.label(20, german), QStringLiteral("Write size: 20 bytes"));
+    EXPECT_EQ(pause.label(1.5, english), QStringLiteral("Pause between labels: 1.5 s"));
+    EXPECT_EQ(pause.label(2, english), QStringLiteral("Pause between labels: 2.0 s"));
+    EXPECT_EQ(pause.label(1.5, german), QStringLiteral("Pause between labels: 1,5 s"));
+    EXPECT_EQ(pause.label(1.6000000000000001, english),
+              QStringLiteral("Pause between labels: 1.6 s"));
+}
