@@ -3,6 +3,7 @@
 #include "app/CommandHub.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
@@ -39,6 +40,7 @@ Menus::Menus(QMainWindow* window, CommandHub& hub) : QObject(window), m_window(w
     m_preferences =
         command(m_edit, QStringLiteral("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_preferences->setMenuRole(QAction::PreferencesRole);
+    m_edit->installEventFilter(this);
 
     const auto post = [&hub](const QString& name) { return [&hub, name] { hub.post(name); }; };
     connect(m_newLabel, &QAction::triggered, &hub, post(Notifications::newLabel));
@@ -47,6 +49,20 @@ Menus::Menus(QMainWindow* window, CommandHub& hub) : QObject(window), m_window(w
     connect(m_print, &QAction::triggered, &hub, post(Notifications::printLabel));
     connect(m_preferences, &QAction::triggered, &hub, post(Notifications::showSettings));
     connect(m_quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
+}
+
+bool Menus::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_edit && event->type() == QEvent::ActionAdded) {
+        const QAction* added = static_cast<QActionEvent*>(event)->action();
+        if (added != m_preferencesSection && added != m_preferences) {
+            // Preferences… stays last, below the commands windows add and take away again.
+            m_edit->removeAction(m_preferencesSection);
+            m_edit->removeAction(m_preferences);
+            m_edit->addAction(m_preferencesSection);
+            m_edit->addAction(m_preferences);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace vantrel

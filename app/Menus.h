@@ -12,8 +12,8 @@ class CommandHub;
 
 // The menu bar, built in one place. The commands only post their notifications through the
 // hub; Quit asks the application to quit (what editors hold is saved on the way out).
-// Later windows add their items here. The Edit menu ends with Preferences…: insert items
-// before preferencesSection().
+// Later windows add their items here. The Edit menu always ends with Preferences…, below
+// whatever is added to it.
 class Menus : public QObject {
     Q_OBJECT
 public:
@@ -21,8 +21,6 @@ public:
 
     QMenu* file() const { return m_file; }
     QMenu* edit() const { return m_edit; }
-    // The separator above Preferences… in the Edit menu.
-    QAction* preferencesSection() const { return m_preferencesSection; }
 
     QAction* newLabel() const { return m_newLabel; }
     QAction* importLabel() const { return m_importLabel; }
@@ -30,6 +28,9 @@ public:
     QAction* print() const { return m_print; }
     QAction* quit() const { return m_quit; }
     QAction* preferences() const { return m_preferences; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QMainWindow* m_window;
