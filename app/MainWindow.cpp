@@ -56,6 +56,8 @@ MainWindow::MainWindow(Services& services, CommandHub& hub, SaveOnQuit& saveOnQu
     , m_detailFactory([](const QUuid& id, MainWindow& window) -> QWidget* {
         auto* editor = new LabelEditor(id, window.services(), window.hub(), window.saveOnQuit());
         editor->addEditActions(window.menus().edit());
+        connect(editor, &LabelEditor::printerSettingsRequested, &window,
+                [&window] { window.hub().post(Notifications::showSettings); });
         connect(editor, &LabelEditor::printRequested, &window, [editor, &window] {
             const EditSession& session = editor->session();
             window.openPrintSheet(session.document(), session.table(), session.tickedRows(), 1, {});

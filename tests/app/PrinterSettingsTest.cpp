@@ -2,12 +2,14 @@
 #include "tests/app/AppHarness.h"
 
 #include "app/CommandHub.h"
+#include "app/LabelEditor.h"
 #include "app/Menus.h"
 #include "app/SettingsWindow.h"
 #include "views/BluetoothStatusBanner.h"
 #include "views/BusyIndicator.h"
 #include "views/PrinterRowView.h"
 #include "views/PrinterSettings.h"
+#include "views/PrinterStatusLabel.h"
 #include "views/PrintersList.h"
 #include "views/RenamePrinterDialog.h"
 #include "views/SignalBars.h"
@@ -18,6 +20,7 @@
 #include "LabelKit/printer/VirtualCentral.h"
 #include "LabelKit/printer/VirtualPrinter.h"
 #include "LabelKit/render/LabelRenderer.h"
+#include "LabelKit/store/LabelStore.h"
 #include "tests/printer/AsyncSupport.h"
 
 #include <QAction>
@@ -29,6 +32,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -138,6 +142,25 @@ TEST(PrinterSettings, OpensFromPreferencesAndScansWhileShown) {
     harness.app->showSettings();
     EXPECT_EQ(harness.app->settingsWindow(), window) << "one window, shown again";
     EXPECT_EQ(manager.scanRequests(), 1);
+}
+
+// The printer status in the editor's tool bar opens the same window; Preferences… stays last
+// in the Edit menu, below the editor's commands.
+TEST(PrinterSettings, TheEditorsPrinterStatusOpensTheWindow) {
+    AppHarness harness(false, QStringLiteral("1"));
+    const LabelDocument label(QStringLiteral("Shelf"));
+    ASSERT_TRUE(harness.app->services().store().save(label));
+    MainWindow& window = harness.shown();
+    window.select(label.id);
+    auto* editor = qobject_cast<LabelEditor*>(window.detailWidget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(window.menus().edit()->actions().last(), window.menus().preferences());
+    auto* status = editor->toolBar()->findChild<PrinterStatusLabel*>();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(harness.app->settingsWindow(), nullptr);
+    QTest::mouseClick(status, Qt::LeftButton);
+    ASSERT_NE(harness.app->settingsWindow(), nullptr);
+    EXPECT_TRUE(harness.app->settingsWindow()->isVisible());
 }
 
 // Rows follow the manager's order, each with its signal and the four actions.
