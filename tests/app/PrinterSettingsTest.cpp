@@ -61,7 +61,7 @@ struct Settings {
     PrintersList* list = nullptr;
 
     explicit Settings(const QString& printers, double scale = 0.02)
-        : fast(scale), harness(false, printers) {
+        : fast(scale), harness(false, {}, printers) {
         harness.app->hub().post(Notifications::showSettings);
         window = harness.app->settingsWindow();
         list = window->content().printersList();
@@ -113,7 +113,7 @@ QStringList labelTexts(QWidget* widget) {
 // Preferences… (Ctrl+,) opens the window; its list scans exactly while it is on screen and,
 // with no printer heard, shows the spinner and both hints.
 TEST(PrinterSettings, OpensFromPreferencesAndScansWhileShown) {
-    AppHarness harness(false, QStringLiteral("0"));
+    AppHarness harness(false, {}, QStringLiteral("0"));
     MainWindow& main = harness.shown();
     QAction* preferences = main.menus().preferences();
     EXPECT_EQ(preferences->text(), QStringLiteral("Preferences…"));
@@ -147,7 +147,7 @@ TEST(PrinterSettings, OpensFromPreferencesAndScansWhileShown) {
 // The printer status in the editor's tool bar opens the same window; Preferences… stays last
 // in the Edit menu, below the editor's commands.
 TEST(PrinterSettings, TheEditorsPrinterStatusOpensTheWindow) {
-    AppHarness harness(false, QStringLiteral("1"));
+    AppHarness harness(false, {}, QStringLiteral("1"));
     const LabelDocument label(QStringLiteral("Shelf"));
     ASSERT_TRUE(harness.app->services().store().save(label));
     MainWindow& window = harness.shown();
