@@ -468,10 +468,13 @@ MergeFields DataTable::record(qsizetype row) const {
     return fields;
 }
 
-QList<qsizetype> DataTable::search(const QString& query) const {
+QList<qsizetype> DataTable::search(const QString& query, const std::atomic_bool* stop) const {
     const TextSearch search(query);
     QList<qsizetype> found;
     for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (stop && i % 1024 == 0 && stop->load(std::memory_order_relaxed)) {
+            break;
+        }
         if (query.isEmpty() ||
             std::any_of(rows[i].cbegin(), rows[i].cend(),
                         [&](const QString& cell) { return search.matches(cell); })) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <optional>
 
 namespace vantrel {
@@ -45,8 +46,10 @@ struct DataTable {
     // One row as merge fields by column name; empty for a row outside the table.
     MergeFields record(qsizetype row) const;
     // The rows, in order, with a cell that contains the query ignoring letter case but not
-    // accents; every row for an empty query.
-    QList<qsizetype> search(const QString& query) const;
+    // accents; every row for an empty query. Safe to call on copies from several threads at
+    // once. When `stop` turns true the search gives up early with the rows found so far (a
+    // newer search took its place).
+    QList<qsizetype> search(const QString& query, const std::atomic_bool* stop = nullptr) const;
     bool isEmpty() const { return rows.isEmpty(); }
 
     friend bool operator==(const DataTable&, const DataTable&) = default;

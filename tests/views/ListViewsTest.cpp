@@ -1,0 +1,196 @@
+#include "views/DataSourceSection.h"
+#include "views/DataTableView.h"
+#include "views/ListPanel.h"
+#include "views/RowStepper.h"
+
+#include "LabelKit/edit/DataTableModel.h"
+#include "LabelKit/edit/EditSession.h"
+#include "LabelKit/edit/RowSearch.h"
+#include "LabelKit/store/LabelStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace vantrel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ListViewsTest : public ::testing::Test {
+protected:
+    ListViewsTest() : store(dir.path(), false) {
+        LabelDocument doc(u"Shelf"_s, 40, 30);
+        EXPECT_TRUE(store.save(doc));
+        session = std::make_unique<EditSession>(&store, doc.id);
+    }
+
+    void attach() {
+        const QString csv = dir.filePath(u"stock.csv"_s);
+        testsupport::writeBytes(csv,
+                                "SKU,Name\nA1,Apple\nB2,Banana\nC3,Cherry\nD4,Date\nE5,Elder\n");
+        session->attachList(csv);
+    }
+
+    QTemporaryDir dir;
+    LabelStore store;
+    std::unique_ptr<EditSession> session;
+};
+
+TEST_F(ListViewsTest, TickingRowsTwoAndFiveThenClearing) {
+    attach();
+    DataTableView view(*session);
+    view.resize(600, 300);
+    view.show();
+    EXPECT_EQ(view.caption()->text(), u"5 rows"_s);
+    EXPECT_FALSE(view.clearButton()->isVisibleTo(&view));
+    DataTableModel* model = view.model();
+    const auto tickText = [&](int row) {
+        return model->index(row, DataTableModel::tickColumn).data(Qt::AccessibleTextRole);
+    };
+    for (const int row : {1, 4}) {
+        const QRect tick = view.table()->visualRect(model->index(row, DataTableModel::tickColumn));
+        QTest::mouseClick(view.table()->viewport(), Qt::LeftButton, {}, tick.center());
+    }
+    EXPECT_EQ(session->tickedRows(), QSet<qsizetype>({1, 4}));
+    EXPECT_EQ(session->previewRow(), 0) << "a tick previews nothing";
+    EXPECT_EQ(view.caption()->text(), u"2 selected"_s);
+    EXPECT_EQ(tickText(4), u"Row 5, ticked"_s);
+    ASSERT_TRUE(view.clearButton()->isVisibleTo(&view));
+    view.clearButton()->click();
+    EXPECT_TRUE(session->tickedRows().isEmpty());
+    EXPECT_EQ(view.caption()->text(), u"5 rows"_s);
+    EXPECT_EQ(tickText(4), u"Row 5"_s);
+}
+
+TEST_F(ListViewsTest, SearchShowsMatchingRowsAndAClickPreviewsOne) {
+    attach();
+    DataTableView view(*session);
+    view.resize(600, 300);
+    view.show();
+    QSignalSpy found(view.rowSearch(), &RowSearch::found);
+    view.searchField()->setText(u"an"_s);
+    view.searchField()->setText(u"e"_s); // supersedes the older search
+    ASSERT_TRUE(found.wait(5000));
+    QTest::qWait(50);
+    ASSERT_EQ(found.size(), 1) << "only the newest query is announced";
+    EXPECT_EQ(found.first().first().toString(), u"e"_s);
+    EXPECT_EQ(view.model()->shownRows(), QList<qsizetype>({0, 2, 3, 4}));
+    EXPECT_EQ(view.model()->index(1, DataTableModel::numberColumn).data().toString(), u"3"_s);
+
+    const QRect cell = view.table()->visualRect(view.model()->index(1, 3));
+    QTest::mouseClick(view.table()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(session->previewRow(), 2);
+    EXPECT_TRUE(view.model()->index(1, 3).data(Qt::BackgroundRole).isValid());
+
+    view.searchField()->setText(u"Apple"_s);
+    ASSERT_TRUE(found.wait(5000));
+    EXPECT_EQ(view.model()->shownRows(), QList<qsizetype>({0}));
+    EXPECT_EQ(session->previewRow(), 2) << "a hidden row stays previewed";
+}
+
+TEST_F(ListViewsTest, ClosingTheViewDuringASearchIsSafe) {
+    attach();
+    auto view = std::make_unique<DataTableView>(*session);
+    view->searchField()->setText(u"a"_s);
+    view.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(20); // the search's end is delivered to nobody
+    EXPECT_EQ(session->previewRow(), 0);
+}
+
+TEST_F(ListViewsTest, SteppingStopsAtBothEnds) {
+    attach();
+    RowStepper stepper(*session);
+    ListPanel panel(*session);
+    EXPECT_EQ(stepper.position()->text(), u"1 of 5"_s);
+    stepper.previous()->click();
+    EXPECT_EQ(session->previewRow(), 0);
+    for (int i = 0; i < 6; ++i) {
+        panel.next()->click();
+    }
+    EXPECT_EQ(session->previewRow(), 4);
+    EXPECT_EQ(stepper.position()->text(), u"5 of 5"_s);
+    EXPECT_EQ(panel.rowText()->text(), u"Row 5 of 5"_s);
+    stepper.previous()->click();
+    EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 5"_s);
+}
+
+TEST_F(ListViewsTest, PanelShowsTheListAndItsHeaderSwitch) {
+    ListPanel panel(*session);
+    QSignalSpy imports(&panel, &ListPanel::importRequested);
+    EXPECT_TRUE(panel.showsEmptyState());
+    EXPECT_EQ(panel.name()->text(), u"No list"_s);
+    EXPECT_FALSE(panel.menuButton()->isVisibleTo(&panel));
+    panel.importButton()->click();
+    EXPECT_EQ(imports.size(), 1);
+
+    attach();
+    EXPECT_FALSE(panel.showsEmptyState());
+    EXPECT_EQ(panel.name()->accessibleName(), u"stock.csv"_s);
+    EXPECT_EQ(panel.rowText()->text(), u"Row 1 of 5"_s);
+    DataTableModel* model = panel.tableView()->model();
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"SKU"_s);
+
+    ASSERT_TRUE(panel.headerAction()->isChecked());
+    panel.headerAction()->trigger();
+    EXPECT_FALSE(session->document().dataHasHeader);
+    EXPECT_EQ(panel.rowText()->text(), u"Row 1 of 6"_s);
+    EXPECT_EQ(model->rowCount(), 6);
+    EXPECT_EQ(model->index(0, 2).data().toString(), u"SKU"_s);
+    EXPECT_NE(model->headerData(2, Qt::Horizontal).toString(), u"SKU"_s);
+}
+
+TEST_F(ListViewsTest, ColumnHeadersDragTheirName) {
+    attach();
+    DataTableView view(*session);
+    auto* header = static_cast<ColumnHeaderView*>(view.table()->horizontalHeader());
+    std::unique_ptr<QMimeData> data(header->dragData(3));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->text(), u"column:Name"_s);
+    EXPECT_EQ(header->dragData(DataTableModel::numberColumn), nullptr);
+}
+
+TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
+    DataSourceSection section(*session);
+    QSignalSpy imports(&section, &DataSourceSection::importRequested);
+    QSignalSpy removals(&section, &DataSourceSection::removeRequested);
+    ASSERT_TRUE(section.importButton()->isVisibleTo(&section));
+    EXPECT_FALSE(section.removeButton()->isVisibleTo(&section));
+    section.importButton()->click();
+    EXPECT_EQ(imports.size(), 1);
+
+    attach();
+    EXPECT_FALSE(section.importButton()->isVisibleTo(&section));
+    EXPECT_EQ(section.name()->text(), u"stock.csv"_s);
+    EXPECT_EQ(section.rowCount()->text(), u"5 rows"_s);
+    EXPECT_EQ(section.columns()->text(), u"Columns: SKU, Name"_s);
+    EXPECT_FALSE(section.showTableButton()->isVisibleTo(&section));
+    section.setShowTableOffered(true);
+    EXPECT_TRUE(section.showTableButton()->isVisibleTo(&section));
+    section.replaceButton()->click();
+    section.removeButton()->click();
+    EXPECT_EQ(imports.size(), 2);
+    EXPECT_EQ(removals.size(), 1);
+
+    section.headerSwitch()->click();
+    EXPECT_FALSE(session->document().dataHasHeader);
+    EXPECT_EQ(section.rowCount()->text(), u"6 rows"_s);
+    EXPECT_TRUE(section.footer()->text().startsWith(u"Select an item"_s));
+}
+
+} // namespace
