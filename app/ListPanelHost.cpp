@@ -1,6 +1,6 @@
 #include "app/ListPanelHost.h"
 
-#include "views/Icons.h"
+#include "views/ListPanel.h"
 
 #include "LabelKit/edit/EditSession.h"
 #include "LabelKit/model/UserError.h"
@@ -8,13 +8,9 @@
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFrame>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
-#include <QPushButton>
-#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -36,107 +32,30 @@ protected:
     }
 };
 
-QToolButton* iconButton(QWidget* parent, QStringView symbol, const QString& help) {
-    auto* button = new QToolButton(parent);
-    button->setAutoRaise(true);
-    button->setIcon(Icons::icon(symbol));
-    button->setToolTip(help);
-    button->setAccessibleName(help);
-    return button;
-}
-
 } // namespace
 
 ListPanelHost::ListPanelHost(EditSession& session, QWidget* parent)
-    : QWidget(parent), m_session(session) {
+    : QWidget(parent), m_session(session), m_panel(new ListPanel(session, this)) {
     setObjectName(QStringLiteral("listPanel"));
     setAcceptDrops(true);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Plain);
     divider->setForegroundRole(QPalette::Mid);
-    outer->addWidget(divider);
-    auto* layout = new QVBoxLayout();
-    layout->setContentsMargins(12, 8, 12, 8);
-    outer->addLayout(layout, 1);
-
-    m_empty = new QWidget(this);
-    auto* emptyLayout = new QVBoxLayout(m_empty);
-    emptyLayout->addStretch(1);
-    auto* emptyTitle = new QLabel(QStringLiteral("No list"), m_empty);
-    emptyTitle->setAlignment(Qt::AlignCenter);
-    QFont bold = emptyTitle->font();
-    bold.setBold(true);
-    emptyTitle->setFont(bold);
-    emptyLayout->addWidget(emptyTitle);
-    auto* emptyText =
-        new QLabel(QStringLiteral("Drop a CSV file here to print one label per row."), m_empty);
-    emptyText->setAlignment(Qt::AlignCenter);
-    emptyText->setStyleSheet(QStringLiteral("color: palette(placeholder-text);"));
-    emptyLayout->addWidget(emptyText);
-    auto* import = new QPushButton(QStringLiteral("Import List…"), m_empty);
-    import->setAccessibleName(import->text());
-    emptyLayout->addWidget(import, 0, Qt::AlignCenter);
-    emptyLayout->addStretch(1);
-    connect(import, &QPushButton::clicked, this, &ListPanelHost::chooseFile);
-    layout->addWidget(m_empty, 1);
-
-    m_attached = new QWidget(this);
-    auto* bar = new QHBoxLayout(m_attached);
-    bar->setContentsMargins(0, 0, 0, 0);
-    m_name = new QLabel(m_attached);
-    m_name->setFont(bold);
-    bar->addWidget(m_name);
-    bar->addStretch(1);
-    m_previous = iconButton(m_attached, u"chevron.left", QStringLiteral("Previous row"));
-    m_row = new QLabel(m_attached);
-    m_next = iconButton(m_attached, u"chevron.right", QStringLiteral("Next row"));
-    bar->addWidget(m_previous);
-    bar->addWidget(m_row);
-    bar->addWidget(m_next);
-    auto* replace = new QPushButton(QStringLiteral("Replace List…"), m_attached);
-    auto* remove = new QPushButton(QStringLiteral("Remove List"), m_attached);
-    for (QPushButton* button : {replace, remove}) {
-        button->setAccessibleName(button->text());
-        bar->addWidget(button);
-    }
-    connect(m_previous, &QToolButton::clicked, this, [this] { m_session.stepPreviewRow(-1); });
-    connect(m_next, &QToolButton::clicked, this, [this] { m_session.stepPreviewRow(1); });
-    connect(replace, &QPushButton::clicked, this, &ListPanelHost::chooseFile);
-    connect(remove, &QPushButton::clicked, this, &ListPanelHost::removeList);
-    layout->addWidget(m_attached);
-    layout->addStretch(0);
+    layout->addWidget(divider);
+    layout->addWidget(m_panel, 1);
+    connect(m_panel, &ListPanel::importRequested, this, &ListPanelHost::chooseFile);
+    connect(m_panel, &ListPanel::removeRequested, this, &ListPanelHost::removeList);
 
     m_overlay = new DropOverlay(this);
     m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_overlay->hide();
-
-    connect(&m_session, &EditSession::tableChanged, this, &ListPanelHost::refresh);
-    connect(&m_session, &EditSession::previewRowChanged, this, &ListPanelHost::refresh);
-    connect(&m_session, &EditSession::loadedChanged, this, &ListPanelHost::refresh);
-    refresh();
-}
-
-void ListPanelHost::refresh() {
-    const std::optional<DataTable> table = m_session.table();
-    m_empty->setVisible(!table);
-    m_attached->setVisible(table.has_value());
-    if (!table) {
-        return;
-    }
-    const qsizetype rows = table->rows.size();
-    const qsizetype row = std::min(m_session.previewRow(), std::max<qsizetype>(rows - 1, 0));
-    m_name->setText(m_session.document().dataName.value_or(QString()));
-    m_row->setText(rows == 0 ? QStringLiteral("No rows")
-                             : QStringLiteral("Row %1 of %2").arg(row + 1).arg(rows));
-    m_previous->setEnabled(row > 0);
-    m_next->setEnabled(row + 1 < rows);
 }
 
 void ListPanelHost::chooseFile() {

@@ -2,20 +2,16 @@
 
 #include <QWidget>
 
-class QLabel;
-class QPushButton;
-class QToolButton;
-class QVBoxLayout;
-
 namespace vantrel {
 
 class EditSession;
+class ListPanel;
 
 // The list panel's place below the canvas. It shows the attached list, takes CSV files dropped
 // on it (the first file of a drop; the store decides what it can read), opens the CSV chooser,
 // and attaches, replaces and removes the list through the session. An import that fails leaves
-// the design as it was and shows its message under "Couldn't import". The list views inside
-// ask for chooseFile() to import or replace a list and removeList() to remove it.
+// the design as it was and shows its message under "Couldn't import". The list panel inside
+// asks for chooseFile() to import or replace a list and removeList() to remove it.
 class ListPanelHost : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +25,7 @@ public:
 
     // A drag of files is over the panel (it shows the accent overlay).
     bool dropHighlight() const { return m_dropHighlight; }
+    ListPanel& panel() const { return *m_panel; }
 
     QSize sizeHint() const override { return {480, 230}; }
     QSize minimumSizeHint() const override { return {240, 110}; }
@@ -42,17 +39,11 @@ protected:
 private:
     void setDropHighlight(bool on);
     void showError(const QString& message);
-    void refresh();
 
     EditSession& m_session;
     bool m_dropHighlight = false;
+    ListPanel* m_panel;
     QWidget* m_overlay;
-    QWidget* m_empty;
-    QWidget* m_attached;
-    QLabel* m_name;
-    QLabel* m_row;
-    QToolButton* m_previous;
-    QToolButton* m_next;
 };
 
 } // namespace vantrel

@@ -10,6 +10,7 @@
 #include "views/ElementClipboard.h"
 #include "views/ElementInspector.h"
 #include "views/LabelCanvas.h"
+#include "views/ListPanel.h"
 #include "views/PrintPanel.h"
 
 #include "LabelKit/edit/EditSession.h"
@@ -29,6 +30,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -279,6 +281,14 @@ TEST_F(EditorTest, ADropOfTwoFilesAttachesTheFirstAndAnUnreadableOneIsReported) 
     EXPECT_FALSE(alert->text().isEmpty());
     EXPECT_EQ(editor->session().table()->columns, table->columns) << "the list stays";
     alert->accept();
+
+    QMenu* menu = panel.panel().menuButton()->menu();
+    const auto remove = std::find_if(menu->actions().cbegin(), menu->actions().cend(),
+                                     [](QAction* a) { return a->text() == u"Remove List"_s; });
+    ASSERT_NE(remove, menu->actions().cend());
+    (*remove)->trigger();
+    EXPECT_TRUE(panel.panel().showsEmptyState());
+    EXPECT_FALSE(store().label(label.id)->dataName);
 }
 
 TEST_F(EditorTest, ItemsPasteBetweenEditorsWithAFreshIdOneMillimetreOnOrCentred) {
