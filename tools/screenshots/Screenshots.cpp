@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -92,6 +93,48 @@ const Scene scenes[] = {
          }
          editor->session().setSelection(bin.elements.first().id);
          editor->canvas().setFocus();
+         settle();
+         return window.grab().toImage();
+     }},
+    {"editor-list",
+     [](Application& app) {
+         MainWindow& window = app.mainWindow();
+         window.show();
+         const LabelDocument sku = labelNamed(app, QStringLiteral("SKU tag"));
+         window.select(sku.id);
+         settle();
+         auto* editor = qobject_cast<LabelEditor*>(window.detailWidget());
+         if (!editor || sku.elements.size() < 4) {
+             return QImage();
+         }
+         QTemporaryDir dir;
+         QFile list(dir.filePath(QStringLiteral("stock.csv")));
+         if (!list.open(QIODevice::WriteOnly)) {
+             return QImage();
+         }
+         list.write("Name,SKU,Price,Aisle\n"
+                    "Brass hinge,HG-1001,4.20,Aisle 3\n"
+                    "Steel bracket,BR-2040,2.75,Aisle 3\n"
+                    "Wood screw 4x40,WS-0440,0.09,Aisle 5\n"
+                    "Cabinet knob,KN-0310,3.10,Aisle 2\n"
+                    "Drawer slide,DS-4500,11.90,Aisle 7\n"
+                    "Wall plug 8 mm,WP-0800,0.05,Aisle 5\n"
+                    "Shelf pin,SP-0500,0.12,Aisle 2\n"
+                    "Door stop,DS-0120,6.40,Aisle 3\n");
+         list.close();
+         EditSession& session = editor->session();
+         session.attachList(list.fileName());
+         const auto link = [&](int index, const QString& content) {
+             session.editElement(sku.elements[index].id, QStringLiteral("Link"),
+                                 [&](LabelElement& e) { e.content = content; });
+         };
+         link(0, QStringLiteral("{Name}"));
+         link(1, QStringLiteral("{Price} €"));
+         link(2, QStringLiteral("{SKU}"));
+         link(3, QStringLiteral("{SKU}"));
+         session.setPreviewRow(2);
+         session.setTickedRows({1, 2, 4});
+         session.setSelection(sku.elements[3].id);
          settle();
          return window.grab().toImage();
      }},
