@@ -9,6 +9,9 @@
 #
 # MUTANTS_DIR (default /tmp/vantrel-mutants) holds the copy and its build; it is refreshed from
 # the tracked files of this checkout on every run, so later runs rebuild little (with ccache).
+# MUTANTS_PRESET (default release) is the configure preset of that build. With the release
+# preset a fault that draws a warning does not build; the copy shares ccache's entries with
+# release builds of the checkout (CCACHE_NOHASHDIR, CCACHE_BASEDIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source="$PWD"
@@ -47,10 +50,12 @@ for root, dirs, names in os.walk(dest):
             os.remove(os.path.join(root, n))
 ' "$scratch/src"
 cd "$scratch/src"
-if [ ! -f build/dev/CMakeCache.txt ]; then
-    CMAKE_CXX_COMPILER_LAUNCHER=ccache cmake --preset dev -DVANTREL_BUILD_BENCH=OFF >/dev/null
+preset="${MUTANTS_PRESET:-release}"
+build="build/$preset"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    CMAKE_CXX_COMPILER_LAUNCHER=ccache cmake --preset "$preset" -DVANTREL_BUILD_BENCH=OFF >/dev/null
 fi
-export CCACHE_BASEDIR="$scratch/src" QT_QPA_PLATFORM=offscreen GTEST_FAIL_FAST=1
+export CCACHE_BASEDIR="$scratch/src" CCACHE_NOHASHDIR=1 QT_QPA_PLATFORM=offscreen GTEST_FAIL_FAST=1
 
 # apply FILE TEXTFILE REPLACEMENTFILE: replaces the one occurrence; exit 3 when not found once.
 apply() {
@@ -78,8 +83,8 @@ run_fault() {
     fi
     local target="test_$test"
     if [ -z "${baseline[$test]:-}" ]; then
-        if cmake --build build/dev --target "$target" -j2 >/dev/null 2>&1 &&
-            ctest --test-dir build/dev -R "^$test\$" --timeout "$timeout" >/dev/null 2>&1; then
+        if cmake --build "$build" --target "$target" -j2 >/dev/null 2>&1 &&
+            ctest --test-dir "$build" -R "^$test\$" --timeout "$timeout" >/dev/null 2>&1; then
             baseline[$test]=ok
         else
             baseline[$test]=failing
@@ -91,9 +96,9 @@ run_fault() {
         verdict="error (test program $test fails without the fault)"
     elif ! apply "$file" "$scratch/old" "$scratch/new"; then
         verdict="error (original text not found once in $file)"
-    elif ! cmake --build build/dev --target "$target" -j2 >"$scratch/build.log" 2>&1; then
+    elif ! cmake --build "$build" --target "$target" -j2 >"$scratch/build.log" 2>&1; then
         verdict="error (does not build)"
-    elif ctest --test-dir build/dev -R "^$test\$" --timeout "$timeout" >"$scratch/test.log" 2>&1; then
+    elif ctest --test-dir "$build" -R "^$test\$" --timeout "$timeout" >"$scratch/test.log" 2>&1; then
         verdict=missed
     else
         verdict=caught
