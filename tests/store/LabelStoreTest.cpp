@@ -192,47 +192,38 @@ protected:
 
 // Start-up: folder, migration, seeding.
 
-TEST_F(LabelStoreTest, StartUpCreatesTheFolderAndSeedsOnlyWhenAskedTo) {
+TEST_F(LabelStoreTest, StartUpCreatesTheFolderAndSeedsTheStartersNewestFirstWhenEmpty) {
     const QString nested = path(u"a/b/Labels"_s);
-    LabelStore store(nested, false);
+    EXPECT_TRUE(LabelStore(nested, false).labels().isEmpty());
     EXPECT_TRUE(QFileInfo(nested).isDir());
-    EXPECT_TRUE(store.labels().isEmpty());
-    EXPECT_EQ(store.directory(), nested);
     EXPECT_TRUE(QDir(nested).isEmpty());
-}
 
-TEST_F(LabelStoreTest, AnEmptyFolderIsSeededWithTheStartersNewestFirst) {
-    LabelStore store(dir(), true);
+    LabelStore store(nested, true);
     EXPECT_THAT(names(store.labels()),
                 ElementsAre("Big text", "Dated label", "SKU tag", "Bin tag"));
     EXPECT_FALSE(store.lastError());
     for (const LabelDocument& doc : store.labels()) {
         EXPECT_TRUE(QFileInfo::exists(store.url(doc.id))) << doc.name.toStdString();
-        EXPECT_LE(std::abs(doc.modified.secsTo(QDateTime::currentDateTimeUtc())), 60);
     }
     // A restart reads the same four designs and seeds nothing more.
-    EXPECT_EQ(LabelStore(dir(), true).labels().size(), 4);
-    EXPECT_EQ(entries().size(), 4);
+    EXPECT_EQ(LabelStore(nested, true).labels().size(), 4);
+    EXPECT_EQ(QDir(nested).entryList(QDir::Files).size(), 4);
     // A library holding a design is not seeded.
-    QTemporaryDir other;
-    writeBytes(QDir(other.path()).filePath(u"a.vtllabel"_s), LabelFile::encode(design(u"Shelf"_s)));
-    EXPECT_THAT(names(LabelStore(other.path(), true).labels()), ElementsAre("Shelf"));
+    writeLabel(design(u"Shelf"_s));
+    EXPECT_THAT(names(LabelStore(dir(), true).labels()), ElementsAre("Shelf"));
 }
 
 TEST_F(LabelStoreTest, ProcessesStartingTogetherSeedTheStartersOnce) {
-    for (int round = 0; round < 2; ++round) {
-        const QString folder = path(u"Labels%1"_s.arg(round));
-        std::vector<std::unique_ptr<QProcess>> children;
-        for (int i = 0; i < 6; ++i) {
-            children.push_back(std::make_unique<QProcess>());
-            children.back()->start(QStringLiteral(VANTREL_STORE_SAVER_PATH), {u"--seed"_s, folder});
-        }
-        for (const auto& child : children) {
-            ASSERT_TRUE(child->waitForFinished(10000));
-            EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
-        }
-        EXPECT_EQ(QDir(folder).entryList({u"*.vtllabel"_s}, QDir::Files).size(), 4) << round;
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int i = 0; i < 6; ++i) {
+        children.push_back(std::make_unique<QProcess>());
+        children.back()->start(QStringLiteral(VANTREL_STORE_SAVER_PATH), {u"--seed"_s, dir()});
     }
+    for (const auto& child : children) {
+        ASSERT_TRUE(child->waitForFinished(10000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(QDir(dir()).entryList({u"*.vtllabel"_s}, QDir::Files).size(), 4);
 }
 
 TEST_F(LabelStoreTest, LegacyFilesMoveToTheCurrentExtensionButNeverReplaceOne) {
@@ -380,14 +371,11 @@ TEST_F(LabelStoreTest, LookUpByIdAndByNameIgnoringCaseAndDiacritics) {
 
     EXPECT_EQ(store.label(cafe.id)->name, cafe.name);
     EXPECT_FALSE(store.label(QUuid::createUuid()));
-    for (const QString& query : {u"Bin tag"_s, u"BIN TAG"_s, u"bín tág"_s, u"Bin Tag"_s}) {
-        EXPECT_EQ(store.labelNamed(query).value_or(LabelDocument()).id, bin.id)
-            << query.toStdString();
-    }
+    EXPECT_EQ(store.labelNamed(u"BÍN tág"_s).value_or(LabelDocument()).id, bin.id);
     EXPECT_EQ(store.labelNamed(u"CAFE STRASSE"_s)->id, cafe.id);
     // Decomposed accents compare equal to composed ones.
     EXPECT_EQ(store.labelNamed(u"Cafe\u0301 straße"_s)->id, cafe.id);
-    for (const QString& query : {u"Bin tags"_s, u"Bintag"_s, u"Bin"_s, QString()}) {
+    for (const QString& query : {u"Bin tags"_s, u"Bin"_s, QString()}) {
         EXPECT_FALSE(store.labelNamed(query)) << query.toStdString();
     }
     // Names that differ only in case resolve to the newest.
@@ -413,20 +401,11 @@ TEST(LabelStoreDefaults, TheDefaultFolderIsLabelsInTheDocumentsFolder) {
 
 // Save.
 
-TEST_F(LabelStoreTest, SaveWritesTheFileUnderTheUpperCaseIdAndPutsTheDesignFirst) {
-    writeLabel(design(u"Existing"_s, 1000));
+TEST_F(LabelStoreTest, SaveWritesTheFileUnderTheUpperCaseIdAndStampsTheDesign) {
     LabelStore& store = open();
-    QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
-    QSignalSpy errorChanged(&store, &LabelStore::lastErrorChanged);
-
     const LabelDocument doc = design(u"New"_s);
     ASSERT_TRUE(store.save(doc));
-    EXPECT_THAT(names(store.labels()), ElementsAre("New", "Existing"));
-    EXPECT_EQ(labelsChanged.count(), 1);
-    EXPECT_EQ(errorChanged.count(), 0);
     EXPECT_EQ(store.url(doc.id), path(idText(doc.id) + u".vtllabel"_s));
-    EXPECT_EQ(store.dataURL(doc.id), path(idText(doc.id) + u".csv"_s));
-
     const LabelDocument stored = store.labels().first();
     EXPECT_LE(std::abs(stored.modified.secsTo(QDateTime::currentDateTimeUtc())), 5);
     LabelDocument expected = doc;
@@ -439,29 +418,41 @@ TEST_F(LabelStoreTest, SaveWritesTheFileUnderTheUpperCaseIdAndPutsTheDesignFirst
     EXPECT_EQ(onDisk, expected);
 }
 
-TEST_F(LabelStoreTest, SavingAgainMovesADesignToTheFrontAndKeepsTheOrderOfAReload) {
-    QList<QUuid> ids;
-    for (int i = 0; i < 4; ++i) {
-        const LabelDocument doc = design(u"L%1"_s.arg(i), 1000 * (i + 1));
-        writeLabel(doc);
-        ids.append(doc.id);
-    }
+TEST_F(LabelStoreTest, EachSaveMovesItsDesignIntoPlaceAndIsAnnounced) {
+    const LabelDocument older = design(u"Older"_s, 1000);
+    const LabelDocument newer = design(u"Newer"_s, 2000);
+    writeLabel(older);
+    writeLabel(newer);
     LabelStore& store = open();
-    LabelDocument edited = *store.label(ids[0]);
-    edited.name = u"L0 edited"_s;
-    ASSERT_TRUE(store.save(edited));
-    EXPECT_THAT(names(store.labels()), ElementsAre("L0 edited", "L3", "L2", "L1"));
-    for (const int i : {2, 0, 3, 2}) {
-        // Saves within one millisecond are equally new and keep their order.
-        ::usleep(2000);
-        ASSERT_TRUE(store.save(*store.label(ids[i])));
-        EXPECT_EQ(store.labels().first().id, ids[i]);
-    }
-    for (qsizetype i = 1; i < store.labels().size(); ++i) {
-        EXPECT_GE(store.labels()[i - 1].modified, store.labels()[i].modified);
-    }
-    EXPECT_EQ(store.labels().size(), 4);
-    EXPECT_EQ(entries().size(), 4);
+    Follower follower(store);
+
+    ASSERT_TRUE(store.save(design(u"Added"_s)));
+    EXPECT_EQ(follower.take(), u"insert list"_s);
+    ::usleep(2000); // a save within the same millisecond would tie and keep its place
+    ASSERT_TRUE(store.save(older));
+    EXPECT_EQ(follower.take(), u"move change list"_s);
+    EXPECT_THAT(names(store.labels()), ElementsAre("Older", "Added", "Newer"));
+    // A save stamped earlier than the rest (the clock was set back) moves the design down.
+    Clock::setWallTime(QDateTime::fromSecsSinceEpoch(1500, Qt::UTC));
+    ASSERT_TRUE(store.save(*store.label(older.id)));
+    EXPECT_EQ(follower.take(), u"move change list"_s);
+    EXPECT_THAT(names(store.labels()), ElementsAre("Added", "Newer", "Older"));
+    // Saves at the same moment: a saved design keeps its place among them, a new one goes first.
+    Clock::setTimeScale(1e9);
+    Clock::setWallTime(QDateTime::fromSecsSinceEpoch(4000000000, Qt::UTC));
+    ASSERT_TRUE(store.save(*store.label(older.id)));
+    ASSERT_TRUE(store.save(*store.label(newer.id)));
+    ASSERT_TRUE(store.save(*store.label(older.id)));
+    ASSERT_TRUE(store.save(design(u"Tied"_s)));
+    Clock::setTimeScale(1);
+    Clock::setWallTime({});
+    EXPECT_THAT(names(store.labels()), ElementsAre("Tied", "Older", "Newer", "Added"));
+    EXPECT_EQ(follower.take(), u"move change list move change list insert list"_s);
+
+    store.remove(newer.id);
+    EXPECT_EQ(follower.take(), u"remove list"_s);
+    store.remove(newer.id);
+    EXPECT_EQ(follower.take(), u""_s);
 }
 
 TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion) {
@@ -480,7 +471,6 @@ TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion)
         }
         EXPECT_FALSE(store.save(shelf));
         EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf: "));
-        EXPECT_GT(store.lastError()->size(), u"Couldn't save Shelf: "_s.size());
         EXPECT_EQ(store.labels(), before);
         EXPECT_EQ(readBytes(store.url(shelf.id)), onDisk);
         EXPECT_EQ(labelsChanged.count(), 0);
@@ -523,33 +513,6 @@ TEST_F(LabelStoreTest, ADesignJsonCannotExpressIsNotSaved) {
     EXPECT_TRUE(entries().isEmpty());
 }
 
-TEST_F(LabelStoreTest, EachSaveAndRemovalIsAnnouncedForItsDesign) {
-    const LabelDocument older = design(u"Older"_s, 1000);
-    const LabelDocument newer = design(u"Newer"_s, 2000);
-    writeLabel(older);
-    writeLabel(newer);
-    LabelStore& store = open();
-    Follower follower(store);
-
-    ASSERT_TRUE(store.save(design(u"Added"_s)));
-    EXPECT_EQ(follower.take(), u"insert list"_s);
-    ::usleep(2000); // a save within the same millisecond would tie and keep its place
-    ASSERT_TRUE(store.save(older));
-    EXPECT_EQ(follower.take(), u"move change list"_s);
-    EXPECT_THAT(names(store.labels()), ElementsAre("Older", "Added", "Newer"));
-    // A save stamped earlier than the rest (the clock was set back) moves the design down.
-    Clock::setWallTime(QDateTime::fromSecsSinceEpoch(1500, Qt::UTC));
-    ASSERT_TRUE(store.save(*store.label(older.id)));
-    Clock::setWallTime({});
-    EXPECT_EQ(follower.take(), u"move change list"_s);
-    EXPECT_THAT(names(store.labels()), ElementsAre("Added", "Newer", "Older"));
-
-    store.remove(newer.id);
-    EXPECT_EQ(follower.take(), u"remove list"_s);
-    store.remove(newer.id);
-    EXPECT_EQ(follower.take(), u""_s);
-}
-
 // Delete and duplicate.
 
 TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemovesAll) {
@@ -560,19 +523,17 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemo
 
     const std::optional<LabelDocument> copy = store.duplicate(bin.id);
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->name, u"Bin tag copy"_s);
-    EXPECT_NE(copy->id, bin.id);
-    ASSERT_EQ(copy->elements.size(), bin.elements.size());
+    LabelDocument same = *copy;
+    same.name = bin.name;
     for (qsizetype i = 0; i < bin.elements.size(); ++i) {
         EXPECT_NE(copy->elements[i].id, bin.elements[i].id);
-        LabelElement same = copy->elements[i];
-        same.id = bin.elements[i].id;
-        EXPECT_EQ(same, bin.elements[i]);
+        same.elements[i].id = bin.elements[i].id;
     }
-    EXPECT_EQ(copy->dataName, bin.dataName);
-    EXPECT_EQ(store.labels().first().id, copy->id);
-    EXPECT_EQ(*store.label(copy->id), *copy);
-    EXPECT_TRUE(QFileInfo::exists(store.url(copy->id)));
+    same.id = bin.id;
+    same.modified = bin.modified;
+    EXPECT_EQ(same, bin);
+    EXPECT_EQ(copy->name, u"Bin tag copy"_s);
+    EXPECT_EQ(store.labels().first(), *copy);
 
     // Deleting removes the design, its list and its cached table; the copy keeps its own list.
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
@@ -636,12 +597,9 @@ TEST_F(LabelStoreTest, ImportStoresTheFileAndKeepsBothOnAnIdCollision) {
 
     const LabelDocument imported = store.importFile(file);
     EXPECT_NE(imported.id, original.id);
-    EXPECT_EQ(imported.name, incoming.name);
     EXPECT_EQ(imported.dataName, incoming.dataName);
     EXPECT_FALSE(store.table(imported)) << "no list comes with a label file";
-    EXPECT_EQ(store.labels().size(), 2);
-    EXPECT_EQ(store.labels().first().id, imported.id);
-    EXPECT_EQ(store.label(original.id)->name, u"Shelf"_s);
+    EXPECT_THAT(names(store.labels()), ElementsAre("Shelf from a friend", "Shelf"));
     EXPECT_EQ(LabelFile::decode(readBytes(store.url(imported.id))).name, incoming.name);
 
     // A new id is kept as it is.
@@ -650,16 +608,19 @@ TEST_F(LabelStoreTest, ImportStoresTheFileAndKeepsBothOnAnIdCollision) {
     EXPECT_EQ(store.importFile(m_outside.filePath(u"fresh.vtllabel"_s)).id, fresh.id);
 }
 
-TEST_F(LabelStoreTest, ImportNeverOverwritesAFileThatDidNotLoad) {
-    const LabelDocument doc = design(u"Incoming"_s);
-    // A damaged file on disk under the same id: not listed, but not to be replaced either.
-    writeBytes(path(idText(doc.id) + u".vtllabel"_s), "{ damaged");
-    LabelStore& store = open();
-    ASSERT_TRUE(store.labels().isEmpty());
-    writeBytes(m_outside.filePath(u"in.vtllabel"_s), LabelFile::encode(doc));
-
-    EXPECT_NE(store.importFile(m_outside.filePath(u"in.vtllabel"_s)).id, doc.id);
-    EXPECT_EQ(readBytes(path(idText(doc.id) + u".vtllabel"_s)), QByteArray("{ damaged"));
+// A damaged label file or a stray list under the incoming id is neither replaced nor adopted.
+TEST_F(LabelStoreTest, ImportNeverTakesTheIdOfAFileThatDidNotLoad) {
+    for (const QString& suffix : {u".vtllabel"_s, u".csv"_s}) {
+        LabelDocument doc = design(u"Incoming"_s);
+        doc.dataName = u"their.csv"_s;
+        writeBytes(path(idText(doc.id) + suffix), "{ damaged");
+        LabelStore& store = open();
+        writeBytes(m_outside.filePath(u"in.vtllabel"_s), LabelFile::encode(doc));
+        const LabelDocument imported = store.importFile(m_outside.filePath(u"in.vtllabel"_s));
+        EXPECT_NE(imported.id, doc.id) << suffix.toStdString();
+        EXPECT_FALSE(store.table(imported)) << suffix.toStdString();
+        EXPECT_EQ(readBytes(path(idText(doc.id) + suffix)), QByteArray("{ damaged"));
+    }
 }
 
 TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
@@ -697,9 +658,6 @@ TEST_F(LabelStoreTest, AttachCopiesTheBytesAndBindsWithoutSaving) {
 
     const LabelDocument bound = store.attachData(doc, m_outside.filePath(u"parts.csv"_s));
     EXPECT_EQ(bound.dataName, u"parts.csv"_s);
-    LabelDocument sameOtherwise = bound;
-    sameOtherwise.dataName.reset();
-    EXPECT_EQ(sameOtherwise, doc);
     EXPECT_EQ(readBytes(store.dataURL(doc.id)), bytes);
     EXPECT_EQ(labelsChanged.count(), 0);
     EXPECT_FALSE(store.labels().first().dataName);
@@ -723,8 +681,6 @@ TEST_F(LabelStoreTest, TheTableIsParsedOnceWithTheDesignsHeaderFlag) {
     const auto table = reader.table(doc);
     ASSERT_TRUE(table);
     EXPECT_EQ(table->columns, (QStringList{u"Name"_s, u"SKU"_s}));
-    EXPECT_EQ(table->rows.size(), 2);
-    EXPECT_TRUE(store.tables().contains(doc.id));
 
     // Read through the cache: a change on disk is not seen.
     writeBytes(store.dataURL(doc.id), "Other\nx\n");
@@ -735,7 +691,6 @@ TEST_F(LabelStoreTest, TheTableIsParsedOnceWithTheDesignsHeaderFlag) {
     const auto headless = store.table(doc);
     ASSERT_TRUE(headless);
     EXPECT_EQ(headless->rows.first(), QStringList{u"Other"_s});
-    EXPECT_EQ(store.tables().value(doc.id).header, false);
     EXPECT_EQ(follower.take(), u""_s);
 }
 
@@ -749,15 +704,12 @@ TEST_F(LabelStoreTest, AttachingAgainOrDetachingDropsTheCachedTable) {
 
     doc = store.attachData(doc, path(u"two.csv"_s));
     EXPECT_EQ(follower.take(), u"table"_s);
-    EXPECT_FALSE(store.tables().contains(doc.id));
     EXPECT_EQ(store.table(doc)->rows.value(0), QStringList{u"Two"_s});
 
     const LabelDocument detached = store.detachData(doc);
     EXPECT_EQ(follower.take(), u"table"_s);
     EXPECT_FALSE(detached.dataName);
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(doc.id)));
-    EXPECT_FALSE(store.tables().contains(doc.id));
-    EXPECT_FALSE(store.table(detached));
     // Even the design still naming its list finds nothing now, and the cache stays empty.
     EXPECT_FALSE(store.table(doc));
     EXPECT_TRUE(store.tables().isEmpty());
