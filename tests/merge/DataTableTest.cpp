@@ -98,23 +98,6 @@ TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) 
     }
 }
 
-TEST(DecodeTest, SameListInEveryEncodingLoadsTheSameTable) {
-    const QString text = u"Name;Größe;Préis\r\nCafé;\"ä;ö\";12,50 €\r\n"_s;
-    QStringEncoder toUtf8(QStringConverter::Utf8);
-    const QByteArray utf8 = toUtf8.encode(text);
-    QStringEncoder to1252("windows-1252");
-    ASSERT_TRUE(to1252.isValid());
-    const QByteArray cp1252 = to1252.encode(text);
-    ASSERT_FALSE(to1252.hasError());
-    const DataTable expected{{u"Name"_s, u"Größe"_s, u"Préis"_s},
-                             {{u"Café"_s, u"ä;ö"_s, u"12,50 €"_s}}};
-    EXPECT_EQ(DataTable::load(utf8, true), expected);
-    EXPECT_EQ(DataTable::load("\xEF\xBB\xBF" + utf8, true), expected);
-    EXPECT_EQ(DataTable::load(utf16(text, false), true), expected);
-    EXPECT_EQ(DataTable::load(utf16(text, true), true), expected);
-    EXPECT_EQ(DataTable::load(cp1252, true), expected);
-}
-
 // Parsing: each case is a text, parsed without header, and the rows it must give.
 
 struct ParseCase {

@@ -13,38 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct KindDefaults {
-    ElementKind kind;
-    double width;
-    double height;
-    QString content;
-};
-
-class NewElement : public ::testing::TestWithParam<KindDefaults> {};
-
-TEST_P(NewElement, HasItsKindsSizeAndContent) {
-    const KindDefaults d = GetParam();
-    const LabelElement e(d.kind);
-    EXPECT_EQ(e.kind, d.kind);
-    EXPECT_EQ(e.width, d.width);
-    EXPECT_EQ(e.height, d.height);
-    if (d.kind == ElementKind::qr) {
-        EXPECT_FALSE(e.content.isEmpty());
-    } else {
-        EXPECT_EQ(e.content, d.content);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, NewElement,
-                         ::testing::Values(KindDefaults{ElementKind::text, 30, 7, u"Text"_s},
-                                           KindDefaults{ElementKind::barcode, 34, 12,
-                                                        u"12345678"_s},
-                                           KindDefaults{ElementKind::qr, 14, 14, {}},
-                                           KindDefaults{ElementKind::line, 30, 0.5, {}},
-                                           KindDefaults{ElementKind::box, 16, 10, {}},
-                                           KindDefaults{ElementKind::ellipse, 12, 12, {}},
-                                           KindDefaults{ElementKind::image, 14, 14, {}}));
-
 TEST(LabelElement, EqualityCoversEveryFieldAndEachNewElementHasItsOwnId) {
     const LabelElement a(ElementKind::image);
     LabelElement b = a;

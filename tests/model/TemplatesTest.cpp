@@ -34,14 +34,12 @@ TEST(Templates, EveryElementLiesInsideTheLabel) {
     all.append(Templates::identify(u"Front"_s, u"CT221B-A"_s));
     for (const LabelDocument& doc : all) {
         SCOPED_TRACE(doc.name.toStdString());
-        EXPECT_EQ(doc.widthMM, 40);
-        EXPECT_EQ(doc.heightMM, 30);
         EXPECT_FALSE(doc.elements.isEmpty());
         for (const LabelElement& e : doc.elements) {
             EXPECT_GE(e.x, 0);
             EXPECT_GE(e.y, 0);
-            EXPECT_LE(e.x + e.width, 40);
-            EXPECT_LE(e.y + e.height, 30);
+            EXPECT_LE(e.x + e.width, doc.widthMM);
+            EXPECT_LE(e.y + e.height, doc.heightMM);
         }
     }
 }

@@ -68,12 +68,6 @@ TEST(MeasureUnit, NumbersRoundHalfToEvenOnTheDecimalValue) {
     EXPECT_EQ(in.sizeText(40, 30, english), u"1.57 \u00D7 1.18 in"_s);
 }
 
-TEST(MeasureUnit, Conversion) {
-    EXPECT_DOUBLE_EQ(in.fromMM(50.8), 2);
-    EXPECT_DOUBLE_EQ(in.toMM(2), 50.8);
-    EXPECT_EQ(mm.fromMM(3.3), 3.3);
-}
-
 TEST(MeasureUnit, TheSettingFallsBackToTheRegionsMeasurementSystem) {
     MemorySettingsStore settings;
     EXPECT_EQ(MeasureUnit::load(settings, english), MeasureUnit::inches);

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A library of three labels in store order; names compare ignoring letter case, like the
-// store's look-up (which also ignores diacritics; the store's own tests cover that).
+// store's look-up (whose own tests cover its rules).
 class Library {
 public:
     Library() {
@@ -77,20 +77,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LinkCase{"Plain", "vantrel://print?label=Bin%20tag", 0},
         LinkCase{"OlderScheme", "kestlabel://print?label=Bin%20tag", 0},
-        LinkCase{"OtherLetterCase", "vantrel://print?label=BIN%20TAG", 0},
-        LinkCase{"FirstOfTwoNamesDifferingInCase", "vantrel://print?label=shelf", 1},
         LinkCase{"FirstLabelItemCounts", "vantrel://print?label=Shelf&label=Bin%20tag", 1},
         LinkCase{"Copies", "vantrel://print?label=Bin%20tag&copies=12", 0, 12},
         LinkCase{"CopiesWithPlus", "vantrel://print?copies=%2B3&label=Bin%20tag", 0, 3},
         LinkCase{"FirstCopiesItemCounts", "vantrel://print?label=Bin%20tag&copies=2&copies=5", 0,
                  2},
         LinkCase{"CopiesZero", "vantrel://print?label=Bin%20tag&copies=0", 0, 1},
-        LinkCase{"CopiesNotANumber", "vantrel://print?label=Bin%20tag&copies=abc", 0, 1},
         LinkCase{"CopiesWithFraction", "vantrel://print?label=Bin%20tag&copies=2.5", 0, 1},
         LinkCase{"CopiesOverflowing", "vantrel://print?label=Bin%20tag&copies=99999999999999999999",
                  0, 1},
         LinkCase{"CopiesInOtherDigits", "vantrel://print?label=Bin%20tag&copies=%D9%A3", 0, 1},
-        LinkCase{"CopiesWithoutValue", "vantrel://print?label=Bin%20tag&copies", 0, 1},
         LinkCase{"LaterFieldWins", "vantrel://print?label=Bin%20tag&SKU=123&SKU=456", 0, 1,
                  fields({{"SKU", "456"}})},
         LinkCase{"FieldWithoutValue", "vantrel://print?Note&label=Bin%20tag", 0, 1,
@@ -101,24 +97,17 @@ INSTANTIATE_TEST_SUITE_P(
                  0, 1,
                  fields({{"Café", "crème brûlée"}, {"Sum", "a+b=c"}, {"Braces", "{serial}"}})},
         LinkCase{"EmptyItemsSkipped", "vantrel://print?&&label=Bin%20tag&&", 0},
-        LinkCase{"PathAndFragmentIgnored", "vantrel://print/x/y?label=Bin%20tag#copies=9", 0},
-        LinkCase{"UserAndPortIgnored", "vantrel://someone@print:80?label=Bin%20tag", 0}),
+        LinkCase{"PathAndFragmentIgnored", "vantrel://print/x/y?label=Bin%20tag#copies=9", 0}),
     [](const ::testing::TestParamInfo<LinkCase>& p) { return p.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
     Ignored, PrintLink,
     ::testing::Values(LinkCase{"HostInOtherCase", "vantrel://Print?label=Bin%20tag"},
-                      LinkCase{"OtherHost", "vantrel://open?label=Bin%20tag"},
                       LinkCase{"NoHost", "vantrel:print?label=Bin%20tag"},
-                      LinkCase{"HostInPath", "vantrel:///print?label=Bin%20tag"},
                       LinkCase{"SchemeInOtherCase", "Vantrel://print?label=Bin%20tag"},
                       LinkCase{"OtherScheme", "https://print?label=Bin%20tag"},
-                      LinkCase{"NoScheme", "//print?label=Bin%20tag"},
-                      LinkCase{"NotAUrl", "Bin tag"}, LinkCase{"Empty", ""},
-                      LinkCase{"NoQuery", "vantrel://print"},
-                      LinkCase{"OnlyEmptyItems", "vantrel://print?&&"},
+                      LinkCase{"Empty", ""}, LinkCase{"NoQuery", "vantrel://print"},
                       LinkCase{"NoLabelItem", "vantrel://print?copies=2&Name=x"},
-                      LinkCase{"LabelWithoutValue", "vantrel://print?label&copies=2"},
                       LinkCase{"LabelCaseMatters", "vantrel://print?Label=Bin%20tag"},
                       LinkCase{"UnknownLabel", "vantrel://print?label=Nothing"},
                       LinkCase{"BrokenPercentEscape", "vantrel://print?label=Bin%zztag"},
