@@ -20,7 +20,7 @@ PACKAGES=(
     qt6-qpa-plugins libqt6svg6 breeze-icon-theme
     # test tools: real windows, an independent barcode reader, a BlueZ stand-in, Python's csv,
     # the locale sources localedef builds a comma locale from
-    xvfb xauth zbar-tools dbus python3 python3-dbusmock locales
+    xvfb xauth dbus python3 python3-dbusmock locales
     # the desktop files as the desktop reads them
     desktop-file-utils shared-mime-info
 )

@@ -103,19 +103,13 @@ TEST(Pictures, WhatCannotBeDecodedShowsTheMark) {
     expectInvalidMark(pictured(png.left(40), 40, 40, 160, 80), box);
 }
 
-// A well-formed PNG signature and header claiming 100000 x 100000 and 8193 x 8192 grey pixels,
-// and no image data.
+// A well-formed PNG signature and header claiming 100000 x 100000 grey pixels, and no image data.
 const QByteArray hugePng =
     QByteArray::fromHex("89504e470d0a1a0a 0000000d 49484452 000186a0 000186a0 0800000000 8d395414");
-const QByteArray largePng =
-    QByteArray::fromHex("89504e470d0a1a0a 0000000d 49484452 00002001 00002000 0800000000 b803febb");
 
 TEST(Pictures, DecompressionBombsAreRefusedBeforeDecoding) {
     EXPECT_TRUE(PicturePainter::decode(hugePng).isNull());
-    EXPECT_TRUE(PicturePainter::decode(largePng).isNull());
     expectInvalidMark(pictured(hugePng, 40, 40, 160, 80), QRect(40, 40, 160, 80));
-    // A large real picture still decodes.
-    EXPECT_FALSE(PicturePainter::decode(encoded(solid(4096, 2048, Qt::white))).isNull());
 }
 
 // A GIF of 2 x 2 pixels with a black and white palette, and frames of either colour.
