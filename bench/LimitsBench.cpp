@@ -6,10 +6,9 @@
 #include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/render/LabelRenderer.h"
 #include "LabelKit/render/PicturePainter.h"
+#include "tests/support/ProgressiveJpeg.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include <benchmark/benchmark.h>
 
@@ -76,26 +75,6 @@ void mostElements(benchmark::State& state) {
 }
 BENCHMARK(mostElements)->Unit(benchmark::kMillisecond);
 
-// A progressive JPEG of the side given whose second scan is repeated up to `scans` scans.
-QByteArray progressiveJpeg(int side, qsizetype scans) {
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(QColor(90, 120, 150));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.write(image);
-    const qsizetype second = jpeg.indexOf("\xFF\xDA", jpeg.indexOf("\xFF\xDA") + 2);
-    qsizetype end = second + 2 + (uchar(jpeg[second + 2]) << 8 | uchar(jpeg[second + 3]));
-    while (!(jpeg[end] == '\xFF' && jpeg[end + 1] != '\0' &&
-             (uchar(jpeg[end + 1]) < 0xD0 || uchar(jpeg[end + 1]) > 0xD7))) {
-        ++end;
-    }
-    const qsizetype own = jpeg.count("\xFF\xDA");
-    return jpeg.left(end) + jpeg.mid(second, end - second).repeated(scans - own) + jpeg.mid(end);
-}
-
 // A picture of 64 megapixels with as many scans as allowed, and one megabyte of scans (refused).
 void scans(benchmark::State& state) {
     LabelElement e(ElementKind::image);
@@ -103,7 +82,7 @@ void scans(benchmark::State& state) {
     e.y = 0;
     e.width = 50;
     e.height = 30;
-    e.imageData = progressiveJpeg(8192, state.range(0));
+    e.imageData = testsupport::progressiveJpeg(8192, state.range(0));
     state.counters["bytes"] = double(e.imageData->size());
     renderOrRefuse(state, LabelDocument(QStringLiteral("W"), 50, 30, {e}));
 }

@@ -3,8 +3,7 @@
 #include "LabelKit/render/PicturePainter.h"
 
 #include "tests/render/RenderTesting.h"
-
-#include <QImageWriter>
+#include "tests/support/ProgressiveJpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -89,34 +88,13 @@ TEST(RenderLimits, PicturesBeyondTheirLimitsAreRefusedBeforeDecoding) {
               "megapixels in all."_s);
 }
 
-// A progressive JPEG of `total` scans: its second scan repeated. Each scan makes the decoder pass
-// over the whole picture.
-QByteArray withScans(qsizetype total) {
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(QColor(90, 120, 150));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    EXPECT_TRUE(writer.write(image));
-    // A scan's coded data ends at the next marker: 0xFF followed by neither 0 nor a restart.
-    const qsizetype second = jpeg.indexOf("\xFF\xDA", jpeg.indexOf("\xFF\xDA") + 2);
-    qsizetype end = second + 2 + (uchar(jpeg[second + 2]) << 8 | uchar(jpeg[second + 3]));
-    while (!(jpeg[end] == '\xFF' && jpeg[end + 1] != '\0' &&
-             (uchar(jpeg[end + 1]) < 0xD0 || uchar(jpeg[end + 1]) > 0xD7))) {
-        ++end;
-    }
-    const qsizetype own = jpeg.count("\xFF\xDA");
-    return jpeg.left(end) + jpeg.mid(second, end - second).repeated(total - own) + jpeg.mid(end);
-}
-
 TEST(RenderLimits, JpegsWithTooManyScansAreRefused) {
     const qsizetype most = PicturePainter::maxScans;
-    EXPECT_FALSE(PicturePainter::decode(withScans(most)).isNull());
-    EXPECT_EQ(refusal(document(20, 20, {pictureOf(withScans(most))})), QString());
-    EXPECT_TRUE(PicturePainter::decode(withScans(most + 1)).isNull());
-    EXPECT_EQ(refusal(document(20, 20, {pictureOf(withScans(most + 1))})),
+    EXPECT_FALSE(PicturePainter::decode(testsupport::progressiveJpeg(16, most)).isNull());
+    EXPECT_EQ(refusal(document(20, 20, {pictureOf(testsupport::progressiveJpeg(16, most))})),
+              QString());
+    EXPECT_TRUE(PicturePainter::decode(testsupport::progressiveJpeg(16, most + 1)).isNull());
+    EXPECT_EQ(refusal(document(20, 20, {pictureOf(testsupport::progressiveJpeg(16, most + 1))})),
               u"A picture has too many scans: a JPEG picture may have at most 100."_s);
 }
 
