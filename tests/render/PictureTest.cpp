@@ -3,11 +3,8 @@
 #include "tests/render/RenderTesting.h"
 
 #include <QPainter>
-#include <QRadialGradient>
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 using namespace vantrel;
 
@@ -53,19 +50,13 @@ TEST(Pictures, TransparentPartsShowThePaper) {
 }
 
 TEST(Pictures, ColoursBecomeGreyLevels) {
-    auto grey = [](QColor colour) {
-        return pixel(pictured(encoded(solid(8, 8, colour)), 0, 0, 80, 80), 40, 40);
-    };
-    // Darker to lighter as the eye sees them: blue, red, green, yellow.
-    const int blue = grey(QColor(0, 0, 255));
-    const int red = grey(QColor(255, 0, 0));
-    const int green = grey(QColor(0, 255, 0));
-    const int yellow = grey(QColor(255, 255, 0));
-    EXPECT_GT(blue, 0);
-    EXPECT_LT(blue, red);
-    EXPECT_LT(red, green);
-    EXPECT_LT(green, yellow);
-    EXPECT_LT(yellow, 255);
+    // Darker to lighter as the eye sees them, all between black and white.
+    int darker = 0;
+    for (const QColor colour : {Qt::blue, Qt::red, Qt::green, Qt::yellow, Qt::white}) {
+        const int grey = pixel(pictured(encoded(solid(8, 8, colour)), 0, 0, 80, 80), 40, 40);
+        EXPECT_GT(grey, darker) << colour.name().toStdString();
+        darker = grey;
+    }
 }
 
 TEST(Pictures, PreviewKeepsGreysAndPrintDithers) {
@@ -94,13 +85,12 @@ TEST(Pictures, TextOverAPictureStaysCrisp) {
 
 TEST(Pictures, WhatCannotBeDecodedShowsTheMark) {
     const QRect box(40, 40, 160, 80);
-    expectInvalidMark(pictured(QByteArray("definitely not a picture"), 40, 40, 160, 80), box);
-    expectInvalidMark(pictured(QByteArray(), 40, 40, 160, 80), box);
-    LabelElement absent = element(ElementKind::image, 5, 5, 20, 10);
-    expectInvalidMark(render(document(40, 40, {absent})), box);
+    expectInvalidMark(pictured(QByteArray(), 40, 40, 160, 80), box, false);
+    expectInvalidMark(render(document(40, 40, {element(ElementKind::image, 5, 5, 20, 10)}), false),
+                      box, false);
     // A truncated file is not a picture either.
     const QByteArray png = encoded(solid(64, 64, Qt::black));
-    expectInvalidMark(pictured(png.left(40), 40, 40, 160, 80), box);
+    expectInvalidMark(pictured(png.left(40), 40, 40, 160, 80), box, false);
 }
 
 // A well-formed PNG signature and header claiming 100000 x 100000 grey pixels, and no image data.
@@ -109,7 +99,7 @@ const QByteArray hugePng =
 
 TEST(Pictures, DecompressionBombsAreRefusedBeforeDecoding) {
     EXPECT_TRUE(PicturePainter::decode(hugePng).isNull());
-    expectInvalidMark(pictured(hugePng, 40, 40, 160, 80), QRect(40, 40, 160, 80));
+    expectInvalidMark(pictured(hugePng, 40, 40, 160, 80), QRect(40, 40, 160, 80), false);
 }
 
 // A GIF of 2 x 2 pixels with a black and white palette, and frames of either colour.
@@ -140,69 +130,6 @@ TEST(Pictures, OrientationTagsAreHonoured) {
     ASSERT_EQ(upright.size(), QSize(20, 40));
     EXPECT_LT(qGray(upright.pixel(10, 5)), 64);
     EXPECT_GT(qGray(upright.pixel(10, 35)), 192);
-}
-
-// A photograph-like picture: a lit sphere on a graded background, with fine texture.
-QImage photo(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, 0, h);
-    sky.setColorAt(0, QColor(40, 60, 120));
-    sky.setColorAt(1, QColor(230, 220, 200));
-    painter.fillRect(image.rect(), sky);
-    QRadialGradient sphere(QPointF(w * 0.4, h * 0.4), h * 0.45, QPointF(w * 0.35, h * 0.3));
-    sphere.setColorAt(0, QColor(255, 250, 240));
-    sphere.setColorAt(1, QColor(60, 20, 10));
-    painter.setBrush(sphere);
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(w * 0.45, h * 0.5), h * 0.4, h * 0.4);
-    painter.end();
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int grain = int((x * 7919 + y * 104729) % 13) - 6;
-            const QRgb c = line[x];
-            line[x] =
-                qRgb(std::clamp(qRed(c) + grain, 0, 255), std::clamp(qGreen(c) + grain, 0, 255),
-                     std::clamp(qBlue(c) + grain, 0, 255));
-        }
-    }
-    return image;
-}
-
-TEST(Pictures, APhotoPrintsWithItsTones) {
-    LabelElement e = element(ElementKind::image, 0, 0, 50, 30);
-    e.imageData = encoded(photo(1600, 960), "JPG", 90);
-    const LabelDocument doc = document(50, 30, {e});
-    const RenderedLabel grey = render(doc, false);
-    const RenderedLabel print = render(doc, true);
-    ASSERT_TRUE(onlyBlackAndWhite(print));
-    // Over every 16 x 16 block the share of white dots follows the grey level of the preview.
-    const int block = 16;
-    double worst = 0;
-    double total = 0;
-    int blocks = 0;
-    for (int by = 0; by + block <= print.height; by += block) {
-        for (int bx = 0; bx + block <= print.width; bx += block) {
-            double tone = 0;
-            double white = 0;
-            for (int y = by; y < by + block; ++y) {
-                for (int x = bx; x < bx + block; ++x) {
-                    tone += pixel(grey, x, y);
-                    white += pixel(print, x, y);
-                }
-            }
-            const double difference = std::abs(tone - white) / (block * block);
-            worst = std::max(worst, difference);
-            total += difference;
-            ++blocks;
-        }
-    }
-    EXPECT_LT(total / blocks, 6) << "mean difference of block tones";
-    EXPECT_LT(worst, 40) << "largest difference of one block's tone";
-    // The picture holds both deep shadows and bright highlights, and so does the print.
-    EXPECT_GT(blackCount(print), print.width * print.height / 10);
-    EXPECT_LT(blackCount(print), print.width * print.height * 9 / 10);
 }
 
 } // namespace
