@@ -2,16 +2,11 @@
 
 #include "LabelKit/barcode/ModuleMatrix.h"
 
-#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QString>
 
 #include <ZXing/ReadBarcode.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
 
 // Independent readers for the symbols under test: ZXing's reader on grey images.
 namespace readers {
@@ -20,30 +15,22 @@ using namespace vantrel;
 
 struct Decoded {
     bool valid = false;
-    ZXing::BarcodeFormat format = ZXing::BarcodeFormat::None;
     QString text;
     QString ecLevel;
 };
 
-inline Decoded decode(const uint8_t* pixels, int width, int height, int bytesPerLine,
-                      ZXing::BarcodeFormats formats = {}) {
+inline Decoded decode(const QImage& image, ZXing::BarcodeFormats formats = {}) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     ZXing::DecodeHints hints;
     hints.setFormats(formats);
     hints.setTryHarder(true);
     hints.setTryRotate(true);
-    const ZXing::Result result = ZXing::ReadBarcode(
-        ZXing::ImageView(pixels, width, height, ZXing::ImageFormat::Lum, bytesPerLine), hints);
-    Decoded decoded;
-    decoded.valid = result.isValid();
-    decoded.format = result.format();
-    decoded.text = QString::fromStdString(result.text());
-    decoded.ecLevel = QString::fromStdString(result.ecLevel());
-    return decoded;
-}
-
-inline Decoded decode(const QImage& image, ZXing::BarcodeFormats formats = {}) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    return decode(grey.constBits(), grey.width(), grey.height(), int(grey.bytesPerLine()), formats);
+    const ZXing::Result result =
+        ZXing::ReadBarcode(ZXing::ImageView(grey.constBits(), grey.width(), grey.height(),
+                                            ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
+                           hints);
+    return {result.isValid(), QString::fromStdString(result.text()),
+            QString::fromStdString(result.ecLevel())};
 }
 
 // A module matrix drawn at `scale` pixels per module inside a white border of `quiet` modules.

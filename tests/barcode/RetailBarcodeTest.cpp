@@ -31,20 +31,11 @@ QString refusal(Symbology symbology, const QString& text) {
 
 // The symbol that ZXing's own writer makes of the digits, margin 0.
 QList<bool> zxingModules(Symbology symbology, const QString& digits) {
-    ZXing::BarcodeFormat format = ZXing::BarcodeFormat::EAN13;
-    switch (symbology) {
-    case Symbology::upcA:
-        format = ZXing::BarcodeFormat::UPCA;
-        break;
-    case Symbology::upcE:
-        format = ZXing::BarcodeFormat::UPCE;
-        break;
-    case Symbology::ean8:
-        format = ZXing::BarcodeFormat::EAN8;
-        break;
-    default:
-        break;
-    }
+    using F = ZXing::BarcodeFormat;
+    const F format = symbology == Symbology::upcA   ? F::UPCA
+                     : symbology == Symbology::upcE ? F::UPCE
+                     : symbology == Symbology::ean8 ? F::EAN8
+                                                    : F::EAN13;
     const ZXing::BitMatrix matrix =
         ZXing::MultiFormatWriter(format).setMargin(0).encode(digits.toStdString(), 0, 1);
     QList<bool> modules;
@@ -52,14 +43,6 @@ QList<bool> zxingModules(Symbology symbology, const QString& digits) {
         modules.append(matrix.get(x, 0));
     }
     return modules;
-}
-
-QString randomDigits(QRandomGenerator& random, int count) {
-    QString digits;
-    for (int i = 0; i < count; ++i) {
-        digits.append(QChar(u'0' + int(random.bounded(10))));
-    }
-    return digits;
 }
 
 struct Worked {
@@ -141,7 +124,10 @@ TEST(RetailBarcode, RandomNumbersMatchZXingsWriterAndReadBack) {
                             {Symbology::upcE, 7, ZXing::BarcodeFormat::UPCE}};
     for (const Shape& shape : shapes) {
         for (int i = 0; i < 60; ++i) {
-            QString input = randomDigits(random, shape.length);
+            QString input;
+            while (input.size() < shape.length) {
+                input.append(QChar(u'0' + int(random.bounded(10))));
+            }
             if (shape.symbology == Symbology::upcE) {
                 input[0] = i % 2 ? u'1' : u'0';
             }
