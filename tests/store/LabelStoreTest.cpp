@@ -61,6 +61,17 @@ LabelDocument design(const QString& name, qint64 modifiedSeconds = 1700000000) {
     return doc;
 }
 
+// The message of the UserError the call throws; "(none)" when it throws none.
+template <typename Call>
+std::string userError(Call call) {
+    try {
+        call();
+    } catch (const UserError& e) {
+        return e.message().toStdString();
+    }
+    return "(none)";
+}
+
 // A file of the size without taking the disk space: a sparse file after its first bytes.
 void sparseFile(const QString& path, qint64 size, const QByteArray& start = {}) {
     QFile file(path);
@@ -247,23 +258,6 @@ TEST_F(LabelStoreTest, LegacyFilesMoveToTheCurrentExtensionButNeverReplaceOne) {
 
 // Reload.
 
-TEST_F(LabelStoreTest, ReloadReadsOnlyTheLabelExtensionExactly) {
-    writeLabel(design(u"Label"_s), u"a.vtllabel"_s);
-    writeLabel(design(u"Upper"_s), u"b.VTLLABEL"_s);
-    writeLabel(design(u"Json"_s), u"c.json"_s);
-    writeLabel(design(u"Two dots"_s), u"d.vtllabel.bak"_s);
-    writeLabel(design(u"Hidden"_s), u".e.vtllabel"_s);
-    EXPECT_THAT(names(open().labels()), ::testing::UnorderedElementsAre("Label", "Hidden"));
-}
-
-TEST_F(LabelStoreTest, ReloadOrdersNewestFirstAndTiesByFileName) {
-    writeLabel(design(u"Old"_s, 1000), u"a.vtllabel"_s);
-    writeLabel(design(u"Tie 2"_s, 2000), u"c.vtllabel"_s);
-    writeLabel(design(u"New"_s, 3000), u"d.vtllabel"_s);
-    writeLabel(design(u"Tie 1"_s, 2000), u"b.vtllabel"_s);
-    EXPECT_THAT(names(open().labels()), ElementsAre("New", "Tie 1", "Tie 2", "Old"));
-}
-
 TEST_F(LabelStoreTest, ReloadAnnouncesEachDesignThatChangedWithTheFewestMoves) {
     QList<LabelDocument> docs;
     for (int i = 0; i < 6; ++i) {
@@ -292,8 +286,17 @@ TEST_F(LabelStoreTest, ReloadAnnouncesEachDesignThatChangedWithTheFewestMoves) {
                 ElementsAre("L1", "L4 renamed", "L3", "New", "L5", "L0", "Twin of L0"));
 }
 
-TEST_F(LabelStoreTest, HostileEntriesAreSkippedWithoutHangingOrCrashing) {
-    writeLabel(design(u"Good"_s));
+// Only files of exactly the label extension are read, newest first and ties by file name;
+// hostile entries are skipped without hanging, crashing or touching them.
+TEST_F(LabelStoreTest, ReadingTheFolderTakesTheLabelFilesAndSkipsHostileEntries) {
+    writeLabel(design(u"Old"_s, 1000), u"a.vtllabel"_s);
+    writeLabel(design(u"Tie 2"_s, 2000), u"c.vtllabel"_s);
+    writeLabel(design(u"New"_s, 3000), u"d.vtllabel"_s);
+    writeLabel(design(u"Tie 1"_s, 2000), u"b.vtllabel"_s);
+    writeLabel(design(u"Hidden"_s, 500), u".e.vtllabel"_s);
+    writeLabel(design(u"Upper"_s), u"f.VTLLABEL"_s);
+    writeLabel(design(u"Json"_s), u"g.json"_s);
+    writeLabel(design(u"Two dots"_s), u"h.vtllabel.bak"_s);
     QDir(dir()).mkdir(u"folder.vtllabel"_s);
     ASSERT_TRUE(QFile::link(path(u"loop2.vtllabel"_s), path(u"loop1.vtllabel"_s)));
     ASSERT_TRUE(QFile::link(path(u"loop1.vtllabel"_s), path(u"loop2.vtllabel"_s)));
@@ -310,11 +313,11 @@ TEST_F(LabelStoreTest, HostileEntriesAreSkippedWithoutHangingOrCrashing) {
     QElapsedTimer clock;
     clock.start();
     LabelStore store(dir(), true);
-    EXPECT_THAT(names(store.labels()), ElementsAre("Good"));
+    EXPECT_THAT(names(store.labels()), ElementsAre("New", "Tie 1", "Tie 2", "Old", "Hidden"));
     EXPECT_LT(clock.elapsed(), 5000) << "reading a hostile folder must not read big files whole";
     EXPECT_FALSE(store.lastError());
     // Nothing was removed, renamed or rewritten.
-    EXPECT_EQ(entries().size(), 13);
+    EXPECT_EQ(entries().size(), 20);
     EXPECT_EQ(readBytes(path(u"broken.vtllabel"_s)), QByteArray("{ not json"));
 }
 
@@ -401,23 +404,6 @@ TEST(LabelStoreDefaults, TheDefaultFolderIsLabelsInTheDocumentsFolder) {
 
 // Save.
 
-TEST_F(LabelStoreTest, SaveWritesTheFileUnderTheUpperCaseIdAndStampsTheDesign) {
-    LabelStore& store = open();
-    const LabelDocument doc = design(u"New"_s);
-    ASSERT_TRUE(store.save(doc));
-    EXPECT_EQ(store.url(doc.id), path(idText(doc.id) + u".vtllabel"_s));
-    const LabelDocument stored = store.labels().first();
-    EXPECT_LE(std::abs(stored.modified.secsTo(QDateTime::currentDateTimeUtc())), 5);
-    LabelDocument expected = doc;
-    expected.modified = stored.modified;
-    EXPECT_EQ(stored, expected);
-    // On disk: the same design, to the second.
-    const LabelDocument onDisk = LabelFile::decode(readBytes(store.url(doc.id)));
-    EXPECT_EQ(onDisk.modified.toSecsSinceEpoch(), stored.modified.toSecsSinceEpoch());
-    expected.modified = onDisk.modified;
-    EXPECT_EQ(onDisk, expected);
-}
-
 TEST_F(LabelStoreTest, EachSaveMovesItsDesignIntoPlaceAndIsAnnounced) {
     const LabelDocument older = design(u"Older"_s, 1000);
     const LabelDocument newer = design(u"Newer"_s, 2000);
@@ -426,8 +412,18 @@ TEST_F(LabelStoreTest, EachSaveMovesItsDesignIntoPlaceAndIsAnnounced) {
     LabelStore& store = open();
     Follower follower(store);
 
-    ASSERT_TRUE(store.save(design(u"Added"_s)));
+    // A save writes the file under the upper-case id and stamps the design, to the second on disk.
+    LabelDocument added = design(u"Added"_s);
+    ASSERT_TRUE(store.save(added));
     EXPECT_EQ(follower.take(), u"insert list"_s);
+    EXPECT_EQ(store.url(added.id), path(idText(added.id) + u".vtllabel"_s));
+    added.modified = store.labels().first().modified;
+    EXPECT_LE(std::abs(added.modified.secsTo(QDateTime::currentDateTimeUtc())), 5);
+    EXPECT_EQ(store.labels().first(), added);
+    const LabelDocument onDisk = LabelFile::decode(readBytes(store.url(added.id)));
+    EXPECT_EQ(onDisk.modified.toSecsSinceEpoch(), added.modified.toSecsSinceEpoch());
+    added.modified = onDisk.modified;
+    EXPECT_EQ(onDisk, added);
     ::usleep(2000); // a save within the same millisecond would tie and keep its place
     ASSERT_TRUE(store.save(older));
     EXPECT_EQ(follower.take(), u"move change list"_s);
@@ -455,12 +451,15 @@ TEST_F(LabelStoreTest, EachSaveMovesItsDesignIntoPlaceAndIsAnnounced) {
     EXPECT_EQ(follower.take(), u""_s);
 }
 
-TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion) {
+// Saves, duplicates and imports into a folder that refuses them report why and keep nothing.
+TEST_F(LabelStoreTest, AReadOnlyFolderRefusesWritesAndKeepsTheEarlierVersion) {
     LabelStore& store = open();
-    LabelDocument shelf = design(u"Shelf"_s);
-    ASSERT_TRUE(store.save(shelf));
+    LabelDocument shelf = savedWithList(u"Shelf"_s, "A\n1\n");
     const QList<LabelDocument> before = store.labels();
+    const QStringList files = entries();
     const QByteArray onDisk = readBytes(store.url(shelf.id));
+    const QString incoming = m_outside.filePath(u"in.vtllabel"_s);
+    writeBytes(incoming, LabelFile::encode(design(u"Import"_s)));
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
     QSignalSpy errorChanged(&store, &LabelStore::lastErrorChanged);
     shelf.widthMM = 50;
@@ -471,46 +470,45 @@ TEST_F(LabelStoreTest, ASaveIntoAReadOnlyFolderReportsAndKeepsTheEarlierVersion)
         }
         EXPECT_FALSE(store.save(shelf));
         EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf: "));
-        EXPECT_EQ(store.labels(), before);
-        EXPECT_EQ(readBytes(store.url(shelf.id)), onDisk);
-        EXPECT_EQ(labelsChanged.count(), 0);
         EXPECT_EQ(errorChanged.count(), 1);
-
         // The same failure again changes nothing observable.
         EXPECT_FALSE(store.save(shelf));
         EXPECT_EQ(errorChanged.count(), 1);
+        EXPECT_FALSE(store.duplicate(shelf.id));
+        EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf copy: "));
+        EXPECT_THAT(userError([&] { store.importFile(incoming); }),
+                    StartsWith("Couldn't save Import: "));
     }
-    EXPECT_EQ(entries().size(), 1);
+    EXPECT_EQ(store.labels(), before);
+    EXPECT_EQ(labelsChanged.count(), 0);
+    EXPECT_EQ(entries(), files) << "a failed duplicate leaves no list file behind";
+    EXPECT_EQ(readBytes(store.url(shelf.id)), onDisk);
 
     ASSERT_TRUE(store.save(shelf));
     EXPECT_FALSE(store.lastError());
-    EXPECT_EQ(errorChanged.count(), 2);
     EXPECT_EQ(store.labels().first().widthMM, 50);
 }
 
-TEST_F(LabelStoreTest, ASaveIntoAVanishedFolderReportsAndKeepsTheListedVersion) {
+// A design JSON cannot express, or a library folder that vanished: the save fails and keeps the
+// listed version, and writes nothing (nor recreates a vanished library).
+TEST_F(LabelStoreTest, ASaveThatCannotBeWrittenReportsAndKeepsTheListedVersion) {
     const QString folder = path(u"Labels"_s);
     LabelStore store(folder, false);
     LabelDocument doc = design(u"Shelf"_s);
     ASSERT_TRUE(store.save(doc));
     const QList<LabelDocument> before = store.labels();
-    ASSERT_TRUE(QDir(folder).removeRecursively());
+    LabelDocument broken = design(u"Broken"_s);
+    broken.elements[0].x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(store.save(broken));
+    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Broken: The value of"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
+    ASSERT_TRUE(QDir(folder).removeRecursively());
     doc.name = u"Renamed"_s;
     EXPECT_FALSE(store.save(doc));
     EXPECT_THAT(lastError(store), StartsWith("Couldn't save Renamed: "));
     EXPECT_EQ(store.labels(), before);
-    EXPECT_FALSE(QFileInfo::exists(folder)) << "a save must not recreate a vanished library";
-}
-
-TEST_F(LabelStoreTest, ADesignJsonCannotExpressIsNotSaved) {
-    LabelStore& store = open();
-    LabelDocument doc = design(u"Broken"_s);
-    doc.elements[0].x = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(store.save(doc));
-    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Broken: The value of"));
-    EXPECT_TRUE(store.labels().isEmpty());
-    EXPECT_TRUE(entries().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 // Delete and duplicate.
@@ -523,17 +521,17 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemo
 
     const std::optional<LabelDocument> copy = store.duplicate(bin.id);
     ASSERT_TRUE(copy);
+    EXPECT_EQ(store.labels().first(), *copy);
     LabelDocument same = *copy;
-    same.name = bin.name;
     for (qsizetype i = 0; i < bin.elements.size(); ++i) {
-        EXPECT_NE(copy->elements[i].id, bin.elements[i].id);
+        EXPECT_NE(same.elements[i].id, bin.elements[i].id);
         same.elements[i].id = bin.elements[i].id;
     }
-    same.id = bin.id;
-    same.modified = bin.modified;
+    EXPECT_NE(same.id, bin.id);
+    std::tie(same.id, same.modified) = std::tie(bin.id, bin.modified);
+    EXPECT_EQ(same.name, u"Bin tag copy"_s);
+    same.name = bin.name;
     EXPECT_EQ(same, bin);
-    EXPECT_EQ(copy->name, u"Bin tag copy"_s);
-    EXPECT_EQ(store.labels().first(), *copy);
 
     // Deleting removes the design, its list and its cached table; the copy keeps its own list.
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
@@ -556,30 +554,6 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemo
     ASSERT_TRUE(plain);
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(plain->id)));
     EXPECT_FALSE(store.table(*plain));
-}
-
-TEST_F(LabelStoreTest, AReadOnlyFolderRefusesDuplicatesAndImportsAndKeepsNothingOfThem) {
-    LabelStore& store = open();
-    const LabelDocument doc = savedWithList(u"Shelf"_s, "A\n1\n");
-    const QString incoming = m_outside.filePath(u"in.vtllabel"_s);
-    writeBytes(incoming, LabelFile::encode(design(u"Import"_s)));
-    const QStringList before = entries();
-    {
-        ReadOnlyFolder readOnly(dir());
-        if (!readOnly.ok()) {
-            GTEST_SKIP() << "chattr is needed to make a folder read-only for root";
-        }
-        EXPECT_FALSE(store.duplicate(doc.id));
-        EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf copy: "));
-        try {
-            store.importFile(incoming);
-            ADD_FAILURE() << "an import that could not be stored reported success";
-        } catch (const UserError& e) {
-            EXPECT_THAT(e.message().toStdString(), StartsWith("Couldn't save Import: "));
-        }
-    }
-    EXPECT_EQ(entries(), before) << "a failed duplicate leaves no list file behind";
-    EXPECT_EQ(store.labels().size(), 1);
 }
 
 // Import.
@@ -635,12 +609,9 @@ TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
           std::pair("folder.vtllabel", "it is a folder"),
           std::pair("huge.vtllabel", "too large for a label file"),
           std::pair("missing.vtllabel", "No such file or directory")}) {
-        try {
-            store.importFile(m_outside.filePath(QString::fromLatin1(file)));
-            ADD_FAILURE() << file << " was imported";
-        } catch (const UserError& e) {
-            EXPECT_THAT(e.message().toStdString(), ::testing::HasSubstr(message)) << file;
-        }
+        EXPECT_THAT(
+            userError([&] { store.importFile(m_outside.filePath(QString::fromLatin1(file))); }),
+            ::testing::HasSubstr(message));
     }
     EXPECT_TRUE(store.labels().isEmpty());
     EXPECT_TRUE(entries().isEmpty());
@@ -648,70 +619,49 @@ TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
 
 // Lists: attach, detach, the table cache.
 
-TEST_F(LabelStoreTest, AttachCopiesTheBytesAndBindsWithoutSaving) {
-    const QByteArray bytes("\xff\xfeN\0a\0m\0e\0\n\0", 12); // UTF-16 with its mark, as is
+// Attaching copies the bytes as they are and binds the list without saving the design; the
+// table is parsed once, with the design's header flag, until the list is attached again or
+// detached. Filling the cache announces nothing (item models look tables up inside data()).
+TEST_F(LabelStoreTest, AttachedListsAreCopiedAndTheirTablesCached) {
+    const QByteArray bytes("\xff\xfeN\0a\0m\0e\0\n\0O\0n\0e\0", 18); // UTF-16 with its mark
     writeBytes(m_outside.filePath(u"parts.csv"_s), bytes);
+    writeBytes(path(u"two.csv"_s), "Name\nTwo\n");
     LabelStore& store = open();
     const LabelDocument doc = design(u"Shelf"_s);
     ASSERT_TRUE(store.save(doc));
-    QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
+    Follower follower(store);
 
-    const LabelDocument bound = store.attachData(doc, m_outside.filePath(u"parts.csv"_s));
+    LabelDocument bound = store.attachData(doc, m_outside.filePath(u"parts.csv"_s));
+    EXPECT_EQ(follower.take(), u"table"_s);
     EXPECT_EQ(bound.dataName, u"parts.csv"_s);
     EXPECT_EQ(readBytes(store.dataURL(doc.id)), bytes);
-    EXPECT_EQ(labelsChanged.count(), 0);
     EXPECT_FALSE(store.labels().first().dataName);
+    const auto table = std::as_const(store).table(bound);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->rows, QList<QStringList>{{u"One"_s}});
+    // Read through the cache: a change on disk is not seen; another header flag parses again.
+    writeBytes(store.dataURL(doc.id), "Other\nx\n");
+    EXPECT_EQ(store.table(bound), table);
+    bound.dataHasHeader = false;
+    EXPECT_EQ(store.table(bound)->rows.first(), QStringList{u"Other"_s});
+    EXPECT_EQ(follower.take(), u""_s);
 
     // A file that cannot be read throws and keeps the earlier list.
     QDir(dir()).mkdir(u"folder.csv"_s);
     for (const QString& source : {path(u"missing.csv"_s), path(u"folder.csv"_s)}) {
         EXPECT_THROW(store.attachData(bound, source), UserError) << source.toStdString();
     }
-    EXPECT_EQ(readBytes(store.dataURL(doc.id)), bytes);
-}
+    EXPECT_EQ(readBytes(store.dataURL(doc.id)), QByteArray("Other\nx\n"));
 
-TEST_F(LabelStoreTest, TheTableIsParsedOnceWithTheDesignsHeaderFlag) {
-    LabelStore& store = open();
-    writeBytes(path(u"list.csv"_s), "Name,SKU\nWidget,1\nGadget,2\n");
-    LabelDocument doc = store.attachData(design(u"Shelf"_s), path(u"list.csv"_s));
-    // A look-up: filling the cache announces nothing (item models call it inside data()).
-    Follower follower(store);
-    const LabelStore& reader = store;
-
-    const auto table = reader.table(doc);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->columns, (QStringList{u"Name"_s, u"SKU"_s}));
-
-    // Read through the cache: a change on disk is not seen.
-    writeBytes(store.dataURL(doc.id), "Other\nx\n");
-    EXPECT_EQ(store.table(doc), table);
-
-    // Another header flag parses again: the header line becomes the first row.
-    doc.dataHasHeader = false;
-    const auto headless = store.table(doc);
-    ASSERT_TRUE(headless);
-    EXPECT_EQ(headless->rows.first(), QStringList{u"Other"_s});
-    EXPECT_EQ(follower.take(), u""_s);
-}
-
-TEST_F(LabelStoreTest, AttachingAgainOrDetachingDropsTheCachedTable) {
-    LabelStore& store = open();
-    writeBytes(path(u"one.csv"_s), "Name\nOne\n");
-    writeBytes(path(u"two.csv"_s), "Name\nTwo\n");
-    LabelDocument doc = store.attachData(design(u"Shelf"_s), path(u"one.csv"_s));
-    ASSERT_EQ(store.table(doc)->rows.value(0), QStringList{u"One"_s});
-    Follower follower(store);
-
-    doc = store.attachData(doc, path(u"two.csv"_s));
+    bound = store.attachData(bound, path(u"two.csv"_s));
     EXPECT_EQ(follower.take(), u"table"_s);
-    EXPECT_EQ(store.table(doc)->rows.value(0), QStringList{u"Two"_s});
-
-    const LabelDocument detached = store.detachData(doc);
+    EXPECT_EQ(store.table(bound)->rows.value(1), QStringList{u"Two"_s});
+    const LabelDocument detached = store.detachData(bound);
     EXPECT_EQ(follower.take(), u"table"_s);
     EXPECT_FALSE(detached.dataName);
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(doc.id)));
     // Even the design still naming its list finds nothing now, and the cache stays empty.
-    EXPECT_FALSE(store.table(doc));
+    EXPECT_FALSE(store.table(bound));
     EXPECT_TRUE(store.tables().isEmpty());
 }
 
@@ -719,13 +669,9 @@ TEST_F(LabelStoreTest, AListThatCannotBeUsedIsRefusedWhenAttachedAndNamedWhenNee
     LabelStore& store = open();
     writeBytes(path(u"wide.csv"_s), QByteArray(DataTable::maxColumns, ','));
     const LabelDocument shelf = design(u"Shelf"_s);
-    try {
-        store.attachData(shelf, path(u"wide.csv"_s));
-        ADD_FAILURE() << "a list beyond the limits was attached";
-    } catch (const UserError& e) {
-        EXPECT_EQ(e.message(), u"Couldn't use the list “wide.csv”. The list has too many "
-                               "columns: a list holds at most 1000 columns."_s);
-    }
+    EXPECT_EQ(userError([&] { store.attachData(shelf, path(u"wide.csv"_s)); }),
+              "Couldn't use the list “wide.csv”. The list has too many columns: a list holds at "
+              "most 1000 columns.");
     EXPECT_FALSE(QFileInfo::exists(store.dataURL(shelf.id)));
 
     // A list that is gone, or has grown past the limits since, is an error for printing.
@@ -736,13 +682,8 @@ TEST_F(LabelStoreTest, AListThatCannotBeUsedIsRefusedWhenAttachedAndNamedWhenNee
             writeBytes(store.dataURL(doc.id), bytes);
         }
         EXPECT_FALSE(store.table(doc));
-        try {
-            store.requireTable(doc);
-            ADD_FAILURE() << "the list was not required";
-        } catch (const UserError& e) {
-            EXPECT_THAT(e.message().toStdString(),
-                        StartsWith("The list “list.csv” attached to “Shelf” can't be used. "));
-        }
+        EXPECT_THAT(userError([&] { store.requireTable(doc); }),
+                    StartsWith("The list “list.csv” attached to “Shelf” can't be used. "));
     }
     EXPECT_FALSE(store.requireTable(design(u"No list"_s)));
 }
@@ -796,12 +737,8 @@ TEST_F(LabelStoreTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewVersion) {
         ASSERT_TRUE(child.waitForFinished(10000));
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit);
 
-        // Every file decodes on its own, and the library loads all of them whole.
-        const QStringList files = QDir(dir()).entryList({u"*.vtllabel"_s}, QDir::Files);
-        ASSERT_EQ(files.size(), versions.size());
-        for (const QString& file : files) {
-            EXPECT_NO_THROW(LabelFile::decode(readBytes(path(file)))) << file.toStdString();
-        }
+        // The library loads every file, each whole.
+        ASSERT_EQ(QDir(dir()).entryList({u"*.vtllabel"_s}, QDir::Files).size(), versions.size());
         LabelStore store(dir(), false);
         ASSERT_EQ(store.labels().size(), versions.size());
         for (const LabelDocument& doc : store.labels()) {
