@@ -10,13 +10,8 @@
 
 #include "tests/support/TestSupport.h"
 
-#include <QRegularExpression>
-#include <QSet>
-#include <QStringEncoder>
-
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <random>
 
 using namespace vantrel;
@@ -43,9 +38,8 @@ std::string shown(const QString& text) {
     return shown(text.toUtf8());
 }
 
-// Byte-level mutations
-
-// Pieces that matter to some reader: syntax, then bytes that matter to decoding.
+// Byte-level mutations: flips, insertions of bytes that matter to some reader, deletions,
+// splices from another input, truncation.
 const QList<QByteArray> interestingBytes =
     QByteArray(R"(" , ; | { } [ ] : null true 1e999 -0 \u0000 \ "" {date} }{ )"
                "\t \r\n \r \n \xFF \xFE \x81 \xC3 \xED\xA0\x80 \xEF\xBB\xBF \xFF\xFE \xE2\x80\xA8")
@@ -54,36 +48,23 @@ const QList<QByteArray> interestingBytes =
 
 QByteArray mutateBytes(QByteArray bytes, Random& random, const QList<QByteArray>& splices) {
     for (qsizetype steps = 1 + pick(random, 4); steps > 0; --steps) {
-        const qsizetype at = bytes.isEmpty() ? 0 : pick(random, bytes.size() + 1);
-        switch (pick(random, 7)) {
+        const qsizetype at = pick(random, bytes.size() + 1);
+        const QByteArray& other = splices[pick(random, splices.size())];
+        switch (pick(random, 5)) {
         case 0:
-            if (at < bytes.size()) {
-                bytes[at] = char(bytes[at] ^ (1 << pick(random, 8)));
-            }
-            break;
-        case 1:
             bytes.insert(at, char(pick(random, 256)));
             break;
-        case 2:
+        case 1:
             bytes.remove(at, pick(random, 16));
             break;
-        case 3:
+        case 2:
             bytes.insert(at, interestingBytes[pick(random, interestingBytes.size())]);
             break;
-        case 4: {
-            const qsizetype length = pick(random, 32);
-            bytes.insert(at, bytes.mid(pick(random, bytes.size() + 1), length));
+        case 3:
+            bytes = bytes.left(at) + other.mid(pick(random, other.size() + 1), pick(random, 64));
             break;
-        }
-        case 5: {
-            const QByteArray& other = splices[pick(random, splices.size())];
-            const qsizetype from = pick(random, other.size() + 1);
-            bytes = bytes.left(at) + other.mid(from, pick(random, 64));
-            break;
-        }
         default:
             bytes.truncate(at);
-            break;
         }
     }
     return bytes;
@@ -101,94 +82,33 @@ QByteArray randomBytes(Random& random, qsizetype maxLength) {
 QString randomText(Random& random, const QStringList& pieces, qsizetype maxPieces) {
     QString text;
     for (qsizetype n = pick(random, maxPieces + 1); n > 0; --n) {
-        if (chance(random, 10)) {
-            text += QChar(char16_t(pick(random, 0x10000)));
-        } else {
-            text += pieces[pick(random, pieces.size())];
-        }
+        text += chance(random, 10) ? QString(QChar(char16_t(pick(random, 0x10000))))
+                                   : pieces[pick(random, pieces.size())];
     }
     return text;
 }
 
-// Label files
-
-// Replaces the value of one member of a label file with another JSON value, so that the reader
-// meets wrong types and odd values in files that are otherwise well formed.
-QByteArray mutateMember(const QByteArray& json, Random& random) {
-    static const QList<QByteArray> values =
-        QByteArray(R"(null|true|0|-0.0|1e300|-1e300|8.5|45|9.2233720368547758e18|1e-320|""|[]|{}|)"
-                   R"([{}]|[null]|"star"|"EAN13"|"ean13"|"center"|"{serial} {date+30}"|)"
-                   R"("2025-03-14T09:26:53.5Z"|"2025-02-30T09:26:53Z"|"9999-12-31T23:59:59Z"|)"
-                   R"("2025-03-14T09:26:53+23:59"|"{01234567-89ab-cdef-0123-456789ABCDEF}"|)"
-                   R"("01234567-89ab-cdef-0123-456789abcdef"|"AAE="|"A==="|"\u0000é")")
-            .split('|');
-    // A scalar member value of the pretty-printed file: a number, a literal or a string.
-    static const QRegularExpression scalar(uR"(": ("[^"\n]*"|[^,\n\[{]+))"_s);
-    QString text = QString::fromUtf8(json);
-    QList<QRegularExpressionMatch> matches;
-    for (const QRegularExpressionMatch& m : scalar.globalMatch(text)) {
-        matches.append(m);
-    }
-    if (!matches.isEmpty()) {
-        const QRegularExpressionMatch& m = matches[pick(random, matches.size())];
-        text.replace(m.capturedStart(1), m.capturedLength(1),
-                     QString::fromUtf8(values[pick(random, values.size())]));
-    }
-    return text.toUtf8();
-}
-
-// Reads bytes as a label file. Only UserError may come out of the reader; a document that reads
-// must also write (unless a number is not finite) and read back to the same bytes.
-void checkLabelFile(const QByteArray& bytes, quint64 seed) {
-    std::optional<LabelDocument> doc;
-    try {
-        doc = LabelFile::decode(bytes);
-    } catch (const UserError& error) {
-        EXPECT_FALSE(error.message().isEmpty()) << "seed " << seed;
-        return;
-    } catch (...) {
-        ADD_FAILURE() << "seed " << seed << ": the reader threw something else on " << shown(bytes);
-        return;
-    }
-    QByteArray written;
-    try {
-        written = LabelFile::encode(*doc);
-    } catch (const UserError&) {
-        return;
-    }
-    try {
-        const QByteArray again = LabelFile::encode(LabelFile::decode(written));
-        EXPECT_EQ(again, written) << "seed " << seed << ": input " << shown(bytes);
-    } catch (const std::exception& error) {
-        ADD_FAILURE() << "seed " << seed << ": written file does not read back: " << error.what()
-                      << " for input " << shown(bytes);
-    }
-}
-
+// Label files: only UserError may come out of the reader; a document that reads must also
+// write (unless a number is not finite) and read back to the same bytes.
 TEST(InputFuzz, LabelFileReaderSurvivesRandomAndMutatedFiles) {
     QList<QByteArray> seeds;
     for (const LabelDocument& doc : Templates::starters()) {
         seeds.append(LabelFile::encode(doc));
     }
-    seeds.append(LabelFile::encode(Templates::identify(u"Shelf {serial}"_s, u"CT221B-7F"_s)));
     for (quint64 seed = 1; seed <= 3000; ++seed) {
         Random random(seed);
-        const QByteArray& start = seeds[pick(random, seeds.size())];
-        switch (pick(random, 3)) {
-        case 0:
-            checkLabelFile(randomBytes(random, 200), seed);
-            break;
-        case 1:
-            checkLabelFile(mutateBytes(start, random, seeds), seed);
-            break;
-        default: {
-            QByteArray json = start;
-            for (qsizetype steps = 1 + pick(random, 3); steps > 0; --steps) {
-                json = mutateMember(json, random);
-            }
-            checkLabelFile(json, seed);
+        const QByteArray bytes =
+            chance(random, 30) ? randomBytes(random, 200)
+                               : mutateBytes(seeds[pick(random, seeds.size())], random, seeds);
+        SCOPED_TRACE(testing::Message() << "seed " << seed << ", input " << shown(bytes));
+        QByteArray written;
+        try {
+            written = LabelFile::encode(LabelFile::decode(bytes));
+        } catch (const UserError& error) {
+            EXPECT_FALSE(error.message().isEmpty());
+            continue;
         }
-        }
+        EXPECT_EQ(LabelFile::encode(LabelFile::decode(written)), written);
     }
 }
 
@@ -200,30 +120,19 @@ const QStringList csvPieces = {u"a"_s,      u"Name"_s,   u"7"_s,      u","_s,   
                                u"🏷"_s,   u"{"_s,      u"}"_s,      u"{x}"_s,     u"\u00A0"_s,
                                u"\u3000"_s, u"\uFEFF"_s, u"Name 2"_s, u"Column 2"_s};
 
-const QRegularExpression suffixed(u"\\A(.+) ([0-9]+)\\z"_s);
-
 bool isBlank(QChar c) {
     return c == u'\t' || c.category() == QChar::Separator_Space;
 }
 
-// A simple writer: cells quoted where they must be (or all of them), quotes doubled.
-QString writeCsv(const QList<QStringList>& rows, QChar delimiter, const QString& lineEnd,
-                 bool quoteAll) {
+// Rows written again with every cell quoted and quotes doubled.
+QString quotedCsv(const QList<QStringList>& rows, QChar delimiter) {
     QString out;
     for (const QStringList& row : rows) {
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (i > 0) {
-                out += delimiter;
-            }
-            const QString& cell = row[i];
-            if (quoteAll || cell.contains(delimiter) || cell.contains(u'"') ||
-                cell.contains(u'\r') || cell.contains(u'\n')) {
-                out += u'"' + QString(cell).replace(u"\""_s, u"\"\""_s) + u'"';
-            } else {
-                out += cell;
-            }
+        QStringList cells;
+        for (const QString& cell : row) {
+            cells.append(u'"' + QString(cell).replace(u"\""_s, u"\"\""_s) + u'"');
         }
-        out += lineEnd;
+        out += cells.join(delimiter) + u"\r\n"_s;
     }
     return out;
 }
@@ -243,9 +152,6 @@ void checkTableInvariants(const QString& text, quint64 seed) {
         }
     }
     ASSERT_EQ(without.columns.size(), width);
-    for (qsizetype i = 0; i < width; ++i) {
-        ASSERT_EQ(without.columns[i], u"Column "_s + QString::number(i + 1));
-    }
 
     if (without.rows.isEmpty()) {
         ASSERT_TRUE(with.columns.isEmpty());
@@ -257,55 +163,25 @@ void checkTableInvariants(const QString& text, quint64 seed) {
     for (const QStringList& row : with.rows) {
         ASSERT_LE(row.size(), with.columns.size());
     }
-    QSet<QString> seen;
     for (const QString& name : with.columns) {
-        ASSERT_FALSE(name.isEmpty());
-        ASSERT_FALSE(name.contains(u'{') || name.contains(u'}')) << shown(name);
-        if (seen.contains(name)) {
-            // The one way to a repeated name: a header cell that is itself the suffixed form
-            // generated for a repeated base name.
-            const auto m = suffixed.match(name);
-            ASSERT_TRUE(m.hasMatch()) << "repeated " << shown(name);
-            ASSERT_TRUE(with.columns.contains(m.captured(1))) << "repeated " << shown(name);
-        }
-        seen.insert(name);
+        ASSERT_FALSE(name.isEmpty() || name.contains(u'{') || name.contains(u'}')) << shown(name);
     }
 
     // What was read, written again with every cell quoted, reads back the same.
     for (const QChar delimiter : {QChar(u','), QChar(u'\t'), QChar(u';'), QChar(u'|')}) {
         QList<QStringList> rows = DataTable::parse(text, false, delimiter).rows;
         rows.removeIf([](const QStringList& row) { return row == QStringList{QString()}; });
-        ASSERT_EQ(
-            DataTable::parse(writeCsv(rows, delimiter, u"\r\n"_s, true), false, delimiter).rows,
-            rows);
+        ASSERT_EQ(DataTable::parse(quotedCsv(rows, delimiter), false, delimiter).rows, rows);
     }
 }
 
-// Texts from pieces that matter to the parser, and the decoding of random and mutated files.
+// Texts from pieces that matter to the parser, and the decoding of random files.
 TEST(InputFuzz, CsvReadersKeepTheirInvariants) {
-    QStringEncoder toUtf8(QStringConverter::Utf8);
-    QStringEncoder toUtf16(QStringConverter::Utf16LE);
-    const QList<QByteArray> seeds = {
-        toUtf8.encode(
-            u"SKU;Name;Größe\r\nA-1;\"Widget \"\"L\"\"\";42\r\nB-2;\"two\nlines\";\r\n"_s),
-        "\xEF\xBB\xBF"
-        "a,b,c\n1,2,3\n\"x,y\",\"\",z",
-        "\xFF\xFE" + QByteArray(toUtf16.encode(u"Name\tPrice\n\"Café\"\t2,50\n"_s)),
-        QByteArray("Caf\xE9|Stra\xDF"
-                   "e|\x80\r1|2|3")};
     for (quint64 seed = 1; seed <= 5000; ++seed) {
         Random random(seed);
-        if (seed % 5 < 3) {
-            checkTableInvariants(randomText(random, csvPieces, 40), seed);
-        } else {
-            const QByteArray bytes =
-                chance(random, 30) ? randomBytes(random, 120)
-                                   : mutateBytes(seeds[pick(random, seeds.size())], random, seeds);
-            const QString text = DataTable::decode(bytes);
-            ASSERT_EQ(DataTable::load(bytes, true), DataTable::parse(text, true))
-                << "seed " << seed << ", bytes " << shown(bytes);
-            checkTableInvariants(text, seed);
-        }
+        checkTableInvariants(seed % 4 ? randomText(random, csvPieces, 40)
+                                      : DataTable::decode(randomBytes(random, 120)),
+                             seed);
         if (HasFatalFailure()) {
             return;
         }
