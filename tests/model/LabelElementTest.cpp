@@ -68,15 +68,4 @@ TEST(LabelFont, LookupIsExactWithHelveticaAsFallback) {
     EXPECT_EQ(LabelFont::named(QString()).bold, u"Helvetica-Bold"_s);
 }
 
-TEST(LabelDocument, SizeInDotsIsCheckedAndRoundsHalvesAway) {
-    LabelDocument doc;
-    EXPECT_EQ(doc.widthDots(), 320);
-    doc.widthMM = 50.8;
-    EXPECT_EQ(doc.widthDots(), 406);
-    doc.heightMM = 0.0625;
-    EXPECT_EQ(doc.heightDots(), 1);
-    doc.widthMM = std::numeric_limits<double>::infinity();
-    EXPECT_FALSE(doc.widthDots());
-}
-
 } // namespace

@@ -4,43 +4,36 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace vantrel;
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Two designs equal but for the ids and times that every request makes afresh.
-void expectSameDesign(LabelDocument a, LabelDocument b) {
-    EXPECT_NE(a.id, b.id);
-    b.id = a.id;
-    b.modified = a.modified;
-    ASSERT_EQ(a.elements.size(), b.elements.size());
-    for (qsizetype i = 0; i < a.elements.size(); ++i) {
-        EXPECT_NE(a.elements[i].id, b.elements[i].id);
-        b.elements[i].id = a.elements[i].id;
-    }
-    EXPECT_EQ(a, b);
-}
-
-TEST(Templates, EveryRequestBuildsAFreshDesign) {
-    expectSameDesign(Templates::binTag(), Templates::binTag());
-    expectSameDesign(Templates::skuTag(), Templates::skuTag());
-    expectSameDesign(Templates::identify(u"A"_s, u"B"_s), Templates::identify(u"A"_s, u"B"_s));
-}
-
-TEST(Templates, EveryElementLiesInsideTheLabel) {
-    QList<LabelDocument> all = Templates::starters();
-    all.append(Templates::identify(u"Front"_s, u"CT221B-A"_s));
-    for (const LabelDocument& doc : all) {
-        SCOPED_TRACE(doc.name.toStdString());
-        EXPECT_FALSE(doc.elements.isEmpty());
-        for (const LabelElement& e : doc.elements) {
-            EXPECT_GE(e.x, 0);
-            EXPECT_GE(e.y, 0);
-            EXPECT_LE(e.x + e.width, doc.widthMM);
-            EXPECT_LE(e.y + e.height, doc.heightMM);
+// Every request builds a fresh design, equal but for the ids and times; every element lies
+// inside the label.
+TEST(Templates, EveryRequestBuildsAFreshDesignInsideTheLabel) {
+    const std::function<LabelDocument()> makers[] = {
+        Templates::binTag, Templates::skuTag, Templates::dated, Templates::plainText,
+        [] { return Templates::identify(u"A"_s, u"B"_s); }};
+    for (const auto& make : makers) {
+        const LabelDocument a = make();
+        LabelDocument b = make();
+        SCOPED_TRACE(a.name.toStdString());
+        EXPECT_NE(a.id, b.id);
+        std::tie(b.id, b.modified) = std::tie(a.id, a.modified);
+        ASSERT_EQ(a.elements.size(), b.elements.size());
+        EXPECT_FALSE(a.elements.isEmpty());
+        for (qsizetype i = 0; i < a.elements.size(); ++i) {
+            const LabelElement& e = a.elements[i];
+            EXPECT_NE(e.id, b.elements[i].id);
+            b.elements[i].id = e.id;
+            EXPECT_TRUE(e.x >= 0 && e.y >= 0 && e.x + e.width <= a.widthMM &&
+                        e.y + e.height <= a.heightMM);
         }
+        EXPECT_EQ(a, b);
     }
 }
 
