@@ -55,11 +55,9 @@ std::unique_ptr<QProcess> startCli(const QStringList& arguments, const QStringLi
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : environment) {
-        const qsizetype eq = entry.indexOf(u'=');
-        if (eq < 0) {
-            env.remove(entry);
-        } else {
-            env.insert(entry.left(eq), entry.mid(eq + 1));
+        env.remove(entry.section(u'=', 0, 0));
+        if (entry.contains(u'=')) {
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         }
     }
     process->setProcessEnvironment(env);
@@ -68,23 +66,19 @@ std::unique_ptr<QProcess> startCli(const QStringList& arguments, const QStringLi
 }
 
 CliRun runCli(const QStringList& arguments, const QStringList& environment, int timeoutMs) {
-    const std::unique_ptr<QProcess> started = startCli(arguments, environment);
-    QProcess& process = *started;
-    CliRun run;
-    if (!process.waitForStarted(timeoutMs)) {
-        ADD_FAILURE() << "vantrel-cli did not start: " << process.errorString().toStdString();
-        return run;
+    const std::unique_ptr<QProcess> process = startCli(arguments, environment);
+    if (!process->waitForStarted(timeoutMs)) {
+        ADD_FAILURE() << "vantrel-cli did not start: " << process->errorString().toStdString();
+        return {};
     }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
+    process->closeWriteChannel();
+    if (!process->waitForFinished(timeoutMs)) {
+        process->kill();
+        process->waitForFinished();
         ADD_FAILURE() << "vantrel-cli did not finish in time";
     }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
+            process->readAllStandardOutput(), process->readAllStandardError()};
 }
 
 SmallDisk::SmallDisk(int kilobytes) {
