@@ -35,7 +35,7 @@ TEST(FileManager, RevealsThroughTheFileManagerOnTheBus) {
     QProcess bus;
     bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
                        QStringLiteral("--address=unix:path=") + socket});
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000));
 
     QDBusConnection connection = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=") + socket, QStringLiteral("file-manager-test"));
@@ -47,7 +47,8 @@ TEST(FileManager, RevealsThroughTheFileManagerOnTheBus) {
 
     const QString path = dir.filePath(QStringLiteral("A B.vtllabel"));
     EXPECT_TRUE(vantrel::FileManager::reveal(path, connection));
-    QTRY_COMPARE(fileManager.shown, QStringList{QUrl::fromLocalFile(path).toString()});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return fileManager.shown == QStringList{QUrl::fromLocalFile(path).toString()}; }));
 
     QDBusConnection::disconnectFromBus(QStringLiteral("file-manager-test"));
     bus.terminate();

@@ -38,7 +38,9 @@ namespace {
 // Chooses the file in the file dialog that the window opened.
 void chooseFile(const QString& path) {
     QFileDialog* dialog = nullptr;
-    QTRY_VERIFY((dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return (dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) != nullptr;
+    }));
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(name, nullptr);
     name->setText(path);
@@ -66,7 +68,8 @@ void pickNewLabelItem(MainWindow& window, const QString& title) {
     QTest::mouseClick(button, Qt::LeftButton);
     // Offscreen, nothing gives the window its focus back after a popup.
     window.windowHandle()->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window.windowHandle());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == window.windowHandle(); }));
 }
 
 QSet<QUuid> elementIDs(const LabelDocument& document) {
@@ -120,13 +123,15 @@ TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
 
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
     chooseFile(good);
-    QTRY_COMPARE(store.labels().size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.labels().size() == 1; }));
     EXPECT_EQ(window.selectedID(), store.labels()[0].id);
 
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
     chooseFile(bad);
     QMessageBox* alert = nullptr;
-    QTRY_VERIFY((alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return (alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr;
+    }));
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("Something went wrong"));
     QString reason;
     try {
@@ -138,7 +143,7 @@ TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
     EXPECT_EQ(alert->text(), reason);
     EXPECT_EQ(store.labels().size(), 1);
     QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 // A settings file that cannot be read is reported when the window opens, and set aside.
@@ -146,13 +151,15 @@ TEST(MainWindow, ADamagedSettingsFileIsReported) {
     AppHarness harness(false, "{ damaged");
     harness.shown();
     QMessageBox* alert = nullptr;
-    QTRY_VERIFY((alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return (alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr;
+    }));
     EXPECT_TRUE(alert->text().contains(QStringLiteral("could not be read")))
         << alert->text().toStdString();
     EXPECT_EQ(
         QDir(harness.dir.path()).entryList({QStringLiteral("settings.json.damaged-*")}).size(), 1);
     QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 // "Labels" in the toolbar slides the sidebar out and back in at its width.
@@ -169,9 +176,9 @@ TEST(MainWindow, TheLabelsButtonTogglesTheSidebar) {
     EXPECT_EQ(toggle->toolTip(), QStringLiteral("Show or hide the label list"));
     EXPECT_EQ(sidebar->width(), 260);
     QTest::mouseClick(toggle, Qt::LeftButton);
-    QTRY_VERIFY(!sidebar->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sidebar->isVisible(); }));
     QTest::mouseClick(toggle, Qt::LeftButton);
-    QTRY_COMPARE(sidebar->width(), 260);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sidebar->width() == 260; }));
     EXPECT_TRUE(sidebar->isVisible());
 }
 
@@ -209,7 +216,9 @@ void pickFromRowMenu(MainWindow& window, const QString& name, const QString& tit
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &event);
     QMenu* menu = nullptr;
-    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr;
+    }));
     QStringList titles;
     for (QAction* action : menu->actions()) {
         titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());

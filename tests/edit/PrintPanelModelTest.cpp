@@ -69,6 +69,11 @@ TEST_F(PrintPanelModelTest, ListFooterAndButtonTitle) {
         EXPECT_EQ(model->labelCount(), PrintBatch::labelCount(model->items())) << c.rows;
         EXPECT_EQ(model->showsList(), c.rows > 0);
     }
+    const auto model = panel(design({}));
+    for (const auto& [typed, kept] : {std::pair<qint64, qint64>{0, 1}, {100000, 200}}) {
+        model->setCopies(typed);
+        EXPECT_EQ(model->copies(), kept) << typed;
+    }
 }
 
 TEST_F(PrintPanelModelTest, RowChoicesAndTheirFirstValue) {

@@ -74,6 +74,8 @@ TEST_F(PrinterListModelTest, APrinterNotHeardFor30SecondsTurnsUnavailableOnTime)
     EXPECT_LE((*turned - heard).count(), 32.0);
     EXPECT_EQ(printersChanged.count(), 0) << "no other event was needed";
     EXPECT_EQ(value(PrinterListModel::SubtitleRole), u"Not seen recently"_s);
+    asyncsupport::runUntil([] { return false; }, 100);
+    EXPECT_FALSE(model->findChild<Timer*>()->isActive()) << "nothing left to expire";
 }
 
 } // namespace
