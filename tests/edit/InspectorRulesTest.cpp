@@ -10,7 +10,7 @@ using Section = InspectorRules::Section;
 
 namespace {
 
-TEST(LengthInputTest, EnteredValuesAreConvertedThenClampedIntoTheRange) {
+TEST(LengthInput, EnteredValuesAreConvertedThenClampedIntoTheRange) {
     struct Case {
         LengthInput input;
         MeasureUnit unit;
@@ -22,50 +22,58 @@ TEST(LengthInputTest, EnteredValuesAreConvertedThenClampedIntoTheRange) {
              Case{InspectorRules::positionInput, MeasureUnit::inches, 1, 25.4},
              Case{InspectorRules::positionInput, MeasureUnit::inches, 8, 200},
              Case{InspectorRules::labelWidthInput, MeasureUnit::mm, 10, 15},
-             Case{InspectorRules::labelWidthInput, MeasureUnit::mm, 60, 54},
              Case{InspectorRules::labelWidthInput, MeasureUnit::inches, 0.5, 15},
              Case{InspectorRules::gapInput, MeasureUnit::inches, 0.1, 2.54},
          }) {
         EXPECT_DOUBLE_EQ(c.input.stored(c.entered, c.unit), c.storedMM)
             << c.entered << " " << c.unit.symbol().toStdString();
     }
+    EXPECT_DOUBLE_EQ(InspectorRules::positionInput.bounds(MeasureUnit::inches).second, 200 / 25.4);
 }
 
-TEST(LengthInputTest, FieldsShowStepAndBoundInTheUnit) {
-    const LengthInput x = InspectorRules::positionInput;
-    EXPECT_DOUBLE_EQ(x.shown(25.4, MeasureUnit::inches), 1);
-    EXPECT_DOUBLE_EQ(x.step(MeasureUnit::inches), 0.02);
-    EXPECT_EQ(x.bounds(MeasureUnit::mm), std::pair(-50.0, 200.0));
-    EXPECT_DOUBLE_EQ(x.bounds(MeasureUnit::inches).second, 200 / 25.4);
-    EXPECT_EQ(LengthInput::decimals(MeasureUnit::mm), 2);
-    EXPECT_EQ(LengthInput::decimals(MeasureUnit::inches), 3);
+// In inches a step is the millimetre step to two decimals, halves away from zero, never zero.
+TEST(LengthInput, StepsInTheUnit) {
+    const struct {
+        MeasureUnit unit;
+        double forMM, step;
+    } cases[] = {
+        {MeasureUnit::mm, 0.1, 0.1},        {MeasureUnit::inches, 25.4, 1},
+        {MeasureUnit::inches, 0.5, 0.02},   {MeasureUnit::inches, 0.1, 0.01},
+        {MeasureUnit::inches, 0.635, 0.03},
+    };
+    for (const auto& c : cases) {
+        EXPECT_DOUBLE_EQ((LengthInput{c.forMM, 0, 1}.step(c.unit)), c.step)
+            << c.unit.rawValue().toStdString() << " " << c.forMM;
+    }
 }
 
-TEST(LengthInputTest, TextDropsTrailingZerosAndNegativeZero) {
+TEST(LengthInput, TextDropsTrailingZerosAndNegativeZero) {
     const QLocale c = QLocale::c();
-    const QLocale german(QLocale::German);
     EXPECT_EQ(LengthInput::text(12.50, 2, c), u"12.5"_s);
     EXPECT_EQ(LengthInput::text(40, 1, c), u"40"_s);
-    EXPECT_EQ(LengthInput::text(1234.56, 2, german), u"1234,56"_s);
+    EXPECT_EQ(LengthInput::text(1234.56, 2, QLocale(QLocale::German)), u"1234,56"_s);
     EXPECT_EQ(LengthInput::text(-0.001, 2, c), u"0"_s);
     EXPECT_EQ(LengthInput::text(-0.25, 2, c), u"-0.25"_s);
 }
 
 TEST(InspectorRulesTest, SectionsFollowTheKind) {
     const QList<Section> tail{Section::position, Section::actions};
-    EXPECT_EQ(InspectorRules::sections(ElementKind::text),
-              QList<Section>({Section::content, Section::font}) + tail);
-    EXPECT_EQ(InspectorRules::sections(ElementKind::barcode),
-              QList<Section>({Section::content, Section::barcode}) + tail);
-    EXPECT_EQ(InspectorRules::sections(ElementKind::qr), QList<Section>({Section::content}) + tail);
-    EXPECT_EQ(InspectorRules::sections(ElementKind::image),
-              QList<Section>({Section::image}) + tail);
-    for (ElementKind kind : {ElementKind::line, ElementKind::box, ElementKind::ellipse}) {
-        EXPECT_EQ(InspectorRules::sections(kind), QList<Section>({Section::shape}) + tail);
-        EXPECT_EQ(InspectorRules::offersFilled(kind), kind != ElementKind::line);
+    const struct {
+        ElementKind kind;
+        QList<Section> sections;
+    } cases[] = {
+        {ElementKind::text, {Section::content, Section::font}},
+        {ElementKind::barcode, {Section::content, Section::barcode}},
+        {ElementKind::qr, {Section::content}},
+        {ElementKind::image, {Section::image}},
+        {ElementKind::line, {Section::shape}},
+        {ElementKind::ellipse, {Section::shape}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(InspectorRules::sections(c.kind), c.sections + tail);
     }
-    EXPECT_EQ(InspectorRules::heightInput(ElementKind::line).stepMM, 0.25);
-    EXPECT_EQ(InspectorRules::heightInput(ElementKind::box).stepMM, 0.5);
+    EXPECT_FALSE(InspectorRules::offersFilled(ElementKind::line));
+    EXPECT_TRUE(InspectorRules::offersFilled(ElementKind::box));
 }
 
 TEST(InspectorRulesTest, DataColumnMatchesTheWholeTrimmedToken) {
@@ -75,45 +83,22 @@ TEST(InspectorRulesTest, DataColumnMatchesTheWholeTrimmedToken) {
         EXPECT_EQ(InspectorRules::linkedColumn(content, columns), std::nullopt)
             << content.toStdString();
     }
-    EXPECT_EQ(InspectorRules::linkContent(u"SKU"_s), u"{SKU}"_s);
     EXPECT_EQ(InspectorRules::linkContent(std::nullopt), QString());
 }
 
 TEST(InspectorRulesTest, SymbologySwitchReplacesOnlyASample) {
     LabelElement barcode(ElementKind::barcode);
-    barcode.symbology = Symbology::ean13;
-    barcode.content = sample(Symbology::ean13);
-    InspectorRules::switchSymbology(barcode, Symbology::upcE);
-    EXPECT_EQ(barcode.symbology, Symbology::upcE);
-    EXPECT_EQ(barcode.content, sample(Symbology::upcE));
-
     barcode.content = u"4006381333931"_s;
     InspectorRules::switchSymbology(barcode, Symbology::code128);
     EXPECT_EQ(barcode.symbology, Symbology::code128);
     EXPECT_EQ(barcode.content, u"4006381333931"_s);
 }
 
-TEST(InspectorRulesTest, PlaceholderItemsAppendTheirTokens) {
-    const auto& items = InspectorRules::placeholderItems();
-    ASSERT_EQ(items.size(), 5);
-    for (const auto& item : items) {
-        EXPECT_TRUE(item.title.endsWith(u"  "_s + item.token)) << item.title.toStdString();
-    }
-    EXPECT_EQ(InspectorRules::insertToken(u"Lot "_s, items.at(3).token), u"Lot {serial}"_s);
+TEST(InspectorRulesTest, PlaceholderTokensAppendAndColumnsKeepTheirAmpersands) {
+    EXPECT_EQ(InspectorRules::insertToken(u"Lot "_s, u"{serial}"_s), u"Lot {serial}"_s);
     const auto columns = InspectorRules::columnItems({u"A&B"_s});
     ASSERT_EQ(columns.size(), 1);
     EXPECT_EQ(columns.first().title, u"{A&B}"_s);
-    EXPECT_EQ(columns.first().token, u"{A&B}"_s);
-}
-
-TEST(InspectorRulesTest, StockSizesAreTitledInBothUnits) {
-    const QLocale c = QLocale::c();
-    const QSizeF first = InspectorRules::stockSizes().first();
-    EXPECT_EQ(InspectorRules::stockSizeTitle(first, MeasureUnit::mm, c),
-              u"40 × 30 mm  (1.57 × 1.18 in)"_s);
-    EXPECT_EQ(
-        InspectorRules::stockSizeTitle(InspectorRules::stockSizes().last(), MeasureUnit::inches, c),
-        u"2 × 1 in  (50.8 × 25.4 mm)"_s);
 }
 
 TEST(InspectorRulesTest, BarcodeCheckExpandsTheContextBeforeChecking) {
@@ -122,10 +107,7 @@ TEST(InspectorRulesTest, BarcodeCheckExpandsTheContextBeforeChecking) {
     barcode.content = u"{EAN}"_s;
     LabelContext context;
     context.fields[u"EAN"_s] = sample(Symbology::ean13);
-    const auto fine = InspectorRules::barcodeCheck(barcode, context);
-    EXPECT_FALSE(fine.problem);
-    EXPECT_EQ(fine.text, inputHint(Symbology::ean13));
-
+    EXPECT_FALSE(InspectorRules::barcodeCheck(barcode, context).problem);
     context.fields[u"EAN"_s] = u"12AB"_s;
     const auto bad = InspectorRules::barcodeCheck(barcode, context);
     EXPECT_TRUE(bad.problem);
