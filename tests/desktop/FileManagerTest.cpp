@@ -1,12 +1,6 @@
 #include "app/FileManager.h"
+#include "tests/desktop/PrivateBus.h"
 
-#include <QDBusConnection>
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -28,31 +22,16 @@ public Q_SLOTS:
 
 // With a file manager on the bus, the file is shown selected in it.
 TEST(FileManager, RevealsThroughTheFileManagerOnTheBus) {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    ASSERT_FALSE(daemon.isEmpty()) << "dbus-daemon is part of the test tools";
-    QTemporaryDir dir;
-    const QString socket = dir.filePath(QStringLiteral("bus"));
-    QProcess bus;
-    bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--address=unix:path=") + socket});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000));
-
-    QDBusConnection connection = QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=") + socket, QStringLiteral("file-manager-test"));
-    ASSERT_TRUE(connection.isConnected());
+    desktoptest::PrivateBus bus;
+    QDBusConnection connection = bus.connect();
     FakeFileManager fileManager;
     ASSERT_TRUE(connection.registerObject(QStringLiteral("/org/freedesktop/FileManager1"),
                                           &fileManager, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(connection.registerService(QStringLiteral("org.freedesktop.FileManager1")));
-
-    const QString path = dir.filePath(QStringLiteral("A B.vtllabel"));
+    const QString path = QStringLiteral("/tmp/A B.vtllabel");
     EXPECT_TRUE(vantrel::FileManager::reveal(path, connection));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return fileManager.shown == QStringList{QUrl::fromLocalFile(path).toString()}; }));
-
-    QDBusConnection::disconnectFromBus(QStringLiteral("file-manager-test"));
-    bus.terminate();
-    bus.waitForFinished();
+    EXPECT_TRUE(desktoptest::waitUntil([&] { return !fileManager.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager.shown, QStringList{QUrl::fromLocalFile(path).toString()});
 }
 
 #include "FileManagerTest.moc"

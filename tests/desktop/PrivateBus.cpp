@@ -6,7 +6,6 @@
 
 #include <QDBusError>
 #include <QDBusPendingCall>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -88,8 +87,6 @@ Finished run(const QString& program, const QStringList& arguments,
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
-    QElapsedTimer elapsed;
-    elapsed.start();
     process.start(program, arguments);
     process.closeWriteChannel();
     if (!process.waitForStarted(10000)) {
@@ -102,7 +99,6 @@ Finished run(const QString& program, const QStringList& arguments,
         process.waitForFinished();
     }
     Finished finished;
-    finished.milliseconds = elapsed.elapsed();
     finished.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     finished.out = process.readAllStandardOutput();
     finished.err = process.readAllStandardError();

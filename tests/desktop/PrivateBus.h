@@ -43,7 +43,6 @@ struct Finished {
     int exitCode = -1; // -1: crashed, or killed at the deadline
     QByteArray out;
     QByteArray err;
-    qint64 milliseconds = 0;
 };
 
 // Runs a program to its end while the event loop keeps running, so that services of the test
