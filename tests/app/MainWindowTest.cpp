@@ -24,9 +24,7 @@
 #include <QMessageBox>
 #include <QSet>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 

@@ -48,59 +48,43 @@ QSpinBox* stepper(QWidget* sheet, const QString& name) {
 
 } // namespace
 
-// A print link selects its label and opens the sheet with the link's copies and fields.
-TEST(PrintSheet, PrintLinkOpensTheSheetWithCopiesAndFields) {
+// A print link selects its label and opens the sheet with the link's copies and fields; a link
+// whose host is not "print" opens nothing. Three rows of a list, two copies each, print through
+// the virtual printer: the button's title, the progress line while printing, the outcome, and
+// the next serial shown at the next print.
+TEST(PrintSheet, PrintLinksOpenTheSheetThatPrintsThroughTheVirtualPrinter) {
+    asyncsupport::TimeScale fast(0.02);
     AppHarness harness;
     MainWindow& window = harness.shown();
     const LabelDocument shelf =
         storeDesign(*harness.app, QStringLiteral("Shelf"), QStringLiteral("{Note} {Aisle}"));
-
     window.openURL(QStringLiteral("vantrel://print?label=SHELF&copies=12&Note=fragile"));
-    ASSERT_NE(window.printSheet(), nullptr);
-    EXPECT_EQ(window.selectedID(), shelf.id);
     PrintSheet* sheet = window.printSheet();
-    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(window.selectedID(), shelf.id);
     EXPECT_EQ(stepper(sheet, QStringLiteral("Copies"))->value(), 12);
-    QLineEdit* note = nullptr;
-    QStringList fieldNames;
+    QStringList fields;
     for (QLineEdit* edit : sheet->findChildren<QLineEdit*>()) {
         if (edit->isVisibleTo(sheet) && !edit->accessibleName().isEmpty()) {
-            fieldNames.append(edit->accessibleName());
-            if (edit->accessibleName() == QStringLiteral("Note")) {
-                note = edit;
-            }
+            fields.append(edit->accessibleName() + u'=' + edit->text());
         }
     }
-    EXPECT_EQ(fieldNames, QStringList({QStringLiteral("Aisle"), QStringLiteral("Note")}));
-    ASSERT_NE(note, nullptr);
-    EXPECT_EQ(note->text(), QStringLiteral("fragile"));
-
-    // Escape closes the sheet; a link whose host is not "print" opens nothing.
+    EXPECT_EQ(fields, QStringList({QStringLiteral("Aisle="), QStringLiteral("Note=fragile")}));
     QTest::keyClick(sheet, Qt::Key_Escape);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.printSheet() == nullptr; }));
     window.openURL(QStringLiteral("vantrel://Print?label=Shelf"));
     EXPECT_EQ(window.printSheet(), nullptr);
-}
 
-// Three rows of a list, two copies each, through the virtual printer: the button's title, the
-// progress line while printing, the outcome, and the next serial shown at the next print.
-TEST(PrintSheet, PrintsAListThroughTheVirtualPrinter) {
-    asyncsupport::TimeScale fast(0.02);
-    AppHarness harness;
-    MainWindow& window = harness.shown();
     storeDesign(*harness.app, QStringLiteral("Tag"), QStringLiteral("{serial} {Name}"),
                 "Name\nBolt\nNut\nWasher\n");
     window.openURL(QStringLiteral("vantrel://print?label=Tag"));
-    PrintSheet* sheet = window.printSheet();
+    sheet = window.printSheet();
     ASSERT_NE(sheet, nullptr);
     QTest::keyClick(stepper(sheet, QStringLiteral("Copies")), Qt::Key_Up);
-
     auto* print = sheet->findChild<QPushButton*>(QStringLiteral("printButton"));
-    ASSERT_NE(print, nullptr);
     EXPECT_EQ(print->text(), QStringLiteral("Print 6 labels"));
     // The picker chooses the only printer as soon as it is heard.
     ASSERT_TRUE(QTest::qWaitFor([&] { return print->isEnabled(); }));
-
     QTest::mouseClick(print, Qt::LeftButton);
     EXPECT_FALSE(print->isVisibleTo(sheet)) << "the progress line replaces the button";
     EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("progressText"))->text(),
@@ -108,7 +92,6 @@ TEST(PrintSheet, PrintsAListThroughTheVirtualPrinter) {
     auto* status = sheet->findChild<QLabel*>(QStringLiteral("printStatus"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return status->text() == QStringLiteral("Sent 6 labels"); }, 20000));
-    EXPECT_TRUE(status->isVisibleTo(sheet));
     EXPECT_EQ(harness.app->services().virtualPrinter()->pagesPrinted(), 3);
 
     QTest::keyClick(sheet, Qt::Key_Escape);
