@@ -1,12 +1,12 @@
 #include "tests/desktop/PrivateBus.h"
 
 #include "tests/printer/AsyncSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "LabelKit/platform/SessionBus.h"
 
 #include <QDBusError>
 #include <QDBusPendingCall>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,9 @@ namespace desktoptest {
 
 PrivateBus::PrivateBus() {
     const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                              "<auth>EXTERNAL</auth><policy context=\"default\">"
-                              "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                              "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
-                              "</busconfig>")
-                   .arg(m_dir.path())
-                   .toUtf8());
-    file.close();
+    const QString text = QString::fromUtf8(
+        testsupport::readBytes(testsupport::dataPath(QStringLiteral("private-bus.conf"))));
+    testsupport::writeBytes(config, text.arg(m_dir.path()).toUtf8());
     m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
