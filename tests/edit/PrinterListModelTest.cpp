@@ -33,25 +33,14 @@ protected:
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
-TEST_F(PrinterListModelTest, RowsShowNamesTheDefaultTheLinkAndTheFirmware) {
+// (What a row shows, names, subtitles and the default, is read through the settings window's
+// printers list in the application's tests.) A link shows on its row; a printer heard later
+// takes its place in the name order.
+TEST_F(PrinterListModelTest, RowsShowTheLinkAndTakeTheirPlaceInTheNameOrder) {
     ASSERT_EQ(model->rowCount(), 1);
-    EXPECT_EQ(value(PrinterListModel::NameRole), name());
-    EXPECT_EQ(value(Qt::DisplayRole), name());
-    EXPECT_EQ(value(PrinterListModel::SubtitleRole), u"Nearby"_s);
-    EXPECT_EQ(value(PrinterListModel::RssiRole), printer->rssi());
-
-    manager->registry()->setNicknames({{name(), u"Front counter"_s}});
-    manager->registry()->setDefaultPrinter(name());
-    EXPECT_EQ(value(PrinterListModel::DisplayNameRole), u"Front counter"_s);
-    EXPECT_EQ(value(PrinterListModel::SubtitleRole), name());
-    EXPECT_TRUE(value(PrinterListModel::IsDefaultRole).toBool());
-
+    EXPECT_FALSE(value(PrinterListModel::ConnectedRole).toBool());
     EXPECT_TRUE(asyncsupport::run(manager->readInfo(name())).succeeded());
     EXPECT_TRUE(value(PrinterListModel::ConnectedRole).toBool());
-    EXPECT_EQ(value(PrinterListModel::FirmwareRole), u"V1.0.7"_s);
-    EXPECT_EQ(value(PrinterListModel::SubtitleRole), name() + u" · firmware V1.0.7"_s);
-
-    // A printer heard later takes its place in the name order.
     addPrinter(u"CT221B-A"_s);
     discoverAll();
     EXPECT_EQ(value(PrinterListModel::NameRole, 0), u"CT221B-A"_s);
