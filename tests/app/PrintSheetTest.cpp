@@ -93,6 +93,7 @@ TEST(PrintSheet, PrintLinksOpenTheSheetThatPrintsThroughTheVirtualPrinter) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return status->text() == QStringLiteral("Sent 6 labels"); }, 20000));
     EXPECT_EQ(harness.app->services().virtualPrinter()->pagesPrinted(), 3);
+    EXPECT_EQ(stepper(sheet, QStringLiteral("Start at"))->value(), 4) << "the sheet numbers on";
 
     QTest::keyClick(sheet, Qt::Key_Escape);
     window.openURL(QStringLiteral("vantrel://print?label=Tag"));

@@ -12,15 +12,8 @@ using namespace vantrel;
 namespace {
 
 bool onlyBlackAndWhite(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* line = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] != 0 && line[x] != 255) {
-                return false;
-            }
-        }
-    }
-    return true;
+    const QImage mono = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    return mono.convertToFormat(image.format()) == image;
 }
 
 } // namespace
