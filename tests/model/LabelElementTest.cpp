@@ -45,12 +45,9 @@ TEST(QuarterTurn, KeepsTheCentreSwapsTheSidesAndFourRestoreTheBox) {
 
 TEST(QuarterTurn, TheRemainderTakesTheSignOfTheAngle) {
     LabelElement e;
-    for (auto [from, to] : {std::pair<qint64, qint64>{270, 0},
-                            {-90, 0},
-                            {-180, -90},
-                            {-450, -0},
-                            {45, 135},
-                            {350, 80}}) {
+    const std::pair<qint64, qint64> turns[] = {{270, 0},   {-90, 0},  {-180, -90},
+                                               {-450, -0}, {45, 135}, {350, 80}};
+    for (const auto& [from, to] : turns) {
         e.rotation = from;
         e.rotateQuarter();
         EXPECT_EQ(e.rotation, to) << from;

@@ -47,17 +47,13 @@ const MeasureUnit mm(MeasureUnit::mm);
 const MeasureUnit in(MeasureUnit::inches);
 
 TEST(MeasureUnit, NumbersRoundHalfToEvenOnTheDecimalValue) {
+    // 12.35 is the decimal 12.35, not the binary value below it; large numbers are not grouped.
     const std::pair<double, const char*> millimetres[] = {
-        {12.5, "12.5"},
-        {12.25, "12.2"},
-        {12.35, "12.4"}, // the decimal 12.35, not binary
-        {12.251, "12.3"},
-        {40, "40"},
-        {0.04, "0"},
-        {9.96, "10"},
-        {-2.5, "-2.5"},
-        {-0.01, "0"},
-        {123456789, "123456789"}}; // no grouping
+        {12.5, "12.5"},  {12.25, "12.2"},
+        {12.35, "12.4"}, {12.251, "12.3"},
+        {40, "40"},      {0.04, "0"},
+        {9.96, "10"},    {-2.5, "-2.5"},
+        {-0.01, "0"},    {123456789, "123456789"}};
     for (const auto& [value, text] : millimetres) {
         EXPECT_EQ(mm.number(value, english), QString::fromLatin1(text)) << value;
     }
