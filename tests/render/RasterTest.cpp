@@ -71,25 +71,22 @@ TEST(RenderedLabel, PackedRowsBurnWhatIsBelow128) {
     }
 }
 
+// The image shares the raster's pixels, writing to either side leaves the other as it was, and
+// it outlives the raster.
 TEST(RenderedLabel, ImageSharesThePixelsAndOutlivesTheRaster) {
     QImage image;
     {
         RenderedLabel label = filled(13, 3, 255);
         label.pixels[14] = char(0);
         image = label.image();
-        ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.format(), QImage::Format_Grayscale8);
         EXPECT_EQ(image.size(), QSize(13, 3));
         EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(label.pixels.constData()));
-        // Writing to either side leaves the other as it was.
-        QImage copy = image;
-        copy.setPixel(0, 0, 0);
-        EXPECT_EQ(uchar(label.pixels[0]), 255);
+        QImage(image).setPixel(0, 0, 0);
         label.pixels[1] = char(0);
-        EXPECT_EQ(qGray(image.pixel(1, 0)), 255);
+        EXPECT_EQ(qGray(image.pixel(1, 0)) + uchar(label.pixels[0]), 2 * 255);
     }
     EXPECT_EQ(qGray(image.pixel(1, 1)), 0);
-    EXPECT_EQ(qGray(image.pixel(0, 1)), 255);
     EXPECT_TRUE(RenderedLabel().image().isNull());
 }
 
