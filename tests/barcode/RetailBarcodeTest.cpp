@@ -1,6 +1,5 @@
 #include "LabelKit/barcode/RetailBarcode.h"
 #include "LabelKit/barcode/ModuleMatrix.h"
-#include "tests/barcode/Readers.h"
 #include "tests/support/TestSupport.h"
 
 #include <QRandomGenerator>
@@ -111,34 +110,23 @@ TEST(RetailBarcode, GuardsAreTheGuardPatternsAndTheOuterUpcADigits) {
               range(range({}, 0, 2), 45, 50));
 }
 
-TEST(RetailBarcode, RandomNumbersMatchZXingsWriterAndReadBack) {
+TEST(RetailBarcode, RandomNumbersMatchZXingsWriter) {
     QRandomGenerator random(20250314);
-    struct Shape {
-        Symbology symbology;
-        int length;
-        ZXing::BarcodeFormats formats;
-    };
-    const Shape shapes[] = {{Symbology::ean13, 12, ZXing::BarcodeFormat::EAN13},
-                            {Symbology::upcA, 11, ZXing::BarcodeFormat::UPCA},
-                            {Symbology::ean8, 7, ZXing::BarcodeFormat::EAN8},
-                            {Symbology::upcE, 7, ZXing::BarcodeFormat::UPCE}};
-    for (const Shape& shape : shapes) {
+    const std::pair<Symbology, int> shapes[] = {
+        {Symbology::ean13, 12}, {Symbology::upcA, 11}, {Symbology::ean8, 7}, {Symbology::upcE, 7}};
+    for (const auto& [symbology, length] : shapes) {
         for (int i = 0; i < 60; ++i) {
             QString input;
-            while (input.size() < shape.length) {
+            while (input.size() < length) {
                 input.append(QChar(u'0' + int(random.bounded(10))));
             }
-            if (shape.symbology == Symbology::upcE) {
+            if (symbology == Symbology::upcE) {
                 input[0] = i % 2 ? u'1' : u'0';
             }
-            const RetailSymbol symbol = RetailBarcode::encode(shape.symbology, input);
+            const RetailSymbol symbol = RetailBarcode::encode(symbology, input);
             ASSERT_EQ(moduleText(symbol.modules),
-                      moduleText(zxingModules(shape.symbology, symbol.digits)))
+                      moduleText(zxingModules(symbology, symbol.digits)))
                 << input.toStdString();
-            const readers::Decoded read =
-                readers::decode(readers::drawRow(symbol.modules), shape.formats);
-            ASSERT_TRUE(read.valid) << input.toStdString();
-            EXPECT_EQ(read.text, symbol.digits);
         }
     }
 }

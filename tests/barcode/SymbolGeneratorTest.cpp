@@ -29,13 +29,10 @@ QString refusal(Generate generate, const QString& text) {
     return u"(encoded)"_s;
 }
 
-QString code128Refusal(const QString& text) {
+const auto code128Refusal = [](const QString& text) {
     return refusal(SymbolGenerator::code128, text);
-}
-
-QString qrRefusal(const QString& text) {
-    return refusal(SymbolGenerator::qrCode, text);
-}
+};
+const auto qrRefusal = [](const QString& text) { return refusal(SymbolGenerator::qrCode, text); };
 
 TEST(Code128, EveryAsciiCharacterReadsBackFromASymbolWithoutQuietZone) {
     QStringList texts{q("12345678"), q("Vantrel CT221B"), q("a"), q("0"), q("lot 42/07-A")};

@@ -46,11 +46,6 @@ QString resolve(const QString& text, const LabelContext& c = context()) {
 
 using Expansion = ZoneFixture;
 
-TEST_F(Expansion, TextWithoutAPlaceholderIsTheSameBuffer) {
-    const QString plain = u"Plain text, no braces"_s;
-    EXPECT_EQ(resolve(plain).constData(), plain.constData());
-}
-
 // Serials are padded to their digits; fields match exactly, then ignoring case; values go in
 // literally; tokens are trimmed of blanks only; a line feed interrupts a placeholder.
 TEST_F(Expansion, FillsSerialsAndFields) {
