@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace vantrel;
 
 using namespace Qt::StringLiterals;

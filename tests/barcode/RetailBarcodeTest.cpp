@@ -3,7 +3,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <QRandomGenerator>
-#include <QStringList>
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>

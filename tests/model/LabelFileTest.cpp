@@ -2,10 +2,6 @@
 
 #include "tests/support/TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
