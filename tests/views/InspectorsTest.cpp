@@ -2,12 +2,10 @@
 
 #include "views/DocumentInspector.h"
 #include "views/ElementInspector.h"
-#include "views/LabelPreview.h"
 #include "views/ListPanel.h"
 #include "views/MMField.h"
 #include "views/NumberField.h"
 #include "views/PlaceholderMenu.h"
-#include "views/PrinterDotsToggle.h"
 #include "views/UnitPicker.h"
 
 #include <QAbstractButton>
@@ -174,14 +172,6 @@ TEST(InspectorControls, PlaceholderMenuOffersListColumnsInTheirOwnSection) {
     ASSERT_EQ(chosen.size(), 2);
     EXPECT_EQ(chosen.at(0).first().toString(), u"{SKU}"_s);
     EXPECT_EQ(chosen.at(1).first().toString(), u"{serial}"_s);
-}
-
-TEST(InspectorControls, DotsToggleWritesAndFollowsTheSetting) {
-    MemorySettingsStore settings;
-    PrinterDotsToggle one(settings), two(settings);
-    one.toggle()->click();
-    EXPECT_EQ(settings.boolean(LabelPreview::showDotsKey()), true);
-    EXPECT_TRUE(two.toggle()->isChecked());
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "views/LabelPreview.h"
+#include "views/PrinterDotsToggle.h"
 
 #include "LabelKit/model/Templates.h"
 #include "LabelKit/platform/SettingsStore.h"
 
+#include <QCheckBox>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -18,8 +20,8 @@ bool onlyBlackAndWhite(const QImage& image) {
 
 } // namespace
 
-// Every preview follows "Show printer dots" at once: the exact print at one pixel per dot, or
-// the smooth picture at the preview's detail.
+// Every preview follows "Show printer dots", as the toggle sets it, at once: the exact print at one
+// pixel per dot, or the smooth picture at the preview's detail.
 TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSetting) {
     MemorySettingsStore settings;
     const LabelDocument label = Templates::binTag();
@@ -29,7 +31,9 @@ TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSetting) {
     EXPECT_EQ(small.image().size(), QSize(320 * 2, 240 * 2));
     EXPECT_FALSE(onlyBlackAndWhite(large.image())) << "smooth edges";
 
-    settings.setBoolean(LabelPreview::showDotsKey(), true);
+    PrinterDotsToggle toggle(settings), other(settings);
+    toggle.toggle()->click();
+    EXPECT_TRUE(other.toggle()->isChecked()) << "every toggle follows the setting";
     for (LabelPreview* preview : {&large, &small}) {
         EXPECT_TRUE(preview->showDots());
         EXPECT_EQ(preview->image().size(), QSize(320, 240));

@@ -150,10 +150,8 @@ TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
     section.removeButton()->click();
     EXPECT_EQ(imports.size(), 2);
     EXPECT_EQ(removals.size(), 1);
-
     section.headerSwitch()->click();
     EXPECT_EQ(section.rowCount()->text(), u"6 rows"_s);
-    EXPECT_TRUE(section.footer()->text().startsWith(u"Select an item"_s));
 }
 
 } // namespace
