@@ -1,10 +1,16 @@
 #include "LabelKit/print/PrintBatch.h"
 
+#include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/SettingsStore.h"
+#include "LabelKit/print/SerialClaim.h"
 #include "tests/support/TestSupport.h"
+
+#include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <limits>
 
 using namespace vantrel;
 
@@ -40,54 +46,37 @@ std::vector<qint64> serials(const QList<PrintItem>& items) {
     return list;
 }
 
-// Rows to print.
-
 using Rows = std::optional<QList<qsizetype>>;
 
-Rows rows(std::initializer_list<qsizetype> list) {
-    return QList<qsizetype>(list);
-}
-
-struct RowsCase {
-    const char* name;
-    std::optional<qsizetype> rowCount; // nothing: no table
-    RowMode mode;
-    qint64 from;
-    qint64 to;
-    Rows expected;
-    QSet<qsizetype> ticked = {};
-};
-
-class RowsToPrint : public ::testing::TestWithParam<RowsCase> {};
-
-TEST_P(RowsToPrint, FollowsTheRowMode) {
-    const RowsCase& c = GetParam();
-    const std::optional<DataTable> table =
-        c.rowCount ? std::optional(tableOf(*c.rowCount)) : std::nullopt;
-    EXPECT_EQ(PrintBatch::rowsToPrint(table, c.mode, c.from, c.to, c.ticked), c.expected);
-}
-
-constexpr std::nullopt_t none = std::nullopt;
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, RowsToPrint,
-    ::testing::Values(
-        RowsCase{"AllRows", 4, RowMode::all, 1, 4, rows({0, 1, 2, 3})},
-        RowsCase{"Range", 10, RowMode::range, 3, 7, rows({2, 3, 4, 5, 6})},
-        RowsCase{"ReversedRange", 10, RowMode::range, 7, 3, rows({2, 3, 4, 5, 6})},
-        RowsCase{"RangeClampedBelow", 10, RowMode::range, -5, 2, rows({0, 1})},
-        RowsCase{"RangeClampedAbove", 10, RowMode::range, 9, 40, rows({8, 9})},
-        RowsCase{"RangeBeyondTheList", 10, RowMode::range, 12, 15, rows({})},
-        RowsCase{
-            "TicksOutsideTheListLeftOut", 3, RowMode::selected, 1, 1, rows({2}), {-1, 2, 3, 9}},
-        RowsCase{"NothingTicked", 3, RowMode::selected, 1, 1, rows({})},
-        RowsCase{"DontUseList", 10, RowMode::none, 1, 10, none},
-        RowsCase{"NoTableAll", none, RowMode::all, 1, 1, none},
-        RowsCase{"TableWithoutRowsAll", 0, RowMode::all, 1, 1, none}),
-    [](const ::testing::TestParamInfo<RowsCase>& p) { return p.param.name; });
-
-// Enough ticks that a set's own order is not ascending by chance.
-TEST(RowsToPrint, TickedRowsComeInAscendingOrder) {
+TEST(PrintBatch, RowsToPrintFollowTheRowModeAndSupplyTheirColumns) {
+    const std::nullopt_t none = std::nullopt;
+    const struct {
+        std::optional<qsizetype> rowCount; // nothing: no table
+        RowMode mode;
+        qint64 from;
+        qint64 to;
+        Rows expected;
+        QSet<qsizetype> ticked = {};
+    } cases[] = {
+        {4, RowMode::all, 1, 4, QList<qsizetype>{0, 1, 2, 3}},
+        {10, RowMode::range, 3, 7, QList<qsizetype>{2, 3, 4, 5, 6}},
+        {10, RowMode::range, 7, 3, QList<qsizetype>{2, 3, 4, 5, 6}},
+        {10, RowMode::range, -5, 2, QList<qsizetype>{0, 1}},
+        {10, RowMode::range, 9, 40, QList<qsizetype>{8, 9}},
+        {10, RowMode::range, 12, 15, QList<qsizetype>{}},
+        {3, RowMode::selected, 1, 1, QList<qsizetype>{2}, {-1, 2, 3, 9}},
+        {3, RowMode::selected, 1, 1, QList<qsizetype>{}},
+        {10, RowMode::none, 1, 10, none},
+        {none, RowMode::all, 1, 1, none},
+        {0, RowMode::all, 1, 1, none},
+    };
+    for (const auto& c : cases) {
+        const std::optional<DataTable> table =
+            c.rowCount ? std::optional(tableOf(*c.rowCount)) : std::nullopt;
+        EXPECT_EQ(PrintBatch::rowsToPrint(table, c.mode, c.from, c.to, c.ticked), c.expected)
+            << int(c.mode) << " " << c.from << "-" << c.to;
+    }
+    // Enough ticks that a set's own order is not ascending by chance.
     QSet<qsizetype> ticked;
     QList<qsizetype> ascending;
     for (qsizetype row = 0; row < 1000; row += 7) {
@@ -95,16 +84,13 @@ TEST(RowsToPrint, TickedRowsComeInAscendingOrder) {
         ascending.append(row);
     }
     EXPECT_EQ(PrintBatch::rowsToPrint(tableOf(1000), RowMode::selected, 1, 1, ticked), ascending);
-}
 
-TEST(PrintBatchRowMode, StartsFromTheListAndTheTickedRows) {
     EXPECT_EQ(PrintBatch::initialRowMode(std::nullopt, {1}), RowMode::none);
     EXPECT_EQ(PrintBatch::initialRowMode(tableOf(0), {1}), RowMode::none);
     EXPECT_EQ(PrintBatch::initialRowMode(tableOf(3), {}), RowMode::all);
     EXPECT_EQ(PrintBatch::initialRowMode(tableOf(3), {1}), RowMode::selected);
-}
 
-TEST(PrintBatchNeededFields, AreTheDesignsFieldsLessTheColumnsOfPrintedRows) {
+    // The fields asked for are the design's, less the columns of printed rows.
     const LabelDocument doc =
         designWith({u"{sku} {Name}"_s, u"{date+3} {serial} {Name} {Price}"_s});
     const QStringList all{u"Name"_s, u"Price"_s, u"sku"_s};
@@ -112,89 +98,145 @@ TEST(PrintBatchNeededFields, AreTheDesignsFieldsLessTheColumnsOfPrintedRows) {
     // A list that is not used supplies nothing.
     EXPECT_EQ(PrintBatch::neededFields(doc, tableOf(2), std::nullopt), all);
     // Printed rows supply their columns, matched exactly: the column SKU is not the field sku.
-    EXPECT_EQ(PrintBatch::neededFields(doc, tableOf(2), rows({0})),
+    EXPECT_EQ(PrintBatch::neededFields(doc, tableOf(2), QList<qsizetype>{0}),
               (QStringList{u"Price"_s, u"sku"_s}));
 }
 
-// The batch rule.
-
-TEST(PrintBatchBuild, WithRowsSerialsCountRowsNotCopies) {
-    const LabelDocument doc = designWith({u"{Name} {serial}"_s});
-    PrintBatch::Settings settings;
-    settings.copies = 2;
-    settings.serialStart = 100;
-    settings.serialCount = 50; // not used with rows
-    settings.serialDigits = 5;
-    settings.fields = {{u"Shop"_s, u"North"_s}};
-    const QList<PrintItem> items = PrintBatch::build(doc, tableOf(3), rows({0, 1, 2}), settings);
-    EXPECT_THAT(serials(items), ElementsAre(100, 101, 102));
+// With rows: an item per row, serials counting the rows, not the copies; the columns the design
+// names, whatever their letter case, override the fields; missing cells are empty, and rows
+// outside the table give only the fields.
+TEST(PrintBatch, BuildGivesAnItemPerRow) {
+    const DataTable sizes{{u"Name"_s, u"Size"_s, u"Notes"_s},
+                          {{u"Shirt"_s, u"M"_s, u"cotton"_s}, {u"Cap"_s}}};
+    PrintBatch::Settings settings{2, 100, 50, 5, {{u"Size"_s, u"L"_s}, {u"Shop"_s, u"North"_s}}};
+    const LabelDocument doc = designWith({u"{Name} #{serial} {size}"_s});
+    const QList<qsizetype> rows{0, 1, 0, 7, -1};
+    const QList<PrintItem> items = PrintBatch::build(doc, sizes, rows, settings);
+    EXPECT_THAT(serials(items), ElementsAre(100, 101, 102, 103, 104));
+    EXPECT_EQ(items[0].context.fields,
+              (MergeFields{{u"Name"_s, u"Shirt"_s}, {u"Size"_s, u"M"_s}, {u"Shop"_s, u"North"_s}}));
+    EXPECT_EQ(items[2].context.fields, items[0].context.fields);
+    EXPECT_EQ(items[1].context.fields.value(u"Size"_s, u"absent"_s), QString());
+    EXPECT_EQ(items[3].context.fields, settings.fields);
+    EXPECT_EQ(items[4].context.fields, settings.fields);
     for (const PrintItem& item : items) {
         EXPECT_EQ(item.copies, 2);
         EXPECT_EQ(item.context.serialDigits, 5);
-        EXPECT_EQ(item.context.fields.value(u"Shop"_s), u"North"_s);
     }
-    EXPECT_EQ(items[1].context.fields.value(u"Name"_s), u"Item 2"_s);
-    EXPECT_EQ(PrintBatch::labelCount(items), 6);
-    EXPECT_EQ(PrintBatch::serialsUsed(rows({0, 1, 2}), settings.serialCount), 3);
-
-    // Without {serial} the rows carry no serial; an empty row list prints nothing.
-    const QList<PrintItem> plain =
-        PrintBatch::build(designWith({u"{Name}"_s}), tableOf(5), rows({4, 2}), settings);
-    EXPECT_THAT(serials(plain), ElementsAre(-1, -1));
-    EXPECT_EQ(plain[0].context.serialDigits, 0);
-    EXPECT_EQ(plain[0].context.fields.value(u"Name"_s), u"Item 5"_s);
-    EXPECT_TRUE(PrintBatch::build(doc, tableOf(10), rows({}), settings).isEmpty());
-}
-
-TEST(PrintBatchBuild, WithoutRowsADesignIsOneItemOrWithSerialARun) {
-    PrintBatch::Settings settings;
-    settings.copies = 7;
-    settings.serialStart = 41;
-    settings.serialCount = 10;
-    settings.serialDigits = 4;
-    settings.fields = {{u"Name"_s, u"Widget"_s}};
-    // An attached list that is not used changes nothing.
-    const QList<PrintItem> plain =
-        PrintBatch::build(designWith({u"Plain {Name}"_s}), tableOf(3), std::nullopt, settings);
-    ASSERT_EQ(plain.size(), 1);
-    EXPECT_FALSE(plain[0].context.serial);
-    EXPECT_EQ(plain[0].context.serialDigits, 0);
-    EXPECT_EQ(plain[0].context.fields, settings.fields);
-
-    const QList<PrintItem> items =
-        PrintBatch::build(designWith({u"SKU-{ serial }"_s}), std::nullopt, std::nullopt, settings);
-    EXPECT_THAT(serials(items), ElementsAre(41, 42, 43, 44, 45, 46, 47, 48, 49, 50));
-    EXPECT_EQ(items.last().context.serialDigits, 4);
-    EXPECT_EQ(PrintBatch::serialsUsed(std::nullopt, settings.serialCount), 10);
-}
-
-TEST(PrintBatchLabelCount, CountsWhatThePrinterProduces) {
-    const LabelDocument doc = designWith({});
+    EXPECT_EQ(PrintBatch::labelCount(items), 10);
     const LabelContext& context = LabelContext::preview();
-    EXPECT_EQ(PrintBatch::labelCount({PrintItem(doc, context, 3), PrintItem(doc, context, 0),
-                                      PrintItem(doc, context, -2)}),
-              5);
-    EXPECT_EQ(PrintBatch::labelCount({}), 0);
+    EXPECT_EQ(PrintBatch::labelCount({PrintItem(doc, context, 0), PrintItem(doc, context, -2)}), 2)
+        << "each item prints at least once";
+    EXPECT_EQ(PrintBatch::serialsUsed(rows, settings.serialCount), 5);
+    EXPECT_TRUE(PrintBatch::build(doc, sizes, QList<qsizetype>{}, settings).isEmpty());
+    const QList<PrintItem> plain =
+        PrintBatch::build(designWith({u"{Name}"_s}), sizes, QList<qsizetype>{1}, settings);
+    EXPECT_THAT(serials(plain), ElementsAre(-1));
+    EXPECT_EQ(plain[0].context.serialDigits, 0);
 }
 
-TEST(PrintBatchNextSerial, IsKeptPerLabelAndStartsAtOneOtherwise) {
+// Without rows a design is one item, or with {serial} a run of serials that stops where the
+// serials run out and is empty for a count below 1.
+TEST(PrintBatch, BuildGivesOneItemOrASerialRun) {
+    const PrintBatch::Settings settings{2, 100, 3, 5, {{u"Name"_s, u"x"_s}}};
+    const QList<PrintItem> one =
+        PrintBatch::build(designWith({u"Plain {Name}"_s}), tableOf(3), std::nullopt, settings);
+    ASSERT_EQ(one.size(), 1);
+    EXPECT_THAT(serials(one), ElementsAre(-1));
+    EXPECT_EQ(one[0].context.fields, settings.fields);
+    const LabelDocument design = designWith({u"SKU-{ serial }"_s});
+    const QList<PrintItem> run = PrintBatch::build(design, std::nullopt, std::nullopt, settings);
+    EXPECT_THAT(serials(run), ElementsAre(100, 101, 102));
+    EXPECT_EQ(run.last().context.serialDigits, 5);
+    EXPECT_EQ(run.last().context.fields, settings.fields);
+    EXPECT_EQ(run.last().copies, 2);
+    EXPECT_LE(std::abs(run.last().context.date.secsTo(QDateTime::currentDateTimeUtc())), 60);
+    EXPECT_EQ(PrintBatch::serialsUsed(std::nullopt, settings.serialCount), 3);
+
+    for (const qint64 count : {qint64(0), qint64(-2), std::numeric_limits<qint64>::min()}) {
+        EXPECT_TRUE(PrintItem::serialRun(design, 1, count, 0, 1, {}).isEmpty()) << count;
+    }
+    const qint64 max = std::numeric_limits<qint64>::max();
+    EXPECT_THAT(serials(PrintItem::serialRun(design, max - 1, 5, 0, 1, {})),
+                ElementsAre(max - 1, max));
+}
+
+TEST(PrintBatch, NextSerialIsKeptPerLabelAndStartsAtOneOtherwise) {
     MemorySettingsStore settings;
     const QUuid id = QUuid::fromString(u"{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"_s);
     const QString key = PrintBatch::nextSerialKey(id);
     EXPECT_EQ(key, u"serial.next.0A1B2C3D-4E5F-6789-ABCD-EF0123456789"_s);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
-
     PrintBatch::storeNextSerial(settings, id, 51);
-    EXPECT_EQ(settings.integer(key), 51);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 51);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, QUuid::createUuid()), 1);
-
     for (const qint64 ignored : {0, -3}) {
         settings.setInteger(key, ignored);
         EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1) << ignored;
     }
     settings.setText(key, u"51"_s);
     EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
+}
+
+TEST(PrintItem, CopiesArePrintedByTheJobNotRepeated) {
+    for (const qint64 copies : {1, 3, 0, -4}) {
+        const QByteArray job = PrintItem(designWith({}), LabelContext::preview(), copies).job();
+        EXPECT_EQ(job.count("PRINT "), 1);
+        const QByteArray ending = "PRINT 1," + QByteArray::number(std::max<qint64>(copies, 1));
+        EXPECT_TRUE(job.endsWith(ending + "\r\n")) << copies << ": " << job.right(20).toStdString();
+    }
+}
+
+// Serial numbers claimed for a print are never handed out twice, and after a print that stops
+// early the numbering continues after the last label that went out.
+TEST(SerialClaim, ClaimsFollowOneAnotherAndAnExplicitStartNeverMovesTheCounterBack) {
+    MemorySettingsStore settings;
+    const QUuid id = QUuid::createUuid();
+    const auto counter = [&] { return settings.integer(PrintBatch::nextSerialKey(id)); };
+    SerialClaim first = SerialClaim::take(settings, id, std::nullopt, 3);
+    EXPECT_EQ(SerialClaim::take(settings, id, std::nullopt, 2).start(), 4)
+        << "claimed while the first print still runs";
+    EXPECT_EQ(first.start(), 1);
+    EXPECT_EQ(counter(), 6);
+    EXPECT_EQ(SerialClaim::take(settings, id, 2, 2).start(), 2);
+    EXPECT_EQ(counter(), 6);
+    EXPECT_EQ(SerialClaim::take(settings, id, 10, 5).start(), 10);
+    EXPECT_EQ(counter(), 15);
+    QList<PrintItem> items(3, PrintItem(LabelDocument(), LabelContext(), 1));
+    first.number(items);
+    EXPECT_THAT(serials(items), ElementsAre(1, 2, 3));
+
+    QTemporaryDir temp;
+    testsupport::writeBytes(temp.filePath(u"file"_s), "x");
+    FileSettingsStore unwritable(temp.filePath(u"file/settings.json"_s));
+    EXPECT_THROW(SerialClaim::take(unwritable, id, std::nullopt, 1), UserError)
+        << "a number that cannot be stored is not claimed";
+}
+
+TEST(SerialClaim, AnEarlyEndGivesBackTheUnsentNumbersUnlessOthersClaimedSince) {
+    const struct {
+        std::optional<qint64> before;
+        qint64 sent;
+        bool othersClaimed;
+        std::optional<qint64> after;
+    } cases[] = {{std::nullopt, 0, false, std::nullopt},
+                 {8, 0, false, 8},
+                 {8, 3, false, 11},
+                 {8, 10, false, 18},
+                 {8, 3, true, 21}};
+    for (const auto& c : cases) {
+        MemorySettingsStore settings;
+        const QUuid id = QUuid::createUuid();
+        if (c.before) {
+            settings.setInteger(PrintBatch::nextSerialKey(id), *c.before);
+        }
+        SerialClaim claim = SerialClaim::take(settings, id, std::nullopt, 10);
+        if (c.othersClaimed) {
+            SerialClaim::take(settings, id, std::nullopt, 3);
+        }
+        claim.finish(c.sent);
+        EXPECT_EQ(settings.integer(PrintBatch::nextSerialKey(id)), c.after) << "sent " << c.sent;
+    }
 }
 
 } // namespace
