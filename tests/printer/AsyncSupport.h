@@ -2,11 +2,9 @@
 
 #include "LabelKit/model/UserError.h"
 #include "LabelKit/platform/Clock.h"
-#include "LabelKit/printer/PrinterError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <qcoro/qcorotask.h>
@@ -26,22 +24,14 @@ using namespace vantrel;
 // How an asynchronous operation ended, and when on the clock.
 template <typename T>
 struct Outcome {
-    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
     bool finished = false;
-    std::optional<Value> value;
-    std::optional<PrinterError> printerError;
-    std::optional<QString> otherError; // any other UserError's message
+    std::optional<std::conditional_t<std::is_void_v<T>, std::monostate, T>> value;
+    std::optional<QString> error; // the message of the UserError that ended it
     Clock::time_point started = Clock::now();
     Clock::time_point ended;
 
     bool succeeded() const { return finished && value.has_value(); }
-    // The message of whatever error ended it, or an empty text.
-    QString message() const {
-        if (printerError) {
-            return printerError->message();
-        }
-        return otherError.value_or(QString());
-    }
+    QString message() const { return error.value_or(QString()); }
     double seconds() const { return (ended - started).count(); }
 };
 
@@ -55,10 +45,8 @@ QCoro::Task<> capture(QCoro::Task<T> task, std::shared_ptr<Outcome<T>> outcome) 
         } else {
             outcome->value = co_await task;
         }
-    } catch (const PrinterError& error) {
-        outcome->printerError = error;
     } catch (const UserError& error) {
-        outcome->otherError = error.message();
+        outcome->error = error.message();
     }
     outcome->ended = Clock::now();
     outcome->finished = true;
@@ -76,9 +64,8 @@ inline bool runUntil(const std::function<bool()>& condition, int deadlineMs = 20
     QTimer heartbeat;
     heartbeat.setTimerType(Qt::PreciseTimer);
     QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = elapsed.elapsed();
-        worstStall = std::max(worstStall, now - lastBeat);
-        lastBeat = now;
+        worstStall = std::max(worstStall, elapsed.elapsed() - lastBeat);
+        lastBeat = elapsed.elapsed();
     });
     heartbeat.start(5);
     while (!condition() && elapsed.elapsed() < deadlineMs) {

@@ -1,5 +1,6 @@
+#include "LabelKit/printer/PrintActions.h"
+
 #include "tests/printer/ManagerFixture.h"
-#include "tests/printer/TsplJobs.h"
 #include "tests/support/TestSupport.h"
 
 #include "LabelKit/model/Templates.h"
@@ -11,6 +12,7 @@
 using namespace vantrel;
 
 using namespace Qt::StringLiterals;
+using F = VirtualPrinter::Faults;
 
 using asyncsupport::run;
 using asyncsupport::runUntil;
@@ -26,13 +28,15 @@ PrintItem item(const QString& text, qint64 copies = 1) {
     return PrintItem(document, context, copies);
 }
 
-QList<PrintItem> items(int count, qint64 copies = 1) {
+QList<PrintItem> items(int count) {
     QList<PrintItem> list;
     for (int i = 1; i <= count; ++i) {
-        list.append(item(u"Label %1"_s.arg(i), copies));
+        list.append(item(u"Label %1"_s.arg(i)));
     }
     return list;
 }
+
+using Activities = QList<PrinterActivity>;
 
 } // namespace
 
@@ -63,6 +67,11 @@ protected:
                    60000);
     }
 
+    // Label i as the printer burned it.
+    QImage printed(int i) const {
+        return QImage(printer->savedFiles().value(i)).convertToFormat(QImage::Format_Grayscale8);
+    }
+
     // The pause after item i: from its progress report to the start of the next item.
     double pauseAfter(int i) const { return (m_itemStarted[i + 1] - m_itemFinished[i]).count(); }
 
@@ -72,53 +81,39 @@ protected:
     QList<Clock::time_point> m_itemFinished;
 };
 
-TEST_F(Print, SendsEachItemAsOneJobThatPrintsWhatTheRendererDraws) {
-    const QList<PrintItem> batch = {item(u"Hello"_s, 2), item(u"World"_s)};
+// Each item is one job that prints what the renderer draws, its copies left to the printer;
+// progress is reported after each item, and between items the printer is given the pause, 0.8 s
+// longer for each further copy, and none after the last.
+TEST_F(Print, SendsEachItemAsOneJobAndPausesBetweenThem) {
+    const QList<PrintItem> batch = {item(u"four"_s, 4), item(u"none"_s, 0), item(u"one"_s),
+                                    item(u"last"_s)};
     const auto outcome = print(batch, name());
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    ASSERT_EQ(printer->savedFiles().size(), 2);
+    ASSERT_EQ(printer->savedFiles().size(), 4);
     EXPECT_TRUE(printer->errors().isEmpty()) << printer->errors().join(u'\n').toStdString();
-    for (int i = 0; i < 2; ++i) {
-        const QImage printed(printer->savedFiles()[i]);
-        const RenderedLabel expected =
-            LabelRenderer::render(batch[i].document, batch[i].context, 1, true);
-        EXPECT_EQ(printed.convertToFormat(QImage::Format_Grayscale8), expected.image())
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(printed(i),
+                  LabelRenderer::render(batch[i].document, batch[i].context, 1, true).image())
             << "label " << i + 1;
         QString tsplPath = printer->savedFiles()[i];
-        tsplPath.replace(u".png"_s, u".tspl"_s);
-        EXPECT_EQ(testsupport::readBytes(tsplPath), batch[i].job());
+        EXPECT_EQ(testsupport::readBytes(tsplPath.replace(u".png"_s, u".tspl"_s)), batch[i].job());
     }
-    EXPECT_TRUE(printer->received().contains("PRINT 1,2\r\n"))
-        << "copies are the printer's business";
-    EXPECT_EQ(activities, (QList<PrinterActivity>{PrinterActivity::connecting(name()),
-                                                  PrinterActivity::connected(name()),
-                                                  PrinterActivity::printing(name(), 0, 2),
-                                                  PrinterActivity::printing(name(), 1, 2),
-                                                  PrinterActivity::connected(name())}));
-}
-
-TEST_F(Print, ReportsProgressAndPausesBetweenLabelsButNotAfterTheLast) {
-    const auto outcome = print(items(3), name());
-    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    EXPECT_EQ(m_progress, (QList<std::pair<qint64, qint64>>{{1, 3}, {2, 3}, {3, 3}}));
-    ASSERT_EQ(m_itemStarted.size(), 3);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_GE(pauseAfter(i), 1.45) << "pause " << i + 1;
-        EXPECT_LT(pauseAfter(i), 2.1) << "pause " << i + 1;
+    EXPECT_TRUE(printer->received().startsWith(batch[0].job()));
+    EXPECT_TRUE(batch[0].job().endsWith("PRINT 1,4\r\n"));
+    EXPECT_EQ(m_progress, (QList<std::pair<qint64, qint64>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+    EXPECT_EQ(activities,
+              (Activities{
+                  PrinterActivity::connecting(name()), PrinterActivity::connected(name()),
+                  PrinterActivity::printing(name(), 0, 4), PrinterActivity::printing(name(), 1, 4),
+                  PrinterActivity::printing(name(), 2, 4), PrinterActivity::printing(name(), 3, 4),
+                  PrinterActivity::connected(name())}));
+    ASSERT_EQ(m_itemStarted.size(), 4);
+    const double expectedPauses[] = {1.5 + 3 * 0.8, 1.5 - 0.8, 1.5};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(pauseAfter(i), expectedPauses[i] - 0.05) << "pause " << i + 1;
+        EXPECT_LT(pauseAfter(i), expectedPauses[i] + 0.6) << "pause " << i + 1;
     }
     EXPECT_LT((outcome.ended - m_itemFinished.last()).count(), 0.4);
-}
-
-TEST_F(Print, PausesLongerAfterAnItemOfSeveralCopies) {
-    QList<PrintItem> batch = {item(u"four"_s, 4), item(u"none"_s, 0), item(u"last"_s)};
-    manager->registry()->setInterLabelDelay(1.0);
-    const auto outcome = print(batch, name());
-    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    EXPECT_GE(pauseAfter(0), 3.35) << "1.0 + 3 × 0.8";
-    EXPECT_LT(pauseAfter(0), 4.0);
-    EXPECT_GE(pauseAfter(1), 0.15) << "a stored copy count of 0 shortens the pause to 1.0 - 0.8";
-    EXPECT_LT(pauseAfter(1), 0.8);
-    EXPECT_TRUE(printer->received().contains("PRINT 1,1\r\n")) << "yet prints one label";
 }
 
 TEST_F(Print, AnEmptyBatchConnectsSendsNothingAndStartsTheIdleTimer) {
@@ -135,9 +130,7 @@ TEST_F(Print, AnEmptyBatchConnectsSendsNothingAndStartsTheIdleTimer) {
 TEST_F(Print, AWriteErrorStopsTheBatchWhereItHappens) {
     const QList<PrintItem> batch = items(5);
     const qint64 firstChunks = (batch[0].job().size() + 236) / 237;
-    VirtualPrinter::Faults faults;
-    faults.failWrite = firstChunks + 1;
-    printer->setFaults(faults);
+    printer->setFaults(faultWith(&F::failWrite, firstChunks + 1));
     const auto outcome = print(batch, name());
     EXPECT_EQ(outcome.message(), u"Sending failed: The printer rejected the data."_s);
     EXPECT_EQ(m_progress, (QList<std::pair<qint64, qint64>>{{1, 5}}));
@@ -149,34 +142,45 @@ TEST_F(Print, AWriteErrorStopsTheBatchWhereItHappens) {
 TEST_F(Print, AnUnprintableItemEndsThePrintWithItsMessage) {
     LabelDocument huge = Templates::plainText();
     huge.widthMM = 1e9;
-    const PrintItem bad(huge, LabelContext{}, 1);
     const std::optional<QString> problem = LabelRenderer::sizeProblem(huge, 1);
     ASSERT_TRUE(problem.has_value());
-    const auto outcome = print({item(u"fine"_s), bad}, name());
-    ASSERT_TRUE(outcome.otherError.has_value()) << outcome.message().toStdString();
-    EXPECT_EQ(*outcome.otherError, *problem);
+    const auto outcome = print({item(u"fine"_s), PrintItem(huge, LabelContext{}, 1)}, name());
+    EXPECT_EQ(outcome.error, problem);
     EXPECT_EQ(printer->pagesPrinted(), 1);
     EXPECT_EQ(manager->activity(), PrinterActivity::connected(name()));
 }
 
-TEST_F(Print, TwoPrintsOnTwoPrintersRunOneAfterTheOther) {
-    VirtualPrinter* second = addPrinter(u"CT221B-SECOND"_s);
-    const auto first = start(manager->print(items(3), name()));
-    const auto other = start(manager->print(items(2), u"CT221B-SECOND"_s));
-    ASSERT_TRUE(runUntil([&] { return first->finished && other->finished; }, 60000));
-    EXPECT_TRUE(first->succeeded() && other->succeeded());
-    EXPECT_EQ(printer->pagesPrinted(), 3);
-    EXPECT_EQ(second->pagesPrinted(), 2);
-    const QString b = u"CT221B-SECOND"_s;
+// Operations asked for together run one after another in the order asked, a print holding its
+// turn for its whole batch and a failed one letting the next run, each on its own printer; the
+// link moves from printer to printer.
+TEST_F(Print, OperationsRunStrictlyInOrder) {
+    const QString b = u"CT221B-OTHER"_s;
+    VirtualPrinter* other = addPrinter(b);
+    discoverAll();
+    other->setFaults(faultWith(&F::failWrite, 1));
+    const QList<PrintItem> batch = items(2);
+    const auto first = start(manager->print(batch, name()));
+    const auto second = start(manager->sendRaw(jobOfSize(600), b));
+    const auto third = start(manager->readInfo(name()));
+    const auto fourth = start(manager->sendRaw({}, b));
+    ASSERT_TRUE(runUntil([&] { return fourth->finished; }, 60000));
+    EXPECT_TRUE(first->succeeded() && third->succeeded() && fourth->succeeded());
+    EXPECT_EQ(second->message(), u"Sending failed: The printer rejected the data."_s);
+    EXPECT_LE(first->ended, second->ended);
+    EXPECT_LE(second->ended, third->ended);
+    EXPECT_LE(third->ended, fourth->ended);
+    const QString a = name();
     EXPECT_EQ(activities,
-              (QList<PrinterActivity>{
-                  PrinterActivity::connecting(name()), PrinterActivity::connected(name()),
-                  PrinterActivity::printing(name(), 0, 3), PrinterActivity::printing(name(), 1, 3),
-                  PrinterActivity::printing(name(), 2, 3), PrinterActivity::connected(name()),
-                  PrinterActivity::connecting(b), PrinterActivity::connected(b),
-                  PrinterActivity::printing(b, 0, 2), PrinterActivity::printing(b, 1, 2),
-                  PrinterActivity::connected(b)}));
-    EXPECT_FALSE(manager->isConnected(name()));
+              (Activities{PrinterActivity::connecting(a), PrinterActivity::connected(a),
+                          PrinterActivity::printing(a, 0, 2), PrinterActivity::printing(a, 1, 2),
+                          PrinterActivity::connected(a), PrinterActivity::connecting(b),
+                          PrinterActivity::connected(b), PrinterActivity::connecting(a),
+                          PrinterActivity::connected(a), PrinterActivity::connecting(b),
+                          PrinterActivity::connected(b)}));
+    EXPECT_EQ(printer->received(), batch[0].job() + batch[1].job() + PrinterManager::infoRequest);
+    EXPECT_EQ(printer->maxWritesInFlight(), 1);
+    EXPECT_FALSE(manager->isConnected(a)) << "the previous link was torn down";
+    EXPECT_TRUE(manager->isConnected(b));
 }
 
 TEST_F(Print, WithoutANameItPrintsOnThePreferredPrinter) {
@@ -195,4 +199,29 @@ TEST_F(Print, WithoutANameItPrintsOnThePreferredPrinter) {
     ASSERT_TRUE(run(manager->print(items(1), std::nullopt)).succeeded());
     EXPECT_EQ(printer->pagesPrinted(), 1);
     EXPECT_TRUE(manager->isConnected(u"CT221B-SECOND"_s));
+}
+
+// What the automation actions print; their messages and refusals are shown through the
+// application's automation and the command line.
+TEST_F(Print, ActionsPutTheTextInTheLabelsPlaceholderOrOnTheBigTextDesign) {
+    discoverAll();
+    LabelDocument note = Templates::plainText();
+    note.elements.first().content = u"Note: {text}"_s;
+    const PrintActions::LabelByID byID = [&](const QUuid& id) -> std::optional<LabelDocument> {
+        return id == note.id ? std::optional(note) : std::nullopt;
+    };
+    const auto outcome =
+        run(PrintActions::printLabel(byID, *manager, note.id, {}, 1, u"Aisle 4"_s));
+    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
+    LabelContext context;
+    context.fields = {{u"text"_s, u"Aisle 4"_s}};
+    EXPECT_EQ(printed(0), LabelRenderer::render(note, context, 1, true).image());
+    const auto gone =
+        run(PrintActions::printLabel(byID, *manager, QUuid::createUuid(), u"Gone"_s, 1, {}));
+    EXPECT_EQ(gone.message(), u"There is no label named “Gone”."_s);
+
+    ASSERT_TRUE(run(PrintActions::printText(*manager, u"Hello"_s, 2)).succeeded());
+    note.elements.first().content = u"Hello"_s;
+    EXPECT_EQ(printed(1), LabelRenderer::render(note, LabelContext(), 1, true).image());
+    EXPECT_TRUE(printer->received().endsWith("PRINT 1,2\r\n"));
 }

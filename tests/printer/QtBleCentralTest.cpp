@@ -1,18 +1,14 @@
 #include "LabelKit/printer/QtBleCentral.h"
 
 #include "LabelKit/printer/PrinterManager.h"
-#include "tests/printer/AsyncSupport.h"
 #include "tests/printer/ManagerFixture.h"
-#include "tests/printer/TsplJobs.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -27,82 +23,57 @@ using namespace Qt::StringLiterals;
 using asyncsupport::run;
 using asyncsupport::runUntil;
 
-struct StateCase {
-    const char* name;
-    BluetoothState expected;
-    QList<bool> powered; // the adapters' Powered properties, in order
-    const char* error{}; // the D-Bus error of the query, if any
-};
-
-class BlueZStates : public ::testing::TestWithParam<StateCase> {};
-
-TEST_P(BlueZStates, MapOntoTheRadioStates) {
-    EXPECT_EQ(QtBleCentral::stateFor(QString::fromLatin1(GetParam().error), GetParam().powered),
-              GetParam().expected);
+// What BlueZ answers about its adapters, or the D-Bus error of the question, gives the state.
+TEST(BlueZStates, MapOntoTheRadioStates) {
+    using S = BluetoothState;
+    const struct {
+        S expected;
+        QList<bool> powered; // the adapters' Powered properties, in order
+        const char* error{};
+    } cases[] = {
+        {S::unsupported, {}, "org.freedesktop.DBus.Error.NoServer"},
+        {S::unsupported, {}, "org.freedesktop.DBus.Error.ServiceUnknown"},
+        {S::unauthorized, {}, "org.freedesktop.DBus.Error.AccessDenied"},
+        {S::unauthorized, {}, "org.bluez.Error.NotAuthorized"},
+        {S::unknown, {}, "org.freedesktop.DBus.Error.NoReply"},
+        {S::unsupported, {}}, // no adapter
+        {S::poweredOff, {false}},
+        {S::poweredOn, {true}},
+        {S::poweredOff, {false, true}}, // the first adapter decides
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(QtBleCentral::stateFor(QString::fromLatin1(c.error), c.powered), c.expected)
+            << c.error << c.powered.size();
+    }
 }
-
-using S = BluetoothState;
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, BlueZStates,
-    ::testing::Values(
-        StateCase{"NoSystemBus", S::unsupported, {}, "org.freedesktop.DBus.Error.NoServer"},
-        StateCase{"BlueZAbsent", S::unsupported, {}, "org.freedesktop.DBus.Error.ServiceUnknown"},
-        StateCase{
-            "PermissionRefused", S::unauthorized, {}, "org.freedesktop.DBus.Error.AccessDenied"},
-        StateCase{"BlueZRefuses", S::unauthorized, {}, "org.bluez.Error.NotAuthorized"},
-        StateCase{"BlueZHangs", S::unknown, {}, "org.freedesktop.DBus.Error.NoReply"},
-        StateCase{"NoAdapter", S::unsupported, {}}, StateCase{"AdapterOff", S::poweredOff, {false}},
-        StateCase{"AdapterOn", S::poweredOn, {true}},
-        StateCase{"FirstAdapterDecides", S::poweredOff, {false, true}}),
-    [](const auto& test) { return std::string(test.param.name); });
 
 // The QtBluetooth backend against a BlueZ stand-in: python-dbusmock's bluez5 template with the
 // printer's GATT objects (ct221b_bluez.py), on a private bus that the test starts as the
-// system bus and stops again.
+// system bus.
 class BlueZStandIn : public ::testing::Test {
 protected:
-    static constexpr const char* printerName = "CT221B-MOCK";
-
     // The private bus lives as long as the test program: QtDBus keeps its first system bus
     // connection for the life of the process.
     struct PrivateBus {
         qint64 pid = 0;
-        QString folder;
+        QTemporaryDir folder;
         ~PrivateBus() {
             if (pid > 0) {
                 ::kill(pid_t(pid), SIGTERM);
             }
-            if (!folder.isEmpty()) {
-                QDir(folder).removeRecursively();
-            }
         }
     };
 
-    static PrivateBus& privateBus() {
-        static PrivateBus bus;
-        return bus;
-    }
-
     static void SetUpTestSuite() {
         const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-        if (daemon.isEmpty()) {
-            s_missing = u"dbus-daemon is not installed"_s;
+        if (daemon.isEmpty() ||
+            QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, u"import dbusmock"_s}) != 0) {
+            s_missing = "dbus-daemon or python3-dbusmock is not installed";
             return;
         }
-        QProcess probe;
-        probe.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import dbusmock"_s});
-        if (!probe.waitForFinished(20000) || probe.exitStatus() != QProcess::NormalExit ||
-            probe.exitCode() != 0) {
-            s_missing = u"python3-dbusmock is not installed"_s;
-            return;
-        }
-        PrivateBus& bus = privateBus();
+        static PrivateBus bus;
         if (bus.pid == 0) {
-            QTemporaryDir folder;
-            folder.setAutoRemove(false);
-            bus.folder = folder.path();
-            const QString socket = QDir(bus.folder).filePath(u"system_bus_socket"_s);
+            const QString socket = bus.folder.filePath(u"system_bus_socket"_s);
             if (!QProcess::startDetached(
                     daemon, {u"--session"_s, u"--nofork"_s, u"--address=unix:path="_s + socket},
                     QString(), &bus.pid) ||
@@ -129,10 +100,8 @@ protected:
         if (!bus || !runUntil([&] { return bus->isServiceRegistered(u"org.bluez"_s).value(); },
                               15000, 20000)) {
             s_failure = "the BlueZ stand-in did not come up";
-            return;
-        }
-        const QDBusMessage reply = standIn(u"AddPrinter"_s);
-        if (reply.type() == QDBusMessage::ErrorMessage) {
+        } else if (const QDBusMessage reply = standIn(u"AddPrinter"_s);
+                   reply.type() == QDBusMessage::ErrorMessage) {
             s_failure = "the stand-in refused AddPrinter: " + reply.errorMessage().toStdString();
         }
     }
@@ -154,17 +123,12 @@ protected:
     }
 
     static QList<QByteArray> writes() {
-        const QDBusMessage reply = standIn(u"Writes"_s);
-        QList<QByteArray> list;
-        if (!reply.arguments().isEmpty()) {
-            list = qdbus_cast<QList<QByteArray>>(reply.arguments().first());
-        }
-        return list;
+        return qdbus_cast<QList<QByteArray>>(standIn(u"Writes"_s).arguments().value(0));
     }
 
     void SetUp() override {
-        if (!s_missing.isEmpty()) {
-            GTEST_SKIP() << s_missing.toStdString();
+        if (s_missing) {
+            GTEST_SKIP() << s_missing;
         }
         ASSERT_TRUE(s_failure.empty()) << s_failure;
         if (!s_standIn) {
@@ -175,7 +139,7 @@ protected:
         standIn(u"SetPowered"_s, {true});
     }
 
-    QString name() const { return QString::fromLatin1(printerName); }
+    static QString name() { return u"CT221B-MOCK"_s; }
 
     // A printer manager over the real backend.
     std::unique_ptr<PrinterManager> manager() {
@@ -187,7 +151,7 @@ protected:
 
     MemorySettingsStore m_settings;
 
-    static inline QString s_missing;
+    static inline const char* s_missing = nullptr;
     static inline std::string s_failure;
     static inline QProcess* s_standIn = nullptr;
 };
@@ -231,16 +195,14 @@ TEST_F(BlueZStandIn, DiscoversThePrinterByItsAdvertisedNameWithItsSignal) {
 
 TEST_F(BlueZStandIn, WritesAJobInChunksWithResponseAfterSwitchingNotificationsOn) {
     auto printers = manager();
-    const QByteArray job = tspljobs::jobOfSize(1000);
+    const QByteArray job = ManagerFixture::jobOfSize(1000);
     const auto outcome = run(printers->sendRaw(job, name()), 30000);
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
     EXPECT_EQ(printers->activity(), PrinterActivity::connected(name()))
         << "connected means the notifications came on";
-
-    const QList<QByteArray> chunks = writes();
     QByteArray joined;
     QList<qsizetype> sizes;
-    for (const QByteArray& chunk : chunks) {
+    for (const QByteArray& chunk : writes()) {
         joined += chunk;
         sizes.append(chunk.size());
     }
@@ -248,42 +210,38 @@ TEST_F(BlueZStandIn, WritesAJobInChunksWithResponseAfterSwitchingNotificationsOn
     ASSERT_GE(sizes.size(), 5);
     EXPECT_EQ(sizes.first(), 237) << "BlueZ tells no MTU, so the configured chunk size applies";
     EXPECT_EQ(sizes.last(), job.size() % 237);
-    const QDBusMessage types = standIn(u"WriteTypes"_s);
-    const QStringList kinds = types.arguments().value(0).toStringList();
+    const QStringList kinds = standIn(u"WriteTypes"_s).arguments().value(0).toStringList();
     EXPECT_EQ(kinds.count(u"request"_s), kinds.size()) << "every write with response";
 
+    const auto info = run(printers->readInfo(name()), 30000);
+    ASSERT_TRUE(info.succeeded()) << info.message().toStdString();
+    EXPECT_EQ(*info.value, (PrinterInfo{u"V1.0.7"_s, u"CT221B"_s})) << "read from a notification";
     standIn(u"Reset"_s);
 }
 
-TEST_F(BlueZStandIn, ReadsTheInfoFromANotification) {
-    auto printers = manager();
-    const auto outcome = run(printers->readInfo(name()), 30000);
-    ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
-    EXPECT_EQ(*outcome.value, (PrinterInfo{u"V1.0.7"_s, u"CT221B"_s}));
-}
-
-TEST_F(BlueZStandIn, AWriteErrorEndsTheJob) {
-    standIn(u"SetFault"_s, {u"failWrite"_s, 2});
-    auto printers = manager();
-    const auto outcome = run(printers->sendRaw(QByteArray(1000, 'x'), name()), 30000);
-    EXPECT_EQ(outcome.message(), u"Sending failed: The printer rejected the data."_s);
-    EXPECT_EQ(writes().size(), 2) << "nothing after the failed chunk";
-}
-
-TEST_F(BlueZStandIn, ARemoteDisconnectMidJobEndsIt) {
-    standIn(u"SetFault"_s, {u"dropAfter"_s, 2});
-    auto printers = manager();
-    const auto outcome = run(printers->sendRaw(QByteArray(1000, 'x'), name()), 30000);
-    EXPECT_EQ(outcome.message(), u"The printer disconnected."_s);
-    EXPECT_EQ(printers->activity(), PrinterActivity::idle());
-    EXPECT_FALSE(printers->isConnected(name()));
-}
-
-TEST_F(BlueZStandIn, ARefusedConnectionIsReported) {
-    standIn(u"SetFault"_s, {u"refuse"_s, 1});
-    auto printers = manager();
-    const auto outcome = run(printers->sendRaw({}, name()), 30000);
-    EXPECT_TRUE(outcome.message().startsWith(u"Couldn't connect: "_s))
-        << outcome.message().toStdString();
-    EXPECT_EQ(printers->activity(), PrinterActivity::idle());
+// A write error, a remote disconnect mid-job and a refused connection end the job with their
+// message, write nothing more, and leave no link.
+TEST_F(BlueZStandIn, FaultsEndTheJob) {
+    const struct {
+        const char* fault;
+        QByteArray job;
+        QString message;
+        qsizetype writes;
+    } cases[] = {
+        {"failWrite", QByteArray(1000, 'x'), u"Sending failed: The printer rejected the data."_s,
+         2},
+        {"dropAfter", QByteArray(1000, 'x'), u"The printer disconnected."_s, 2},
+        {"refuse", QByteArray(), u"Couldn't connect: "_s, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        standIn(u"Reset"_s);
+        standIn(u"SetFault"_s, {QString::fromLatin1(c.fault), 2});
+        auto printers = manager();
+        const auto outcome = run(printers->sendRaw(c.job, name()), 30000);
+        EXPECT_TRUE(outcome.message().startsWith(c.message)) << outcome.message().toStdString();
+        EXPECT_EQ(writes().size(), c.writes);
+        EXPECT_EQ(printers->activity(), PrinterActivity::idle());
+        EXPECT_FALSE(printers->isConnected(name()));
+    }
 }

@@ -50,18 +50,16 @@ def emit_changed(obj, iface, changes):
 def set_connected(connected):
     dev = device()
     dev.connected = connected
-    dev.props[bluez5.DEVICE_IFACE]['Connected'] = dbus.Boolean(connected, variant_level=1)
-    dev.props[bluez5.DEVICE_IFACE]['ServicesResolved'] = dbus.Boolean(connected, variant_level=1)
-    if connected:
-        emit_changed(dev, bluez5.DEVICE_IFACE, {'Connected': dbus.Boolean(True, variant_level=1)})
-        emit_changed(dev, bluez5.DEVICE_IFACE, {'ServicesResolved': dbus.Boolean(True, variant_level=1)})
+    changes = {'ServicesResolved': dbus.Boolean(connected, variant_level=1),
+               'Connected': dbus.Boolean(connected, variant_level=1)}
+    dev.props[bluez5.DEVICE_IFACE].update(changes)
+    if not connected:
+        mockobject.objects[RX_PATH].props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(False, variant_level=1)
+    if connected:  # two steps, as with BlueZ
+        emit_changed(dev, bluez5.DEVICE_IFACE, {'Connected': changes['Connected']})
+        emit_changed(dev, bluez5.DEVICE_IFACE, {'ServicesResolved': changes['ServicesResolved']})
     else:
-        rx = mockobject.objects[RX_PATH]
-        rx.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(False, variant_level=1)
-        emit_changed(dev, bluez5.DEVICE_IFACE, {
-            'ServicesResolved': dbus.Boolean(False, variant_level=1),
-            'Connected': dbus.Boolean(False, variant_level=1),
-        })
+        emit_changed(dev, bluez5.DEVICE_IFACE, changes)
 
 
 def DeviceConnect(dev):
@@ -107,14 +105,9 @@ def ReadValue(char, options):
     return char.props[GATT_CHAR_IFACE]['Value']
 
 
-def StartNotify(char):
-    char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(True, variant_level=1)
-    emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(True, variant_level=1)})
-
-
-def StopNotify(char):
-    char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(False, variant_level=1)
-    emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(False, variant_level=1)})
+def set_notifying(char, on):
+    char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(on, variant_level=1)
+    emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(on, variant_level=1)})
 
 
 def add_gatt_object(mock, path, iface, props, methods):
@@ -136,8 +129,8 @@ def characteristic(uuid, flags):
 CHAR_METHODS = [
     ('ReadValue', 'a{sv}', 'ay', ReadValue),
     ('WriteValue', 'aya{sv}', '', WriteValue),
-    ('StartNotify', '', '', StartNotify),
-    ('StopNotify', '', '', StopNotify),
+    ('StartNotify', '', '', lambda char: set_notifying(char, True)),
+    ('StopNotify', '', '', lambda char: set_notifying(char, False)),
 ]
 
 
@@ -155,9 +148,7 @@ def AddPrinter(mock):
         ('Connect', '', '', DeviceConnect),
         ('Disconnect', '', '', DeviceDisconnect),
     ])
-    dev.faults = {}
-    dev.writes = []
-    dev.write_types = []
+    Reset(mock)
 
     add_gatt_object(mock, SERVICE_PATH, GATT_SERVICE_IFACE, {
         'UUID': dbus.String(SERVICE_UUID, variant_level=1),
@@ -180,19 +171,14 @@ def AddPrinter(mock):
 
 @dbus.service.method(STANDIN_IFACE, in_signature='si', out_signature='')
 def SetFault(self, name, value):
-    '''failWrite N, dropAfter N (chunk numbers from 1), silentInfo 1, refuse 1; 0 clears.'''
-    if value:
-        device().faults[str(name)] = int(value)
-    else:
-        device().faults.pop(str(name), None)
+    '''failWrite N, dropAfter N (chunk numbers from 1), silentInfo 1, refuse 1, until Reset.'''
+    device().faults[str(name)] = int(value)
 
 
 @dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
 def Reset(self):
     dev = device()
-    dev.faults = {}
-    dev.writes = []
-    dev.write_types = []
+    dev.faults, dev.writes, dev.write_types = {}, [], []
     if dev.connected:
         set_connected(False)
 
