@@ -1,19 +1,11 @@
-// The command-line conventions: --version, each command's --help, the man page and the bash
-// completion, all kept in step with the commands the tool has.
-#include "LabelKit/store/LabelStore.h"
-#include "tests/support/TestSupport.h"
+// The command-line conventions: each command's --help, the man page and the bash completion,
+// all kept in step with the commands the tool has.
+#include "tests/tools/CliTest.h"
 
-#include <QDir>
+#include "LabelKit/store/LabelStore.h"
+
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-using namespace vantrel;
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,12 +35,6 @@ QString manPageText(const QString& page) {
     text.replace(u"\\-"_s, u"-"_s).replace(u"\\(mu"_s, u"×"_s);
     text.remove(QRegularExpression(u"\\\\f[BIRP]"_s));
     return text;
-}
-
-TEST(Conventions, VersionIsTheProjectsVersion) {
-    const auto run = runCli({u"--version"_s});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "vantrel-cli " VANTREL_VERSION "\n");
 }
 
 TEST(Conventions, EachCommandsHelpPrintsItsUsageAndSucceeds) {
