@@ -85,13 +85,13 @@ TEST_F(Connection, KeepsTheLinkForTheIdleTimeThenDropsIt) {
 // it, leaves the activity it should, and leaves the manager usable for the next operation.
 struct Fault {
     const char* name;
-    BluetoothState radio;
     VirtualPrinter::Faults faults;
     QString message;
     PrinterActivity::Kind activityAfter;
     double minSeconds;
     double maxSeconds;
     qsizetype writes = -1; // chunks that reached the printer; -1: not checked
+    BluetoothState radio = BluetoothState::poweredOn;
     bool readInfo = false;
     bool radioOffAfterFirstChunk = false;
 };
@@ -139,11 +139,21 @@ TEST_P(Faults, EndTheOperationWithTheirMessage) {
 
 namespace {
 
+const QString off = u"Bluetooth is turned off."_s;
+const QString noLE = u"Bluetooth LE is not available on this device."_s;
+const QString denied =
+    u"Bluetooth permission was denied. Allow it in the system's Bluetooth settings."_s;
+const QString noRadio = u"Timed out waiting for Bluetooth."_s;
 const QString notFound =
     u"Can't find CT221B-VIRTUAL. Is it switched on, in range, and not connected to another phone "
     "or the Clabel app?"_s;
-const QString serviceMissing = u"This device doesn't look like a CT221B (print service missing)."_s;
+const QString refused = u"Couldn't connect: The printer refused the connection."_s;
+const QString noService = u"This device doesn't look like a CT221B (print service missing)."_s;
+const QString noConnect = u"Timed out connecting to CT221B-VIRTUAL."_s;
 const QString rejected = u"Sending failed: The printer rejected the data."_s;
+const QString noAck = u"Timed out sending to the printer."_s;
+const QString dropped = u"The printer disconnected."_s;
+const QString noReply = u"Timed out waiting for the printer's reply."_s;
 
 using K = PrinterActivity::Kind;
 using S = BluetoothState;
@@ -153,54 +163,29 @@ using S = BluetoothState;
 INSTANTIATE_TEST_SUITE_P(
     Injected, Faults,
     ::testing::Values(
-        Fault{"RadioOff", S::poweredOff, {}, u"Bluetooth is turned off."_s, K::idle, 0, 0.5},
-        Fault{"Unsupported",
-              S::unsupported,
-              {},
-              u"Bluetooth LE is not available on this device."_s,
-              K::idle,
-              0,
-              0.5},
-        Fault{"Unauthorized",
-              S::unauthorized,
-              {},
-              u"Bluetooth permission was denied. Allow it in the system's Bluetooth settings."_s,
-              K::idle,
-              0,
-              0.5},
-        Fault{"RadioNeverReady",
-              S::resetting,
-              {},
-              u"Timed out waiting for Bluetooth."_s,
-              K::idle,
-              4.9,
-              7},
-        Fault{"PrinterAbsent", S::poweredOn, faultWith(&F::absent, true), notFound, K::idle, 7.8,
-              11},
-        Fault{"ConnectRefused", S::poweredOn, faultWith(&F::refuseConnection, true),
-              u"Couldn't connect: The printer refused the connection."_s, K::idle, 0, 1.5},
-        Fault{"ServiceMissing", S::poweredOn, faultWith(&F::serviceMissing, true), serviceMissing,
-              K::connected, 0, 1.5},
-        Fault{"WriteCharacteristicMissing", S::poweredOn,
-              faultWith(&F::writeCharacteristicMissing, true), serviceMissing, K::connected, 0,
+        Fault{"RadioOff", {}, off, K::idle, 0, 0.5, -1, S::poweredOff},
+        Fault{"Unsupported", {}, noLE, K::idle, 0, 0.5, -1, S::unsupported},
+        Fault{"Unauthorized", {}, denied, K::idle, 0, 0.5, -1, S::unauthorized},
+        Fault{"RadioNeverReady", {}, noRadio, K::idle, 4.9, 7, -1, S::resetting},
+        Fault{"PrinterAbsent", faultWith(&F::absent, true), notFound, K::idle, 7.8, 11},
+        Fault{"ConnectRefused", faultWith(&F::refuseConnection, true), refused, K::idle, 0, 1.5},
+        Fault{"ServiceMissing", faultWith(&F::serviceMissing, true), noService, K::connected, 0,
               1.5},
-        Fault{"NotifyCharacteristicMissing", S::poweredOn,
-              faultWith(&F::notifyCharacteristicMissing, true),
-              u"Timed out connecting to CT221B-VIRTUAL."_s, K::connected, 11.9, 14.5},
-        Fault{"WriteErrorOnFirstChunk", S::poweredOn, faultWith(&F::failWrite, 1), rejected,
-              K::connected, 0, 1.5, 0},
+        Fault{"WriteCharacteristicMissing", faultWith(&F::writeCharacteristicMissing, true),
+              noService, K::connected, 0, 1.5},
+        Fault{"NotifyCharacteristicMissing", faultWith(&F::notifyCharacteristicMissing, true),
+              noConnect, K::connected, 11.9, 14.5},
+        Fault{"WriteErrorOnFirstChunk", faultWith(&F::failWrite, 1), rejected, K::connected, 0, 1.5,
+              0},
         // The printer holds part of a job: the link is dropped so that the next job is read
         // from a clean start.
-        Fault{"WriteErrorMidJob", S::poweredOn, faultWith(&F::failWrite, 2), rejected, K::idle, 0,
-              1.5, 1},
-        Fault{"WriteNeverAcknowledged", S::poweredOn, faultWith(&F::ignoreWrite, 2),
-              u"Timed out sending to the printer."_s, K::idle, 4.9, 7.5, 1},
-        Fault{"RadioOffMidJob", S::poweredOn, faultWith(&F::ignoreWrite, 2),
-              u"Bluetooth is turned off."_s, K::idle, 0, 4, 1, false, true},
-        Fault{"LinkDrops", S::poweredOn, faultWith(&F::dropAfter, 2),
-              u"The printer disconnected."_s, K::idle, 0, 1.5, 2},
-        Fault{"SilentInfoReply", S::poweredOn, faultWith(&F::silentInfo, true),
-              u"Timed out waiting for the printer's reply."_s, K::connected, 2.9, 5, -1, true}),
+        Fault{"WriteErrorMidJob", faultWith(&F::failWrite, 2), rejected, K::idle, 0, 1.5, 1},
+        Fault{"WriteNeverAcknowledged", faultWith(&F::ignoreWrite, 2), noAck, K::idle, 4.9, 7.5, 1},
+        Fault{"RadioOffMidJob", faultWith(&F::ignoreWrite, 2), off, K::idle, 0, 4, 1, S::poweredOn,
+              false, true},
+        Fault{"LinkDrops", faultWith(&F::dropAfter, 2), dropped, K::idle, 0, 1.5, 2},
+        Fault{"SilentInfoReply", faultWith(&F::silentInfo, true), noReply, K::connected, 2.9, 5, -1,
+              S::poweredOn, true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // While it looks for an absent printer the manager scans, and it names the printer by its

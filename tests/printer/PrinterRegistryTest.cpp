@@ -15,23 +15,14 @@ using namespace Qt::StringLiterals;
 // The rules apply to what another run left in the settings file: values that cannot be used
 // give the defaults.
 TEST(Registry, FollowsTheLoadRules) {
-    const std::pair<QByteArray, QString> cases[] = {
-        {"", u"237 1.5 none"_s},
-        {R"("printer.chunkSize": {"integer": 0})", u"237 1.5 none"_s},
-        {R"("printer.chunkSize": {"integer": -5})", u"237 1.5 none"_s},
-        {R"("printer.chunkSize": {"integer": 100})", u"100 1.5 none"_s},
-        {R"("printer.chunkSize": {"text": "100"})", u"237 1.5 none"_s},
-        {R"("printer.interLabelDelay": {"real": 0})", u"237 1.5 none"_s},
-        {R"("printer.interLabelDelay": {"real": -2.5})", u"237 1.5 none"_s},
-        {R"("printer.interLabelDelay": {"real": 0.3})", u"237 0.3 none"_s},
-        {R"("printer.interLabelDelay": {"integer": 2})", u"237 2 none"_s},
-        {R"("printer.default": {"text": "CT221B-A"})", u"237 1.5 CT221B-A"_s},
-        {R"("printer.default": {"integer": 7})", u"237 1.5 none"_s},
-        {R"("printer.nicknames": {"textMap": {"A": "Front counter"}})",
-         u"237 1.5 none A=Front counter"_s},
-        {R"("printer.nicknames": {"textMap": {"A": "Front counter", "B": 3}})", u"237 1.5 none"_s},
-    };
-    for (const auto& [json, expected] : cases) {
+    const QString cases = QString::fromUtf8(
+        testsupport::readBytes(testsupport::dataPath(u"printer-settings-load.txt"_s)));
+    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#')) {
+            continue;
+        }
+        const QByteArray json = line.section(u'|', 0, 0).trimmed().toUtf8();
+        const QString expected = line.section(u'|', 1).trimmed();
         QTemporaryDir dir;
         const QString path = dir.filePath(u"settings.json"_s);
         testsupport::writeBytes(path, "{" + json + "}");

@@ -156,41 +156,38 @@ protected:
     static inline QProcess* s_standIn = nullptr;
 };
 
-TEST_F(BlueZStandIn, FollowsTheAdapterAndBlueZItself) {
+// The backend follows the adapter and BlueZ itself, and discovers the printer by its advertised
+// name with its signal.
+TEST_F(BlueZStandIn, FollowsTheAdapterAndDiscoversThePrinter) {
     QtBleCentral central;
-    ASSERT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000));
-    standIn(u"SetPowered"_s, {false});
-    EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOff; }, 10000));
-    standIn(u"SetPowered"_s, {true});
-    EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000));
-
-    stopStandIn();
-    EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::unsupported; }, 10000))
-        << "BlueZ gone";
-    startStandIn();
-    ASSERT_TRUE(s_failure.empty()) << s_failure;
-    EXPECT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000))
-        << "BlueZ back with a powered adapter";
-}
-
-TEST_F(BlueZStandIn, DiscoversThePrinterByItsAdvertisedNameWithItsSignal) {
-    QtBleCentral central;
-    ASSERT_TRUE(runUntil([&] { return central.state() == BluetoothState::poweredOn; }, 10000));
+    const auto expectState = [&](BluetoothState state) {
+        EXPECT_TRUE(runUntil([&] { return central.state() == state; }, 10000)) << int(state);
+    };
     QList<std::pair<QString, int>> seen;
     QObject::connect(&central, &BleCentral::discovered,
                      [&](const QUuid&, const QString& localName, const QString&, int rssi) {
                          seen.append({localName, rssi});
                      });
+    expectState(BluetoothState::poweredOn);
     central.scanForPeripherals();
     EXPECT_TRUE(central.isScanning());
     ASSERT_TRUE(runUntil([&] { return !seen.isEmpty(); }, 10000)) << "nothing discovered";
     EXPECT_EQ(seen.first(), std::make_pair(name(), -79));
-
     standIn(u"SetRssi"_s, {QVariant::fromValue<qint16>(-55)});
     EXPECT_TRUE(runUntil([&] { return seen.last().second == -55; }, 10000))
         << "signal updates arrive while scanning";
     central.stopScan();
     EXPECT_FALSE(central.isScanning());
+
+    standIn(u"SetPowered"_s, {false});
+    expectState(BluetoothState::poweredOff);
+    standIn(u"SetPowered"_s, {true});
+    expectState(BluetoothState::poweredOn);
+    stopStandIn();
+    expectState(BluetoothState::unsupported);
+    startStandIn();
+    ASSERT_TRUE(s_failure.empty()) << s_failure;
+    expectState(BluetoothState::poweredOn);
 }
 
 TEST_F(BlueZStandIn, WritesAJobInChunksWithResponseAfterSwitchingNotificationsOn) {

@@ -29,128 +29,29 @@ TEST_F(Commands, ExitWithTheirStatusAndPrintOnTheirStreams) {
         write(QString::fromUtf8(name), bytes);
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"fifo"_s)).constData(), 0600), 0);
-    const struct {
-        const char* arguments;
-        int exitCode;
-        const char* out;           // contained in stdout; nothing: stdout stays empty
-        const char* err = nullptr; // contained in stderr
-    } calls[] = {
-        {"--version", 0, "vantrel-cli " VANTREL_VERSION "\n"},
-        {"expand {date}_{date:yyyy-MM-dd+1}_#{serial}_{Name}_{Note}_{x} --date "
-         "2025-03-14T09:26:53Z "
-         "--serial 7 --digits 3 --field Name=Widget --field=Note=a=b",
-         0, "03/14/2025 2025-03-15 #007 Widget a=b {x}\n"},
-        {"expand SKU-{serial}", 0, "SKU-{serial}\n"}, // without a serial it stays visible
-        {"expand -- --serial", 0, "--serial\n"},
-        {"check @none.vtllabel", 1, nullptr, "none.vtllabel"},
-        {"check @broken.vtllabel", 1, nullptr, "broken.vtllabel"},
-        {"check @array.vtllabel", 1, nullptr, "array.vtllabel"},
-        {"check @empty.vtllabel", 1, nullptr, "empty.vtllabel"},
-        {"check @.", 1, nullptr, "Couldn't read"},
-        {"check @fifo", 1, nullptr, "it is not a regular file"},
-        {"check /dev/zero", 1, nullptr, "it is not a regular file"},
-        {"csv @fifo", 1, nullptr, "it is not a regular file"},
-        {"csv /dev/zero", 1, nullptr, "it is not a regular file"},
-        {"csv @none.csv", 1, nullptr, "none.csv"},
-        {"barcode ean13 4006381333932", 1, "{\"error\":\"Check digit should be 1\"}\n"},
-        {"barcode upcE 012345678905", 1, "This UPC-A can't be shortened to UPC-E"},
-        {"barcode code128 café", 1, "Code 128 supports ASCII only"},
-        {"render @missing.vtllabel -o @out.png", 1, nullptr, "Couldn't read"},
-        {"job @broken.vtllabel -o @out.png", 1, nullptr, "broken.vtllabel"},
-        {"render @wide.vtllabel -o @out.png", 1, nullptr,
-         "The label's width (1e+300 mm) is not a size that can be printed."},
-        {"job @huge.vtllabel -o @out.png", 1, nullptr,
-         "The label is too large to draw: 20000 × 20000 mm is more than 268 million printer dots."},
-        {"render FILE -o @no/such/folder/out.png", 1, nullptr, "Couldn't write "},
-        {"render Shelf -o @out.png", 1, nullptr, "“Shelf”"},
-        {"job FILE -o @out.png --csv @gone.csv --row 1", 1, nullptr, "gone.csv"},
-        {"batch Nothing", 1, nullptr, "“Nothing”"},
-        {"batch @gone.vtllabel", 1, nullptr, "gone.vtllabel"},
-        {"batch FILE --csv @gone.csv", 1, nullptr, "gone.csv"},
-        {"batch FILE --copies 200 --serial-start 999999 --serial-count 500 --digits 10", 0, "[{"},
-        {"batch FILE --copies 1 --serial-start 0 --serial-count 1 --digits 0", 0, "[{"},
-        {"link vantrel://print?label=Shelf", 1, nullptr},
-        {"print-label Nope", 1, nullptr, "There is no label named “Nope”.\n"},
-        // Usage errors.
-        {"", 2, nullptr, "usage: vantrel-cli [--library DIR]"},
-        {"frobnicate", 2, nullptr, "unknown command “frobnicate”\nusage: vantrel-cli [--library"},
-        {"help frobnicate", 2, nullptr, "usage: vantrel-cli [--library DIR]"},
-        {"check", 2, nullptr},
-        {"check a b", 2, nullptr},
-        {"expand", 2, nullptr},
-        {"expand x --bogus", 2, nullptr},
-        {"expand x --serial", 2, nullptr},
-        {"expand x --serial seven", 2, nullptr},
-        {"expand x --field novalue", 2, nullptr},
-        {"expand x --date yesterday", 2, nullptr},
-        {"expand x --digits -1", 2, nullptr},
-        {"csv f.csv --no-header=1", 2, nullptr},
-        {"barcode EAN13 400638133393", 2, nullptr},
-        {"barcode qr hello", 2, nullptr},
-        {"barcode ean13", 2, nullptr},
-        {"barcode ean13 400638133393 extra", 2, nullptr},
-        {"render FILE", 2, nullptr},
-        {"render -o @x.png", 2, nullptr},
-        {"render FILE -o @x.png --scale 0", 2, nullptr},
-        {"render FILE -o @x.png --scale big", 2, nullptr},
-        {"render FILE -o @x.png --copies 2", 2, nullptr},
-        {"render FILE FILE -o @x.png", 2, nullptr},
-        {"job FILE", 2, nullptr},
-        {"job FILE -o @x.png --copies two", 2, nullptr},
-        {"job FILE -o @x.png --smooth", 2, nullptr},
-        {"render FILE -o @x.png --csv CSV", 2, nullptr},
-        {"job FILE -o @x.png --no-header --row 1", 2, nullptr},
-        {"render FILE -o @x.png --row 1", 2, nullptr},
-        {"job FILE -o @x.png --csv CSV --row 0", 2, nullptr},
-        {"render FILE -o @x.png --csv CSV --row 11", 2, nullptr},
-        {"job FILE -o @x.png --csv CSV --row two", 2, nullptr},
-        {"link", 2, nullptr},
-        {"batch FILE --copies 0", 2, nullptr},
-        {"batch FILE --copies 201", 2, nullptr},
-        {"batch FILE --copies two", 2, nullptr},
-        {"batch FILE --serial-start -1", 2, nullptr},
-        {"batch FILE --serial-start 1000000", 2, nullptr},
-        {"batch FILE --serial-count 0", 2, nullptr},
-        {"batch FILE --serial-count 501", 2, nullptr},
-        {"batch FILE --digits 11", 2, nullptr},
-        {"batch FILE --field NoEquals", 2, nullptr},
-        {"batch FILE --rows some", 2, nullptr},
-        {"batch FILE --rows 1-", 2, nullptr},
-        {"batch FILE --rows 0-3 --csv CSV", 2, nullptr},
-        {"batch FILE --rows 2,11 --csv CSV", 2, nullptr},
-        {"batch FILE --rows 1", 2, nullptr},
-        {"batch FILE --no-header", 2, nullptr},
-        {"batch FILE --unknown", 2, nullptr},
-        {"print", 2, nullptr},
-        {"print-label", 2, nullptr},
-        {"print-text", 2, nullptr},
-        {"print-label Bin --copies 0", 2, nullptr},
-        {"print-text x --copies 201", 2, nullptr},
-        {"print-text x --printer=", 2, nullptr},
-        {"print Bin --colour red", 2, nullptr},
-        {"print FILE --csv CSV --rows 5-12", 2, nullptr, "row 12 is not in the list"},
-        {"info", 2, nullptr},
-        {"printers --seconds soon", 2, nullptr},
-        {"printer-settings --chunk-size 10", 2, nullptr},
-        {"printer-settings --pause 9", 2, nullptr},
-        {"printer-settings --nickname CT221B-A", 2, nullptr},
-        {"printer-settings --default A --no-default", 2, nullptr},
-    };
-    for (const auto& call : calls) {
-        SCOPED_TRACE(call.arguments);
-        const QStringList arguments = expand(QString::fromUtf8(call.arguments));
+    const QString calls =
+        QString::fromUtf8(testsupport::readBytes(testsupport::dataPath(u"cli-calls.txt"_s)));
+    for (const QString& call : calls.split(u'\n', Qt::SkipEmptyParts)) {
+        if (call.startsWith(u'#')) {
+            continue;
+        }
+        SCOPED_TRACE(call.toStdString());
+        const QStringList field = QString(call)
+                                      .replace(u"\\n"_s, u"\n"_s)
+                                      .replace(u"VERSION"_s, QStringLiteral(VANTREL_VERSION))
+                                      .split(u'|');
+        const QStringList arguments = expand(field[0]);
+        const int exitCode = field.value(1).toInt();
+        const std::string out = field.value(2).trimmed().toStdString();
+        const std::string err = field.value(3).trimmed().toStdString();
         const CliRun result = testsupport::runCli(
             QStringList{u"--library"_s, library()} + arguments, environment(), 20000);
-        EXPECT_EQ(result.exitCode, call.exitCode) << result.err.toStdString();
-        if (call.out) {
-            EXPECT_THAT(result.out.toStdString(), HasSubstr(call.out));
-        } else {
-            EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
-        }
-        if (call.err) {
-            EXPECT_THAT(result.err.toStdString(), HasSubstr(call.err));
-        }
-        if (call.exitCode == 2 && !call.err) {
+        EXPECT_EQ(result.exitCode, exitCode) << result.err.toStdString();
+        EXPECT_THAT(result.out.toStdString(),
+                    out.empty() ? ::testing::Matcher<std::string>(::testing::IsEmpty())
+                                : HasSubstr(out));
+        EXPECT_THAT(result.err.toStdString(), HasSubstr(err));
+        if (exitCode == 2 && err.empty()) {
             EXPECT_THAT(result.err.toStdString(),
                         HasSubstr(("usage: vantrel-cli " + arguments.value(0)).toStdString()));
         }

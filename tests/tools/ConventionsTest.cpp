@@ -29,15 +29,9 @@ QMap<QString, QString> synopses() {
     return found;
 }
 
-// The man page as text: fonts and escapes of troff taken out.
-QString manPageText(const QString& page) {
-    QString text = QString::fromUtf8(testsupport::readBytes(testsupport::sourcePath(page)));
-    text.replace(u"\\-"_s, u"-"_s).replace(u"\\(mu"_s, u"×"_s);
-    text.remove(QRegularExpression(u"\\\\f[BIRP]"_s));
-    return text;
-}
-
-TEST(Conventions, EachCommandsHelpPrintsItsUsageAndSucceeds) {
+// Each command's --help, and `help COMMAND`, print its synopsis as `help` lists it, and so does
+// the man page (read as text, troff's fonts and escapes taken out).
+TEST(Conventions, HelpAndTheManPageShowEachCommandsUsage) {
     const auto expectUsage = [](const QStringList& call, const QString& synopsis) {
         const auto run = runCli(call);
         EXPECT_EQ(run.exitCode, 0) << call.join(u' ').toStdString();
@@ -45,21 +39,18 @@ TEST(Conventions, EachCommandsHelpPrintsItsUsageAndSucceeds) {
             << run.out.toStdString();
         EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     };
+    QString page = QString::fromUtf8(
+        testsupport::readBytes(testsupport::sourcePath(u"data/man/vantrel-cli.1"_s)));
+    page.replace(u"\\-"_s, u"-"_s).replace(u"\\(mu"_s, u"×"_s);
+    page.remove(QRegularExpression(u"\\\\f[BIRP]"_s));
     const QMap<QString, QString> commands = synopses();
     for (const auto& [name, synopsis] : commands.asKeyValueRange()) {
         expectUsage({name, u"--help"_s}, synopsis);
+        EXPECT_TRUE(page.contains(u'\n' + synopsis + u'\n')) << synopsis.toStdString();
     }
     const QString printLabel = commands.value(u"print-label"_s);
     expectUsage({u"help"_s, u"print-label"_s}, printLabel);
     expectUsage(testsupport::words(u"print-label x --copies 0 --help"_s), printLabel);
-    EXPECT_EQ(runCli({u"help"_s, u"frobnicate"_s}).exitCode, 2);
-}
-
-TEST(Conventions, TheManPageShowsEveryCommandAsItsUsageDoes) {
-    const QString page = manPageText(u"data/man/vantrel-cli.1"_s);
-    for (const QString& synopsis : synopses()) {
-        EXPECT_TRUE(page.contains(u'\n' + synopsis + u'\n')) << synopsis.toStdString();
-    }
 }
 
 // The completion's candidates for the words typed so far, the last one being completed.

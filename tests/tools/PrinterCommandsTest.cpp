@@ -2,7 +2,6 @@
 #include "tests/tools/CliTest.h"
 
 #include "LabelKit/platform/SettingsStore.h"
-#include "LabelKit/print/PrintBatch.h"
 #include "LabelKit/store/LabelStore.h"
 
 #include <QImage>
@@ -48,18 +47,6 @@ TEST_F(PrinterCommands, PrintsAStoredDesignAndSaysWhereTheLabelWent) {
     EXPECT_EQ(print(u"print Big_text"_s).out, "Sent 1 label\n");
     EXPECT_EQ(printedFiles(), (QStringList{u"0001.png"_s, u"0002.png"_s}))
         << "numbering continues after the files already there";
-}
-
-TEST_F(PrinterCommands, SerialNumbersContinueFromOnePrintToTheNext) {
-    const LabelDocument sku = *LabelStore(library(), false).labelNamed(u"SKU tag"_s);
-    const auto next = [&] {
-        return FileSettingsStore(settingsFile()).integer(PrintBatch::nextSerialKey(sku.id));
-    };
-    ASSERT_EQ(print(u"print SKU_tag --serial-count 3"_s).exitCode, 0);
-    EXPECT_EQ(next(), 4);
-    ASSERT_EQ(print(u"print SKU_tag"_s).exitCode, 0);
-    EXPECT_EQ(next(), 5);
-    EXPECT_EQ(printedFiles().size(), 4);
 }
 
 TEST_F(PrinterCommands, PrintLabelAndPrintTextConfirmOrFailWithTheirMessage) {
