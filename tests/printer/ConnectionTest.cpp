@@ -157,33 +157,34 @@ const QString noReply = u"Timed out waiting for the printer's reply."_s;
 
 using K = PrinterActivity::Kind;
 using S = BluetoothState;
+constexpr double soon = 2.5; // before the shortest timeout: the fault ends the operation at once
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Injected, Faults,
     ::testing::Values(
-        Fault{"RadioOff", {}, off, K::idle, 0, 0.5, -1, S::poweredOff},
-        Fault{"Unsupported", {}, noLE, K::idle, 0, 0.5, -1, S::unsupported},
-        Fault{"Unauthorized", {}, denied, K::idle, 0, 0.5, -1, S::unauthorized},
+        Fault{"RadioOff", {}, off, K::idle, 0, soon, -1, S::poweredOff},
+        Fault{"Unsupported", {}, noLE, K::idle, 0, soon, -1, S::unsupported},
+        Fault{"Unauthorized", {}, denied, K::idle, 0, soon, -1, S::unauthorized},
         Fault{"RadioNeverReady", {}, noRadio, K::idle, 4.9, 7, -1, S::resetting},
         Fault{"PrinterAbsent", faultWith(&F::absent, true), notFound, K::idle, 7.8, 11},
-        Fault{"ConnectRefused", faultWith(&F::refuseConnection, true), refused, K::idle, 0, 1.5},
+        Fault{"ConnectRefused", faultWith(&F::refuseConnection, true), refused, K::idle, 0, soon},
         Fault{"ServiceMissing", faultWith(&F::serviceMissing, true), noService, K::connected, 0,
-              1.5},
+              soon},
         Fault{"WriteCharacteristicMissing", faultWith(&F::writeCharacteristicMissing, true),
-              noService, K::connected, 0, 1.5},
+              noService, K::connected, 0, soon},
         Fault{"NotifyCharacteristicMissing", faultWith(&F::notifyCharacteristicMissing, true),
               noConnect, K::connected, 11.9, 14.5},
-        Fault{"WriteErrorOnFirstChunk", faultWith(&F::failWrite, 1), rejected, K::connected, 0, 1.5,
-              0},
+        Fault{"WriteErrorOnFirstChunk", faultWith(&F::failWrite, 1), rejected, K::connected, 0,
+              soon, 0},
         // The printer holds part of a job: the link is dropped so that the next job is read
         // from a clean start.
-        Fault{"WriteErrorMidJob", faultWith(&F::failWrite, 2), rejected, K::idle, 0, 1.5, 1},
+        Fault{"WriteErrorMidJob", faultWith(&F::failWrite, 2), rejected, K::idle, 0, soon, 1},
         Fault{"WriteNeverAcknowledged", faultWith(&F::ignoreWrite, 2), noAck, K::idle, 4.9, 7.5, 1},
         Fault{"RadioOffMidJob", faultWith(&F::ignoreWrite, 2), off, K::idle, 0, 4, 1, S::poweredOn,
               false, true},
-        Fault{"LinkDrops", faultWith(&F::dropAfter, 2), dropped, K::idle, 0, 1.5, 2},
+        Fault{"LinkDrops", faultWith(&F::dropAfter, 2), dropped, K::idle, 0, soon, 2},
         Fault{"SilentInfoReply", faultWith(&F::silentInfo, true), noReply, K::connected, 2.9, 5, -1,
               S::poweredOn, true}),
     [](const auto& test) { return std::string(test.param.name); });

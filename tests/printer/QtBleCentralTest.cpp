@@ -131,10 +131,6 @@ protected:
             GTEST_SKIP() << s_missing;
         }
         ASSERT_TRUE(s_failure.empty()) << s_failure;
-        if (!s_standIn) {
-            startStandIn();
-            ASSERT_TRUE(s_failure.empty()) << s_failure;
-        }
         standIn(u"Reset"_s);
         standIn(u"SetPowered"_s, {true});
     }

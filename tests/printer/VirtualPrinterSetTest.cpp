@@ -1,5 +1,6 @@
 #include "LabelKit/printer/VirtualPrinterSet.h"
 #include "LabelKit/model/UserError.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,32 +14,17 @@ using namespace vantrel;
 // what cannot be simulated is refused with its reason.
 TEST(VirtualPrinterSet, DescriptionsGiveNamesSignalsAndFolders) {
     const QDir base(QDir::temp().filePath(QStringLiteral("printed")));
-    const struct {
-        const char* description;
-        const char* printersOrError;
-    } cases[] = {
-        {"", "CT221B-VIRTUAL@-58:."},
-        {" 0 ", ""},
-        {"3", "CT221B-A@-52:CT221B-A CT221B-B@-64:CT221B-B CT221B-C@-74:CT221B-C"},
-        {"Back@-70, CT221B-Front ,X@0",
-         "CT221B-Back@-70:CT221B-Back CT221B-Front@-64:CT221B-Front CT221B-X@0:CT221B-X"},
-        {"a,b,c,d,e", "CT221B-a@-52:CT221B-a CT221B-b@-64:CT221B-b CT221B-c@-74:CT221B-c "
-                      "CT221B-d@-86:CT221B-d CT221B-e@-52:CT221B-e"},
-        {"27", "There can be 0 to 26 virtual printers, not 27."},
-        {"-1", "There can be 0 to 26 virtual printers, not -1."},
-        {"A,,B", "A virtual printer needs a name: “A,,B”."},
-        {"A,CT221B-A", "Two virtual printers are named CT221B-A."},
-        {"../up", "“../up” can't name a virtual printer: its name is also its folder's."},
-        {"A@-101", "The signal of CT221B-A must be a whole number of dBm from -100 to 0, not "
-                   "“-101”."},
-        {"A@strong", "The signal of CT221B-A must be a whole number of dBm from -100 to 0, not "
-                     "“strong”."},
-    };
-    for (const auto& c : cases) {
+    EXPECT_TRUE(VirtualPrinterSet::parse(base.path(), QStringLiteral(" 0 ")).members.isEmpty());
+    const QString cases = QString::fromUtf8(
+        testsupport::readBytes(testsupport::dataPath(QStringLiteral("virtual-printer-sets.txt"))));
+    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#')) {
+            continue;
+        }
         QStringList parts;
         try {
             const VirtualPrinterSet set =
-                VirtualPrinterSet::parse(base.path(), QString::fromUtf8(c.description));
+                VirtualPrinterSet::parse(base.path(), line.section(u'|', 0, 0).trimmed());
             EXPECT_EQ(set.folder, base.path());
             for (const VirtualPrinterSet::Member& m : set.members) {
                 parts.append(QStringLiteral("%1@%2:%3")
@@ -49,7 +35,7 @@ TEST(VirtualPrinterSet, DescriptionsGiveNamesSignalsAndFolders) {
         } catch (const UserError& error) {
             parts = QStringList{error.message()};
         }
-        EXPECT_EQ(parts.join(u' '), QString::fromUtf8(c.printersOrError)) << c.description;
+        EXPECT_EQ(parts.join(u' '), line.section(u'|', 1).trimmed()) << line.toStdString();
     }
 }
 

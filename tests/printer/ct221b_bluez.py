@@ -9,31 +9,20 @@ from gi.repository import GLib
 
 from dbusmock import OBJECT_MANAGER_IFACE, mockobject
 from dbusmock.templates import bluez5
-from dbusmock.templates.bluez5 import *  # noqa: F401,F403  (the template's main-object methods)
+from dbusmock.templates.bluez5 import *  # noqa: F401,F403  (the template's load, names, methods)
 
-BUS_NAME = bluez5.BUS_NAME
-MAIN_OBJ = bluez5.MAIN_OBJ
-SYSTEM_BUS = bluez5.SYSTEM_BUS
-IS_OBJECT_MANAGER = bluez5.IS_OBJECT_MANAGER
 
 STANDIN_IFACE = 'org.vantrel.StandIn'
 GATT_SERVICE_IFACE = 'org.bluez.GattService1'
 GATT_CHAR_IFACE = 'org.bluez.GattCharacteristic1'
-GATT_DESC_IFACE = 'org.bluez.GattDescriptor1'
 
 ADAPTER = 'hci0'
-ADDRESS = 'C2:21:B0:00:00:01'
-NAME = 'CT221B-MOCK'
 DEVICE_PATH = '/org/bluez/hci0/dev_C2_21_B0_00_00_01'
 SERVICE_PATH = DEVICE_PATH + '/service0010'
 TX_PATH = SERVICE_PATH + '/char0011'
 RX_PATH = SERVICE_PATH + '/char0013'
 CCCD_PATH = RX_PATH + '/desc0014'
 
-SERVICE_UUID = '49535343-fe7d-4ae5-8fa9-9fafd205e455'
-TX_UUID = '49535343-8841-43f4-a8d4-ecbe34729bb3'
-RX_UUID = '49535343-1e4d-4bd9-ba61-23c647249616'
-CCCD_UUID = '00002902-0000-1000-8000-00805f9b34fb'
 
 INFO_REQUEST = bytes.fromhex('DD0005040000E5DD')
 INFO_REPLY = b'CT221B\x00V1.0.7'
@@ -101,10 +90,6 @@ def WriteValue(char, value, options):
         GLib.timeout_add(20, notify, INFO_REPLY)
 
 
-def ReadValue(char, options):
-    return char.props[GATT_CHAR_IFACE]['Value']
-
-
 def set_notifying(char, on):
     char.props[GATT_CHAR_IFACE]['Notifying'] = dbus.Boolean(on, variant_level=1)
     emit_changed(char, GATT_CHAR_IFACE, {'Notifying': dbus.Boolean(on, variant_level=1)})
@@ -127,22 +112,18 @@ def characteristic(uuid, flags):
 
 
 CHAR_METHODS = [
-    ('ReadValue', 'a{sv}', 'ay', ReadValue),
+    ('ReadValue', 'a{sv}', 'ay', lambda char, options: char.props[GATT_CHAR_IFACE]['Value']),
     ('WriteValue', 'aya{sv}', '', WriteValue),
     ('StartNotify', '', '', lambda char: set_notifying(char, True)),
     ('StopNotify', '', '', lambda char: set_notifying(char, False)),
 ]
 
 
-def load(mock, parameters):
-    bluez5.load(mock, parameters)
-
-
 @dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
 def AddPrinter(mock):
     '''Adds the adapter, the printer and its GATT objects (once the mock is on the bus).'''
     bluez5.AddAdapter(mock, ADAPTER, 'Vantrel test')
-    bluez5.AddDevice(mock, ADAPTER, ADDRESS, NAME)
+    bluez5.AddDevice(mock, ADAPTER, 'C2:21:B0:00:00:01', 'CT221B-MOCK')
     dev = device()
     dev.AddMethods(bluez5.DEVICE_IFACE, [
         ('Connect', '', '', DeviceConnect),
@@ -151,20 +132,20 @@ def AddPrinter(mock):
     Reset(mock)
 
     add_gatt_object(mock, SERVICE_PATH, GATT_SERVICE_IFACE, {
-        'UUID': dbus.String(SERVICE_UUID, variant_level=1),
+        'UUID': dbus.String('49535343-fe7d-4ae5-8fa9-9fafd205e455', variant_level=1),
         'Device': dbus.ObjectPath(DEVICE_PATH, variant_level=1),
         'Primary': dbus.Boolean(True, variant_level=1),
         'Includes': dbus.Array([], signature='o', variant_level=1),
     }, [])
-    add_gatt_object(mock, TX_PATH, GATT_CHAR_IFACE, characteristic(TX_UUID, ['write']), CHAR_METHODS)
-    add_gatt_object(mock, RX_PATH, GATT_CHAR_IFACE, characteristic(RX_UUID, ['notify']), CHAR_METHODS)
-    add_gatt_object(mock, CCCD_PATH, GATT_DESC_IFACE, {
-        'UUID': dbus.String(CCCD_UUID, variant_level=1),
+    add_gatt_object(mock, TX_PATH, GATT_CHAR_IFACE, characteristic('49535343-8841-43f4-a8d4-ecbe34729bb3', ['write']), CHAR_METHODS)
+    add_gatt_object(mock, RX_PATH, GATT_CHAR_IFACE, characteristic('49535343-1e4d-4bd9-ba61-23c647249616', ['notify']), CHAR_METHODS)
+    add_gatt_object(mock, CCCD_PATH, 'org.bluez.GattDescriptor1', {  # notification switch
+        'UUID': dbus.String('00002902-0000-1000-8000-00805f9b34fb', variant_level=1),
         'Characteristic': dbus.ObjectPath(RX_PATH, variant_level=1),
         'Value': dbus.Array([], signature='y', variant_level=1),
         'Flags': dbus.Array(['read', 'write'], signature='s', variant_level=1),
     }, [
-        ('ReadValue', 'a{sv}', 'ay', 'ret = self.props["%s"]["Value"]' % GATT_DESC_IFACE),
+        ('ReadValue', 'a{sv}', 'ay', 'ret = self.props["org.bluez.GattDescriptor1"]["Value"]'),
         ('WriteValue', 'aya{sv}', '', ''),
     ])
 
