@@ -1,4 +1,5 @@
 #include "tests/printer/ManagerFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QSignalSpy>
 
@@ -226,24 +227,15 @@ TEST_F(Connection, APrinterFoundDuringTheSearchIsConnected) {
 }
 
 TEST(InfoReplies, GiveFirmwareAndModel) {
-    const QString asked = u"CT221B-ASKED"_s; // the model when the reply names none
-    const QString unknown = u"unknown"_s;
-    const std::pair<QByteArray, PrinterInfo> cases[] = {
-        {QByteArray("CT221B\0V1.2.3", 13), {u"V1.2.3"_s, u"CT221B"_s}},
-        {QByteArray("\0\0V2.0.0\0\0CT221B-X\0", 19), {u"V2.0.0"_s, u"CT221B-X"_s}},
-        {"xxV1.4", {u"V1.4"_s, asked}},                        // cut at its first V
-        {"xxVER3", {unknown, asked}},                          // no V1 and no leading V
-        {QByteArray("CT1\x01\x02\0V10", 9), {unknown, asked}}, // short segments dropped
-        {QByteArray("C\x01T\x7F"
-                    "221\xFF"
-                    "B\0\x1BV1.9",
-                    15),
-         {u"V1.9"_s, u"CT221B"_s}}, // unprintable bytes filtered
-        {"Model CT221B V1.0", {u"V1.0"_s, asked}},
-        {QByteArray(), {unknown, asked}},
-    };
-    for (const auto& [reply, info] : cases) {
-        EXPECT_EQ(PrinterManager::parseInfo(reply, asked), info) << reply.toStdString();
+    const QString cases = QString::fromUtf8(
+        testsupport::readBytes(testsupport::dataPath(u"printer-info-replies.txt"_s)));
+    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!line.startsWith(u'#')) {
+            const PrinterInfo info = PrinterManager::parseInfo(
+                QByteArray::fromPercentEncoding(line.section(u'|', 0, 0).trimmed().toLatin1()),
+                u"CT221B-ASKED"_s);
+            EXPECT_EQ(info.firmware + u' ' + info.name, line.section(u'|', 1).trimmed());
+        }
     }
 }
 
