@@ -28,12 +28,9 @@ PrintItem item(const QString& text, qint64 copies = 1) {
     return PrintItem(document, context, copies);
 }
 
+// A batch of labels alike.
 QList<PrintItem> items(int count) {
-    QList<PrintItem> list;
-    for (int i = 1; i <= count; ++i) {
-        list.append(item(u"Label %1"_s.arg(i)));
-    }
-    return list;
+    return QList<PrintItem>(count, item(u"Label"_s));
 }
 
 using Activities = QList<PrinterActivity>;
