@@ -24,29 +24,27 @@ struct SizeCase {
     qint64 height;
 };
 
-class RasterSize : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(RasterSize, FollowsTheDotsAndTheScale) {
-    const SizeCase c = GetParam();
-    for (const bool exact : {true, false}) {
-        const RenderedLabel label = render(document(c.widthMM, c.heightMM), exact, c.scale);
-        EXPECT_EQ(label.width, c.width);
-        EXPECT_EQ(label.height, c.height);
-        ASSERT_EQ(label.pixels.size(), c.width * c.height);
-        // A design without elements is blank paper in either mode.
-        EXPECT_EQ(label.pixels.count(char(255)), c.width * c.height);
+TEST(RasterSize, FollowsTheDotsAndTheScale) {
+    const SizeCase cases[] = {{50, 30, 1, 400, 240},    {50, 30, 3, 1200, 720},
+                              {0.5, 30, 1, 8, 240},     // raised to the 8-dot minimum
+                              {50.0625, 1, 1, 401, 8},  // 400.5 rounds away from zero
+                              {50.06, 30, 1, 400, 240}, // 400.48
+                              {40, 30, 0, 320, 240},    // scale 0 acts as 1
+                              {40, 30, -4, 320, 240},   // and so does a negative one
+                              {0.01, 0.06, 2, 16, 16}};
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.widthMM));
+        for (const bool exact : {true, false}) {
+            const RenderedLabel label = render(document(c.widthMM, c.heightMM), exact, c.scale);
+            EXPECT_EQ(label.width, c.width);
+            EXPECT_EQ(label.height, c.height);
+            ASSERT_EQ(label.pixels.size(), c.width * c.height);
+            // A design without elements is blank paper in either mode.
+            EXPECT_EQ(label.pixels.count(char(255)), c.width * c.height);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RasterSize,
-    ::testing::Values(SizeCase{50, 30, 1, 400, 240}, SizeCase{50, 30, 3, 1200, 720},
-                      SizeCase{0.5, 30, 1, 8, 240},      // raised to the 8-dot minimum
-                      SizeCase{50.0625, 1, 1, 401, 8},   // 400.5 rounds away from zero
-                      SizeCase{50.06, 30, 1, 400, 240},  // 400.48
-                      SizeCase{40, 30, 0, 320, 240},     // scale 0 acts as 1
-                      SizeCase{40, 30, -4, 320, 240},    // and so does a negative one
-                      SizeCase{0.01, 0.06, 2, 16, 16})); // sizes below the minimum
+// sizes below the minimum
 
 TEST(RenderedLabel, PackedRowsBurnWhatIsBelow128) {
     RenderedLabel edge = filled(2, 1);
@@ -98,60 +96,53 @@ struct ProblemCase {
     const char* message; // nullptr: renders
 };
 
-class SizeProblem : public ::testing::TestWithParam<ProblemCase> {};
-
-TEST_P(SizeProblem, IsReportedAndRefused) {
-    const ProblemCase c = GetParam();
-    const LabelDocument doc = document(c.widthMM, c.heightMM);
-    const auto problem = LabelRenderer::sizeProblem(doc, c.scale);
-    if (!c.message) {
-        EXPECT_FALSE(problem) << problem->toStdString();
-        return;
-    }
-    ASSERT_TRUE(problem);
-    if (*c.message) { // "": any message
-        EXPECT_EQ(*problem, QString::fromUtf8(c.message));
-    }
-    try {
-        LabelRenderer::render(doc, context(), c.scale, true);
-        ADD_FAILURE() << "rendered a design that cannot be drawn";
-    } catch (const UserError& e) {
-        EXPECT_EQ(e.message(), *problem);
-    }
-}
-
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SizeProblem,
-    ::testing::Values(
-        ProblemCase{"NotANumber", nan, 30, 1,
-                    "The label's width (nan mm) is not a size that can be printed."},
-        ProblemCase{"Infinite", 40, -inf, 1,
-                    "The label's height (-inf mm) is not a size that can be printed."},
-        ProblemCase{"Zero", 0, 30, 1,
-                    "The label's width (0 mm) is not a size that can be printed."},
-        ProblemCase{"Negative", 40, -40, 1,
-                    "The label's height (-40 mm) is not a size that can be printed."},
-        ProblemCase{"BeyondTheDotRange", 1.2e18, 30, 1,
-                    "The label's width (1.2e+18 mm) is not a size that can be printed."},
-        ProblemCase{"TenMetresSquare", 10000, 10000, 1,
-                    "The label is too large to draw: 10000 × 10000 mm is more than 268 million "
-                    "printer dots."},
-        ProblemCase{"HugeScale", 50, 30, 1000000,
-                    "The label is too large to draw at 1000000×: 50 × 30 mm is more than 268 "
-                    "million pixels."},
-        ProblemCase{"ProductWouldOverflow", 1e15, 1e15, 1,
-                    "The label is too large to draw: 1e+15 × 1e+15 mm is more than 268 million "
-                    "printer dots."},
+TEST(SizeProblem, IsReportedAndRefused) {
+    const ProblemCase cases[] = {
+        {"NotANumber", nan, 30, 1, "The label's width (nan mm) is not a size that can be printed."},
+        {"Infinite", 40, -inf, 1,
+         "The label's height (-inf mm) is not a size that can be printed."},
+        {"Zero", 0, 30, 1, "The label's width (0 mm) is not a size that can be printed."},
+        {"Negative", 40, -40, 1, "The label's height (-40 mm) is not a size that can be printed."},
+        {"BeyondTheDotRange", 1.2e18, 30, 1,
+         "The label's width (1.2e+18 mm) is not a size that can be printed."},
+        {"TenMetresSquare", 10000, 10000, 1,
+         "The label is too large to draw: 10000 × 10000 mm is more than 268 million "
+         "printer dots."},
+        {"HugeScale", 50, 30, 1000000,
+         "The label is too large to draw at 1000000×: 50 × 30 mm is more than 268 "
+         "million pixels."},
+        {"ProductWouldOverflow", 1e15, 1e15, 1,
+         "The label is too large to draw: 1e+15 × 1e+15 mm is more than 268 million "
+         "printer dots."},
         // The bound is on the product of both sides: 2^28 pixels exactly fit, a row more not.
-        ProblemCase{"TheBound", 2048, 2048, 1, nullptr},
-        ProblemCase{"OneRowMore", 2048, 2048.125, 1, ""},
-        ProblemCase{"TheBoundScaled", 1024, 1024, 2, nullptr},
-        ProblemCase{"OneRowMoreScaled", 1024, 1024.125, 2, ""},
-        ProblemCase{"TenMetresLong", 10000, 30, 1, nullptr},
-        ProblemCase{"LargeButDrawable", 1024, 512, 2, nullptr}),
-    [](const auto& test) { return std::string(test.param.name); });
+        {"TheBound", 2048, 2048, 1, nullptr},
+        {"OneRowMore", 2048, 2048.125, 1, ""},
+        {"TheBoundScaled", 1024, 1024, 2, nullptr},
+        {"OneRowMoreScaled", 1024, 1024.125, 2, ""},
+        {"TenMetresLong", 10000, 30, 1, nullptr},
+        {"LargeButDrawable", 1024, 512, 2, nullptr}};
+    for (const ProblemCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LabelDocument doc = document(c.widthMM, c.heightMM);
+        const auto problem = LabelRenderer::sizeProblem(doc, c.scale);
+        if (!c.message) {
+            EXPECT_FALSE(problem) << problem->toStdString();
+            continue;
+        }
+        ASSERT_TRUE(problem);
+        if (*c.message) { // "": any message
+            EXPECT_EQ(*problem, QString::fromUtf8(c.message));
+        }
+        try {
+            LabelRenderer::render(doc, context(), c.scale, true);
+            ADD_FAILURE() << "rendered a design that cannot be drawn";
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.message(), *problem);
+        }
+    }
+}
 
 } // namespace
