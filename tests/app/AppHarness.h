@@ -3,12 +3,14 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace apptest {
@@ -43,5 +45,14 @@ struct AppHarness {
         return app->mainWindow();
     }
 };
+
+// The action of a menu or tool bar with this text or tool tip.
+inline QAction* action(const QList<QAction*>& actions, const QString& text) {
+    const auto found = std::find_if(actions.cbegin(), actions.cend(), [&](const QAction* a) {
+        return a->text() == text || a->toolTip() == text;
+    });
+    EXPECT_NE(found, actions.cend()) << text.toStdString();
+    return found == actions.cend() ? nullptr : *found;
+}
 
 } // namespace apptest

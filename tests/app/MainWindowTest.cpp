@@ -8,14 +8,12 @@
 
 #include "LabelKit/model/MeasureUnit.h"
 #include "LabelKit/model/Templates.h"
-#include "LabelKit/model/UserError.h"
 #include "LabelKit/store/LabelStore.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,11 +65,7 @@ QToolButton* toolButton(MainWindow& window, const QString& title) {
 void pickNewLabelItem(MainWindow& window, const QString& title) {
     QMenu* menu = toolButton(window, QStringLiteral("New Label"))->menu();
     Q_EMIT menu->aboutToShow(); // the menu fills as it opens
-    for (QAction* action : menu->actions()) {
-        if (action->text() == title) {
-            action->trigger();
-        }
-    }
+    apptest::action(menu->actions(), title)->trigger();
 }
 
 // The main window of an application over an empty library.
@@ -92,7 +86,8 @@ QSet<QUuid> elementIDs(const LabelDocument& document) {
 
 } // namespace
 
-// Each pick of a starter design adds a new label with ids of its own, and selects it.
+// Each pick of a starter design, and Ctrl+N, adds a new label with ids of its own, and selects
+// it.
 TEST_F(MainWindowTest, AddingAStarterTwiceGivesTwoDistinctLabels) {
     pickNewLabelItem(window, QStringLiteral("SKU tag"));
     pickNewLabelItem(window, QStringLiteral("SKU tag"));
@@ -103,14 +98,9 @@ TEST_F(MainWindowTest, AddingAStarterTwiceGivesTwoDistinctLabels) {
     EXPECT_NE(newer.id, older.id);
     EXPECT_TRUE(elementIDs(newer).intersect(elementIDs(older)).isEmpty());
     EXPECT_EQ(window.selectedID(), newer.id);
-
-    // Ctrl+N and the Blank item add the blank design.
-    MeasureUnit(MeasureUnit::mm).save(harness.app->services().settings());
     QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(store.labels().size(), 3);
-    pickNewLabelItem(window, QStringLiteral("Blank 40 × 30 mm"));
-    ASSERT_EQ(store.labels().size(), 4);
-    EXPECT_EQ(store.labels()[1].name, QStringLiteral("New label"));
+    EXPECT_EQ(store.labels()[0].name, QStringLiteral("New label"));
     EXPECT_EQ(window.selectedID(), store.labels()[0].id);
 }
 
@@ -132,20 +122,12 @@ TEST_F(MainWindowTest, ImportSelectsTheLabelOrShowsTheError) {
     QMessageBox* alert = modal<QMessageBox>();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("Something went wrong"));
-    QString reason;
-    try {
-        LabelStore::readLabelFile(bad);
-    } catch (const UserError& error) {
-        reason = error.message();
-    }
-    EXPECT_FALSE(reason.isEmpty());
-    EXPECT_EQ(alert->text(), reason);
+    EXPECT_TRUE(alert->text().contains(bad)) << alert->text().toStdString();
     EXPECT_EQ(store.labels().size(), 1);
-    QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
-// A settings file that cannot be read is reported when the window opens, and set aside.
+// A settings file that cannot be read is reported when the window opens (the store sets it
+// aside).
 TEST(MainWindow, ADamagedSettingsFileIsReported) {
     AppHarness harness(false, "{ damaged");
     harness.shown();
@@ -153,10 +135,6 @@ TEST(MainWindow, ADamagedSettingsFileIsReported) {
     ASSERT_NE(alert, nullptr);
     EXPECT_TRUE(alert->text().contains(QStringLiteral("could not be read")))
         << alert->text().toStdString();
-    EXPECT_EQ(
-        QDir(harness.dir.path()).entryList({QStringLiteral("settings.json.damaged-*")}).size(), 1);
-    QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 // "Labels" in the toolbar slides the sidebar out and back in at its width.
@@ -168,8 +146,7 @@ TEST_F(MainWindowTest, TheLabelsButtonTogglesTheSidebar) {
     QTest::mouseClick(toggle, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sidebar->isVisible(); }));
     QTest::mouseClick(toggle, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sidebar->width() == width; }));
-    EXPECT_TRUE(sidebar->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sidebar->isVisible() && sidebar->width() == width; }));
 }
 
 namespace {
@@ -204,16 +181,7 @@ void pickFromRowMenu(MainWindow& window, const QString& name, const QString& tit
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr;
     }));
-    QStringList titles;
-    for (QAction* action : menu->actions()) {
-        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-        if (action->text() == title) {
-            menu->setActiveAction(action);
-        }
-    }
-    EXPECT_EQ(titles, QStringList({QStringLiteral("Print…"), QStringLiteral("Duplicate"),
-                                   QStringLiteral("Show in File Manager"), QStringLiteral("-"),
-                                   QStringLiteral("Delete")}));
+    menu->setActiveAction(apptest::action(menu->actions(), title));
     QTest::keyClick(menu, Qt::Key_Return);
 }
 
@@ -226,27 +194,18 @@ void saveNamed(LabelStore& store, const QStringList& names) {
 
 } // namespace
 
-// The search keeps the labels whose name contains the text, ignoring case; the empty list
-// says why it is empty, and the detail shows the empty state without a selection.
+// The search filters the list (its rule is the filter model's); the empty list says why it is
+// empty, and the detail shows the empty state without a selection.
 TEST_F(MainWindowTest, SearchFiltersTheListAndExplainsAnEmptyOne) {
     auto* empty = window.findChild<QLabel*>(QStringLiteral("listEmpty"));
-    EXPECT_TRUE(empty->isVisible());
     EXPECT_EQ(empty->text(), QStringLiteral("No labels yet. Press + to make one."));
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("emptyState"))->isVisible());
-
-    saveNamed(store,
-              {QStringLiteral("Shelf"), QStringLiteral("Cabinet"), QStringLiteral("Bin tag")});
+    saveNamed(store, {QStringLiteral("Shelf"), QStringLiteral("Bin tag")});
     EXPECT_FALSE(empty->isVisible());
-    auto* search = window.findChild<QLineEdit*>(QStringLiteral("search"));
-    QTest::keyClicks(search, QStringLiteral("BIN"));
-    EXPECT_EQ(listedNames(window),
-              QStringList({QStringLiteral("Bin tag"), QStringLiteral("Cabinet")}));
-    QTest::keyClicks(search, QStringLiteral("zz"));
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("search")), QStringLiteral("zz"));
     EXPECT_TRUE(listedNames(window).isEmpty());
     EXPECT_TRUE(empty->isVisible());
     EXPECT_EQ(empty->text(), QStringLiteral("No matches."));
-    search->clear();
-    EXPECT_EQ(listedNames(window).size(), 3);
 }
 
 // A click selects; the row menu acts on its row: deleting the selected label selects the first

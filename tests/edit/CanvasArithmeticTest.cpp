@@ -41,8 +41,6 @@ TEST(CanvasGeometry, TheFrameReproducesItsScaleAndCentresThePaperBesideTheRulers
     const QSizeF label(40, 30);
     const CanvasGeometry g(CanvasGeometry::frameFor(12.5, label), label);
     EXPECT_DOUBLE_EQ(g.scale, 12.5);
-    EXPECT_EQ(g.paper, QRectF(22, 22, 500, 375));
-    EXPECT_EQ(g.leftRuler, QRectF(0, 22, 18, 375));
     // A wider frame centres the paper; tiny items still get a visible outline.
     const CanvasGeometry wide(QSizeF(622, 397), label);
     LabelElement dot(ElementKind::line);
@@ -117,11 +115,7 @@ TEST(RulerTicks, SpacingAndLabelsFollowTheUnitAndTheScale) {
     EXPECT_EQ(RulerTicks::ticks(101.6, 2, MeasureUnit::inches).size(), 33);
     EXPECT_EQ(RulerTicks::ticks(101.6, 2.21, MeasureUnit::inches).size(), 65);
 
-    const QList<RulerTick> mm = RulerTicks::ticks(10, 10, MeasureUnit::mm);
-    ASSERT_EQ(mm.size(), 11);
-    EXPECT_EQ(mm[3].kind, RulerTick::Kind::minor);
-    EXPECT_EQ(mm[5].kind, RulerTick::Kind::medium);
-    EXPECT_DOUBLE_EQ(mm[7].position, 70);
+    EXPECT_EQ(RulerTicks::ticks(10, 10, MeasureUnit::mm).at(5).kind, RulerTick::Kind::medium);
     // Only the part on screen is listed.
     const QList<RulerTick> part = RulerTicks::ticks(1000, 10, MeasureUnit::mm, 95, 130);
     ASSERT_EQ(part.size(), 4);

@@ -1,35 +1,11 @@
 #include "LabelKit/edit/InspectorRules.h"
 
-#include "LabelKit/render/LabelRenderer.h"
-
 #include <gtest/gtest.h>
 
 using namespace vantrel;
 using namespace Qt::StringLiterals;
-using Section = InspectorRules::Section;
 
 namespace {
-
-TEST(LengthInput, EnteredValuesAreConvertedThenClampedIntoTheRange) {
-    struct Case {
-        LengthInput input;
-        MeasureUnit unit;
-        double entered, storedMM;
-    };
-    for (const Case& c : {
-             Case{InspectorRules::positionInput, MeasureUnit::mm, 300, 200},
-             Case{InspectorRules::positionInput, MeasureUnit::mm, -60, -50},
-             Case{InspectorRules::positionInput, MeasureUnit::inches, 1, 25.4},
-             Case{InspectorRules::positionInput, MeasureUnit::inches, 8, 200},
-             Case{InspectorRules::labelWidthInput, MeasureUnit::mm, 10, 15},
-             Case{InspectorRules::labelWidthInput, MeasureUnit::inches, 0.5, 15},
-             Case{InspectorRules::gapInput, MeasureUnit::inches, 0.1, 2.54},
-         }) {
-        EXPECT_DOUBLE_EQ(c.input.stored(c.entered, c.unit), c.storedMM)
-            << c.entered << " " << c.unit.symbol().toStdString();
-    }
-    EXPECT_DOUBLE_EQ(InspectorRules::positionInput.bounds(MeasureUnit::inches).second, 200 / 25.4);
-}
 
 // In inches a step is the millimetre step to two decimals, halves away from zero, never zero.
 TEST(LengthInput, StepsInTheUnit) {
@@ -56,26 +32,6 @@ TEST(LengthInput, TextDropsTrailingZerosAndNegativeZero) {
     EXPECT_EQ(LengthInput::text(-0.25, 2, c), u"-0.25"_s);
 }
 
-TEST(InspectorRulesTest, SectionsFollowTheKind) {
-    const QList<Section> tail{Section::position, Section::actions};
-    const struct {
-        ElementKind kind;
-        QList<Section> sections;
-    } cases[] = {
-        {ElementKind::text, {Section::content, Section::font}},
-        {ElementKind::barcode, {Section::content, Section::barcode}},
-        {ElementKind::qr, {Section::content}},
-        {ElementKind::image, {Section::image}},
-        {ElementKind::line, {Section::shape}},
-        {ElementKind::ellipse, {Section::shape}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(InspectorRules::sections(c.kind), c.sections + tail);
-    }
-    EXPECT_FALSE(InspectorRules::offersFilled(ElementKind::line));
-    EXPECT_TRUE(InspectorRules::offersFilled(ElementKind::box));
-}
-
 TEST(InspectorRulesTest, DataColumnMatchesTheWholeTrimmedToken) {
     const QStringList columns{u"Name"_s, u"SKU"_s};
     EXPECT_EQ(InspectorRules::linkedColumn(u"  {SKU}\n"_s, columns), u"SKU"_s);
@@ -99,19 +55,6 @@ TEST(InspectorRulesTest, PlaceholderTokensAppendAndColumnsKeepTheirAmpersands) {
     const auto columns = InspectorRules::columnItems({u"A&B"_s});
     ASSERT_EQ(columns.size(), 1);
     EXPECT_EQ(columns.first().title, u"{A&B}"_s);
-}
-
-TEST(InspectorRulesTest, BarcodeCheckExpandsTheContextBeforeChecking) {
-    LabelElement barcode(ElementKind::barcode);
-    barcode.symbology = Symbology::ean13;
-    barcode.content = u"{EAN}"_s;
-    LabelContext context;
-    context.fields[u"EAN"_s] = sample(Symbology::ean13);
-    EXPECT_FALSE(InspectorRules::barcodeCheck(barcode, context).problem);
-    context.fields[u"EAN"_s] = u"12AB"_s;
-    const auto bad = InspectorRules::barcodeCheck(barcode, context);
-    EXPECT_TRUE(bad.problem);
-    EXPECT_EQ(bad.text, LabelRenderer::barcodeIssue(barcode, u"12AB"_s).value());
 }
 
 } // namespace
