@@ -1,10 +1,17 @@
+// The pictures of the views (canvas, previews, icons) and the item clipboard.
 #include "views/CanvasPicture.h"
 #include "views/ElementClipboard.h"
+#include "views/Icons.h"
+#include "views/LabelPreview.h"
+#include "views/PrinterDotsToggle.h"
 #include "views/PrinterStatusLabel.h"
 
 #include "LabelKit/model/Templates.h"
+#include "LabelKit/platform/SettingsStore.h"
 #include "LabelKit/printer/PrinterActivity.h"
 
+#include <QCheckBox>
+#include <QIcon>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
@@ -34,6 +41,11 @@ int largestDifference(const QImage& a, const QImage& b) {
         }
     }
     return most;
+}
+
+bool onlyBlackAndWhite(const QImage& image) {
+    const QImage mono = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    return mono.convertToFormat(image.format()) == image;
 }
 
 } // namespace
@@ -112,4 +124,55 @@ TEST(ElementClipboard, CarriesTheWholeItemAsALabelFileDoesAndRefusesOtherData) {
     const std::optional<LabelElement> repaired = ElementClipboard::element(&foreign);
     ASSERT_TRUE(repaired);
     EXPECT_EQ(repaired->width, LabelElement(ElementKind::qr).width);
+}
+
+// Every preview follows "Show printer dots", as the toggle sets it, at once: the exact print at one
+// pixel per dot, or the smooth picture at the preview's detail.
+TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSetting) {
+    MemorySettingsStore settings;
+    const LabelDocument label = Templates::binTag();
+    LabelPreview large(label, LabelContext::preview(), 4, &settings);
+    LabelPreview small(label, LabelContext::preview(), 2, &settings);
+    EXPECT_EQ(large.image().size(), QSize(320 * 4, 240 * 4));
+    EXPECT_EQ(small.image().size(), QSize(320 * 2, 240 * 2));
+    EXPECT_FALSE(onlyBlackAndWhite(large.image())) << "smooth edges";
+
+    PrinterDotsToggle toggle(settings), other(settings);
+    toggle.toggle()->click();
+    EXPECT_TRUE(other.toggle()->isChecked()) << "every toggle follows the setting";
+    for (LabelPreview* preview : {&large, &small}) {
+        EXPECT_TRUE(preview->showDots());
+        EXPECT_EQ(preview->image().size(), QSize(320, 240));
+        EXPECT_TRUE(onlyBlackAndWhite(preview->image()));
+    }
+    settings.setBoolean(LabelPreview::showDotsKey(), false);
+    EXPECT_EQ(small.image().size(), QSize(640, 480));
+}
+
+TEST(LabelPreview, ALabelThatCannotBeRenderedIsBlank) {
+    LabelDocument huge = Templates::blank();
+    huge.widthMM = 1e12;
+    LabelPreview preview(huge, LabelContext::preview(), 2, nullptr);
+    EXPECT_TRUE(preview.image().isNull());
+    EXPECT_FALSE(preview.grab().isNull());
+}
+
+// Without a desktop theme (as here, offscreen), every icon of the table comes from the
+// fallback theme, so the application never shows an empty button.
+TEST(Icons, EverySymbolOfTheTableResolvesWithoutADesktopTheme) {
+    Icons::install();
+    ASSERT_FALSE(Icons::symbols().isEmpty());
+    for (const QString& symbol : Icons::symbols()) {
+        const QIcon icon = Icons::icon(symbol);
+        EXPECT_FALSE(icon.isNull()) << symbol.toStdString();
+        // A missing SVG plugin gives an icon that draws nothing.
+        QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        QImage blank(image.size(), image.format());
+        blank.fill(Qt::transparent);
+        EXPECT_NE(image, blank) << symbol.toStdString();
+    }
+    EXPECT_TRUE(Icons::icon(u"no.such.symbol").isNull());
+    for (const ElementKind kind : EnumTraits<ElementKind>::cases) {
+        EXPECT_TRUE(Icons::symbols().contains(Icons::symbol(kind))) << rawValue(kind).toStdString();
+    }
 }

@@ -78,7 +78,6 @@ TEST_F(InspectorsTest, TypeSwitchReplacesTheSampleAndTheCheckFollowsTheList) {
     attach("Code,Name\n" + sample(Symbology::upcE).toUtf8() + ",ok\nAB,bad\n");
     auto* column = inspector.findChild<QComboBox*>(u"Data column"_s);
     ASSERT_EQ(column->count(), 3);
-    EXPECT_EQ(column->itemText(0), u"None (fixed text)"_s);
     Q_EMIT column->activated(1);
     EXPECT_EQ(inspector.findChild<QPlainTextEdit*>(u"Content"_s)->toPlainText(), u"{Code}"_s);
     EXPECT_EQ(check->text(), inputHint(Symbology::upcE));
@@ -106,7 +105,6 @@ TEST_F(InspectorsTest, PhotoKeepsTheFileBytesAndRefusesWhatIsNoPicture) {
     ASSERT_TRUE(picture.save(png));
     EXPECT_TRUE(inspector->usePhoto(png));
     EXPECT_EQ(item(imageID).imageData, testsupport::readBytes(png));
-    EXPECT_EQ(inspector->findChild<QPushButton*>()->text(), u"Replace photo"_s);
 }
 
 TEST_F(InspectorsTest, DocumentSizeFromStockOrTypedStaysInItsRange) {
@@ -125,10 +123,8 @@ TEST_F(InspectorsTest, DocumentSizeFromStockOrTypedStaysInItsRange) {
     EXPECT_EQ(session->document().widthMM, 54);
     typeInto(width->field(), u"9"_s);
     EXPECT_EQ(session->document().widthMM, 15);
-
     MeasureUnit(MeasureUnit::inches).save(settings);
     EXPECT_EQ(inspector.stockSize()->text(), MeasureUnit(MeasureUnit::inches).sizeText(15, 30));
-    EXPECT_TRUE(stock->actions().first()->text().startsWith(u"1.57 × 1.18 in  (40 × 30 mm)"_s));
 }
 
 // Every control that shows, icon-only ones included, has a name for assistive technology.

