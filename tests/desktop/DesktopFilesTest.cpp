@@ -1,5 +1,6 @@
-// The files that make Vantrel part of the desktop, read by the desktop's own tools, and the
-// program's --help and --version, which need no display.
+// The files that make Vantrel part of the desktop, read by the desktop's own tools; the
+// program's --help and --version, which need no display; the file manager's reveal.
+#include "app/FileManager.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,17 @@ namespace {
 QString data(const QString& suffix) {
     return testsupport::sourcePath(u"data/"_s + SessionBus::serviceName + suffix);
 }
+
+// What a file manager answers on org.freedesktop.FileManager1.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+};
 
 // A key of the launcher's entry.
 QString launcher(const QString& key) {
@@ -79,4 +92,20 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndTheManPageShowsEveryOption) {
     EXPECT_GE(options, 3);
 }
 
+// With a file manager on the bus, the file is shown selected in it.
+TEST(FileManager, RevealsThroughTheFileManagerOnTheBus) {
+    desktoptest::PrivateBus bus;
+    QDBusConnection connection = bus.connect();
+    FakeFileManager fileManager;
+    ASSERT_TRUE(connection.registerObject(QStringLiteral("/org/freedesktop/FileManager1"),
+                                          &fileManager, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(connection.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+    const QString path = QStringLiteral("/tmp/A B.vtllabel");
+    EXPECT_TRUE(FileManager::reveal(path, connection));
+    EXPECT_TRUE(desktoptest::waitUntil([&] { return !fileManager.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager.shown, QStringList{QUrl::fromLocalFile(path).toString()});
+}
+
 } // namespace
+
+#include "DesktopFilesTest.moc"
