@@ -25,13 +25,11 @@
 #include "tests/printer/AsyncSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <QAction>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QToolBar>
 
 using namespace vantrel;
 using apptest::AppHarness;
@@ -130,17 +128,17 @@ TEST(PrinterSettings, OpensFromPreferencesOrTheEditorAndScansWhileShown) {
     EXPECT_EQ(manager.scanRequests(), 1);
 }
 
-// Rows follow the manager's order, each with its signal; Rename stores the typed name as the
+// Rows follow the names' order, each with its signal; Rename stores the typed name as the
 // nickname rules make it (an empty one shows the advertised name), Cancel stores nothing; the
 // default is starred.
 TEST(PrinterSettings, RowsListInOrderAndRenameAndMarkTheDefault) {
-    Settings settings(QStringLiteral("B@-75,A@-55"));
+    Settings settings(QStringLiteral("B@-55,A@-75")); // heard and strongest first: B
     ASSERT_TRUE(runUntil([&] { return settings.list->rows().size() == 2; }));
     const QList<PrinterRowView*> rows = settings.list->rows();
     EXPECT_EQ(rows[0]->title()->text(), a);
     EXPECT_EQ(rows[1]->title()->text(), b);
     EXPECT_EQ(rows[0]->subtitle()->text(), QStringLiteral("Nearby"));
-    EXPECT_EQ(rows[1]->signalBars()->bars(), 2);
+    EXPECT_EQ(rows[0]->signalBars()->bars(), 2);
 
     const auto rename = [&](const QString& typed, bool save) {
         settings.row(a)->renameAction()->trigger();

@@ -5,7 +5,6 @@
 
 #include "LabelKit/platform/SessionBus.h"
 
-#include <QDBusError>
 #include <QDBusPendingCall>
 
 #include <gtest/gtest.h>

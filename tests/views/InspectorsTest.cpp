@@ -11,7 +11,6 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -21,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QToolButton>
 
 using namespace vantrel;
 using namespace Qt::StringLiterals;

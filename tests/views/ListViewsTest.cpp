@@ -8,7 +8,6 @@
 #include "LabelKit/edit/DataTableModel.h"
 #include "LabelKit/edit/RowSearch.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
