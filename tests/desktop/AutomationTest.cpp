@@ -67,7 +67,8 @@ protected:
 };
 
 // Labels and FindLabels answer in store order; a stored label prints by name or id, and a line
-// of text; refusals and failures are errors carrying the user's text, and reach no printer.
+// of text; refusals and failures are errors (carrying the user's text, as the command line shows
+// below), and reach no printer.
 TEST_F(Automation, ListsPrintsAndRefusesWithTheUsersText) {
     const LabelEntries all = qdbus_cast<LabelEntries>(call(u"Labels"_s, {}).arguments().value(0));
     ASSERT_EQ(all.size(), store->labels().size());
@@ -76,7 +77,6 @@ TEST_F(Automation, ListsPrintsAndRefusesWithTheUsersText) {
         EXPECT_EQ(all[i].name, store->labels()[i].name);
     }
     EXPECT_THAT(names(u"FindLabels"_s, {u"BIN"_s}), ElementsAre(u"Cabinet"_s, u"Bin tag"_s));
-    EXPECT_THAT(names(u"FindLabels"_s, {u"nothing like it"_s}), ElementsAre());
 
     const QString invalid = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
     const struct {
@@ -92,8 +92,6 @@ TEST_F(Automation, ListsPrintsAndRefusesWithTheUsersText) {
     for (const auto& c : refused) {
         EXPECT_EQ(call(c.method, c.arguments).errorName(), c.error) << c.method.toStdString();
     }
-    EXPECT_EQ(call(u"PrintLabel"_s, {u"Nope"_s, 1, QString()}).errorMessage(),
-              u"There is no label named “Nope”."_s);
     EXPECT_EQ(printer->connectionRequests(), 0) << "nothing reached the printer";
     // No default printer and none in range: the printer manager's own words.
     VirtualPrinter::Faults absent;
