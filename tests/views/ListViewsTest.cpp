@@ -1,14 +1,11 @@
 #include "tests/views/SessionFixture.h"
 
-#include "views/DataSourceSection.h"
 #include "views/DataTableView.h"
 #include "views/ListPanel.h"
-#include "views/RowStepper.h"
 
 #include "LabelKit/edit/DataTableModel.h"
 #include "LabelKit/edit/RowSearch.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -95,7 +92,6 @@ TEST_F(ListViewsTest, ClosingTheViewDuringASearchIsSafe) {
 // buttons turn off there) and the header switch reads the first line as a row.
 TEST_F(ListViewsTest, PanelStepsWithinTheListAndSwitchesItsHeader) {
     ListPanel panel(*session);
-    RowStepper stepper(*session);
     QSignalSpy imports(&panel, &ListPanel::importRequested);
     EXPECT_TRUE(panel.showsEmptyState());
     EXPECT_FALSE(panel.menuButton()->isVisibleTo(&panel));
@@ -106,46 +102,21 @@ TEST_F(ListViewsTest, PanelStepsWithinTheListAndSwitchesItsHeader) {
     EXPECT_FALSE(panel.showsEmptyState());
     EXPECT_EQ(panel.name()->accessibleName(), u"stock.csv"_s);
     EXPECT_FALSE(panel.previous()->isEnabled());
-    EXPECT_FALSE(stepper.previous()->isEnabled());
     for (int i = 0; i < 6; ++i) {
         panel.next()->click();
     }
     EXPECT_EQ(session->previewRow(), 4);
     EXPECT_EQ(panel.rowText()->text(), u"Row 5 of 5"_s);
     EXPECT_FALSE(panel.next()->isEnabled());
-    EXPECT_FALSE(stepper.next()->isEnabled());
-    stepper.previous()->click();
-    EXPECT_EQ(stepper.position()->text(), u"4 of 5"_s);
+    panel.previous()->click();
     EXPECT_TRUE(panel.next()->isEnabled());
 
     DataTableModel* model = panel.tableView()->model();
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"SKU"_s);
     ASSERT_TRUE(panel.headerAction()->isChecked());
     panel.headerAction()->trigger();
     EXPECT_FALSE(session->document().dataHasHeader);
     EXPECT_EQ(panel.rowText()->text(), u"Row 4 of 6"_s);
     EXPECT_EQ(model->index(0, 2).data().toString(), u"SKU"_s);
-}
-
-TEST_F(ListViewsTest, SectionSummarisesTheListAndAsksForImportAndRemoval) {
-    DataSourceSection section(*session);
-    QSignalSpy imports(&section, &DataSourceSection::importRequested);
-    QSignalSpy removals(&section, &DataSourceSection::removeRequested);
-    EXPECT_FALSE(section.removeButton()->isVisibleTo(&section));
-    section.importButton()->click();
-    EXPECT_EQ(imports.size(), 1);
-
-    attach();
-    EXPECT_FALSE(section.importButton()->isVisibleTo(&section));
-    EXPECT_EQ(section.name()->text(), u"stock.csv"_s);
-    EXPECT_EQ(section.rowCount()->text(), u"5 rows"_s);
-    EXPECT_EQ(section.columns()->text(), u"Columns: SKU, Name"_s);
-    section.replaceButton()->click();
-    section.removeButton()->click();
-    EXPECT_EQ(imports.size(), 2);
-    EXPECT_EQ(removals.size(), 1);
-    section.headerSwitch()->click();
-    EXPECT_EQ(section.rowCount()->text(), u"6 rows"_s);
 }
 
 } // namespace
