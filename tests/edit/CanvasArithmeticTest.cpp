@@ -1,6 +1,5 @@
 #include "LabelKit/edit/CanvasGeometry.h"
 #include "LabelKit/edit/CanvasGesture.h"
-#include "LabelKit/edit/ColumnDrag.h"
 #include "LabelKit/edit/ColumnDropDelegate.h"
 #include "LabelKit/edit/RulerTicks.h"
 #include "LabelKit/edit/Zoom.h"
@@ -123,9 +122,6 @@ TEST(RulerTicks, SpacingAndLabelsFollowTheUnitAndTheScale) {
 }
 
 TEST(ColumnDrop, PayloadsNameColumnsAndLandOnlyOnTextBarcodesAndQRCodes) {
-    EXPECT_EQ(ColumnDrag::column(ColumnDrag::payload(u"SKU"_s)), u"SKU"_s);
-    EXPECT_EQ(ColumnDrag::column(u"SKU"_s), std::nullopt);
-
     LabelDocument doc(u"Drop"_s, 40, 30);
     LabelElement text(ElementKind::text), box(ElementKind::box);
     text.x = 0, text.y = 0, text.width = 10, text.height = 10;

@@ -96,7 +96,6 @@ TEST_F(LabelListModelTest, ThumbnailsAreDrawnWithTheFirstRowAndKeptUntilTheLabel
     const QDateTime late(QDate(2025, 3, 14), QTime(23, 59, 59), QTimeZone::systemTimeZone());
     Clock::setWallTime(late);
     const qint64 before = thumbnail(0).cacheKey();
-    EXPECT_EQ(thumbnail(0).cacheKey(), before);
     Clock::setWallTime(late.addSecs(2));
     EXPECT_NE(thumbnail(0).cacheKey(), before);
 }

@@ -109,10 +109,6 @@ TEST_F(PrintPanelModelTest, SerialSectionAndFooter) {
               QStringLiteral("Prints 1 to 3. The next print continues from 4."));
 
     EXPECT_FALSE(panel(design({QStringLiteral("plain")}))->showsSerial());
-
-    // The stored next serial is where the numbering starts.
-    PrintBatch::storeNextSerial(settings, numbered.id, 51);
-    EXPECT_EQ(panel(numbered)->serialStart(), 51);
 }
 
 // Fields a printed list supplies are not asked for; without the list they are.
