@@ -16,7 +16,6 @@ using namespace Qt::StringLiterals;
 TEST(Zoom, StepsPercentagesAndScale) {
     EXPECT_EQ(Zoom::out(0.75), 0.5);
     EXPECT_EQ(Zoom::in(3.75), 4.0);
-    EXPECT_EQ(Zoom::in(4.0), 4.0);
     EXPECT_EQ(Zoom::percent(1.2599), 125);
     struct Case {
         QSizeF area, label;
