@@ -3,6 +3,7 @@
 #include "views/Icons.h"
 #include "views/InspectorStyle.h"
 
+#include "LabelKit/edit/ColumnDrag.h"
 #include "LabelKit/edit/DataTableModel.h"
 #include "LabelKit/edit/EditSession.h"
 #include "LabelKit/edit/ListTexts.h"
@@ -62,8 +63,7 @@ QMimeData* ColumnHeaderView::dragData(int section) const {
         return nullptr;
     }
     auto* data = new QMimeData;
-    data->setText(QStringLiteral("column:") +
-                  model()->headerData(section, Qt::Horizontal).toString());
+    data->setText(ColumnDrag::payload(model()->headerData(section, Qt::Horizontal).toString()));
     return data;
 }
 
