@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -45,6 +46,43 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
         ADD_FAILURE() << "cannot write " << path.toStdString();
     }
+}
+
+namespace {
+
+// A field with its escapes replaced.
+QString unescaped(const QString& field) {
+    static const QHash<QChar, QChar> escapes{
+        {u'n', u'\n'}, {u'r', u'\r'}, {u't', u'\t'}, {u'f', u'\f'}};
+    QString text;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] != u'\\' || i + 1 == field.size()) {
+            text += field[i];
+        } else if (field[++i] == u'u') {
+            text += QChar(char16_t(field.mid(i + 1, 4).toUShort(nullptr, 16)));
+            i += 4;
+        } else {
+            text += escapes.value(field[i], field[i]);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+QList<QStringList> dataTable(const QString& name) {
+    QList<QStringList> cases;
+    for (const QString& line : QString::fromUtf8(readBytes(dataPath(name))).split(u'\n')) {
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#')) {
+            QStringList fields;
+            const QString closed = line.endsWith(u" |") ? line + u' ' : line; // an empty last field
+            for (const QString& field : closed.split(QStringLiteral(" | "))) {
+                fields.append(unescaped(field));
+            }
+            cases.append(fields);
+        }
+    }
+    return cases;
 }
 
 QStringList words(const QString& text) {

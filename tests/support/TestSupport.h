@@ -25,6 +25,10 @@ QString dataPath(const QString& name);
 QString sourcePath(const QString& path);
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
+// The cases of a table file under tests/data, one a line, fields split by " | " (a closing " |"
+// ends with an empty field); blank and "#" lines are left out. Fields take the escapes \n \r
+// \t \f \\ and \uXXXX.
+QList<QStringList> dataTable(const QString& name);
 
 // The words of a text split at spaces: command-line arguments written as one line.
 QStringList words(const QString& text);
