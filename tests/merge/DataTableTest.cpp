@@ -77,114 +77,24 @@ TEST(DecodeTest, Windows1252AgreesWithTheSystemCodecAndItsGapsGiveReplacements) 
     }
 }
 
-// Parsing: each case is a text, parsed without header, and the rows it must give.
-
-// Rows are written with "¶" between them and "¦" between cells.
-struct ParseCase {
-    const char* name;
-    QString text;
-    QString rows;
-    std::optional<QChar> delimiter = std::nullopt;
-};
-
 TEST(ParseTest, GivesTheRows) {
-    const ParseCase cases[] = {
-        {"SemicolonsBeatCommas", u"a;b;c\n1,5;2,5;3"_s, u"a¦b¦c¶1,5¦2,5¦3"_s},
-        {"TieGoesToComma", u"a,b\tc,d\te\n"_s, u"a¦b\tc¦d\te"_s},
-        {"TabsBeatSemicolons", u"a\tb\tc;d\n"_s, u"a¦b¦c;d"_s},
-        {"VerticalBars", u"a|b|c\n1|2|3"_s, u"a¦b¦c¶1¦2¦3"_s},
-        {"NoCandidateMeansComma", u"abc\nx,y"_s, u"abc¶x¦y"_s},
-        {"QuotedCandidatesDoNotCount", u"\"a;b;c\",d\n"_s, u"a;b;c¦d"_s},
-        {"OnlyTheFirstLineCounts", u"a|b\n1;2;3;4\n"_s, u"a¦b¶1;2;3;4"_s},
-        {"FirstLineEndsAtCarriageReturn", u"a;b\r1,2,3,4,5\r"_s, u"a¦b¶1,2,3,4,5"_s},
-        {"GivenDelimiterWins", u"a;b,c\n"_s, u"a;b¦c"_s, QChar(u',')},
-        {"AnyGivenCharacter", u"a#b;c\n"_s, u"a¦b;c"_s, QChar(u'#')},
-        {"NonAsciiDelimiter", u"a·b·c\n"_s, u"a¦b¦c"_s, QChar(u'·')},
-        // The quote and line breaks cannot separate fields; the delimiter is detected instead.
-        {"QuoteAsDelimiterIsDetected", u"a;\"b\"\n"_s, u"a¦b"_s, QChar(u'"')},
-        {"LineFeedAsDelimiterIsDetected", u"a;b\nc"_s, u"a¦b¶c"_s, QChar(u'\n')},
-        // Quoting
-
-        {"DoubledQuotes", u"\"say \"\"hi\"\"\",x"_s, u"say \"hi\"¦x"_s},
-        {"DelimiterInQuotes", u"\"a,b\",c"_s, u"a,b¦c"_s},
-        {"LineBreaksInQuotes", u"\"1 Main St\r\nSpringfield\",x\ny"_s,
-         u"1 Main St\r\nSpringfield¦x¶y"_s},
-        {"QuoteInsideUnquotedCell", u"5\" screen,b\"c\"\n"_s, u"5\" screen¦b\"c\""_s},
-        {"TextAfterClosingQuote", u"\"ab\"cd,e"_s, u"abcd¦e"_s},
-        {"QuoteAfterClosedSectionIsOrdinary", u"\"a\" \"b\",c"_s, u"a \"b\"¦c"_s},
-        {"QuoteAfterLeadingSpaceIsOrdinary", u" \"a,b\""_s, u"\"a¦b\""_s},
-        {"EmptyQuotedCells", u"\"\",\"\",x"_s, u"¦¦x"_s},
-        {"OnlyDoubledQuotes", u"\"\"\"\"\n"_s, u"\""_s},
-        {"QuoteClosesAtEndOfText", u"a,\"b\""_s, u"a¦b"_s},
-        {"UnterminatedFinalRecordIsDropped", u"a,b\nc,\"d\ne,f\n"_s, u"a¦b"_s},
-        {"UnterminatedAfterDoubledQuote", u"x\n\"a\"\""_s, u"x"_s},
-        {"LoneQuote", u"\""_s, u""_s},
-        // Line endings
-        {"CrLf", u"a,b\r\nc,d\r\n"_s, u"a¦b¶c¦d"_s},
-        {"Mixed", u"a\rb\r\nc\nd"_s, u"a¶b¶c¶d"_s},
-        {"NoFinalLineBreak", u"a,b\nc,d"_s, u"a¦b¶c¦d"_s},
-        {"LineFeedBeforeCarriageReturnIsTwoBreaks", u"a\n\rb"_s, u"a¶b"_s},
-        {"OtherLineSeparatorsAreText", u"a\u2028b\u0085c\fd"_s, u"a\u2028b\u0085c\fd"_s},
-        // Blank lines
-        {"SkippedBetweenRecords", u"a\n\n\r\n\rb\n\n"_s, u"a¶b"_s},
-        {"SpacesMakeOneEmptyCell", u"a\n   \nb"_s, u"a¶∅¶b"_s},
-        {"OnlyDelimitersMakeEmptyCells", u",,\n"_s, u"¦¦"_s},
-        {"EmptyQuotedLineIsBlank", u"a\n\"\"\nb"_s, u"a¶b"_s},
-        {"EmptyText", QString(), u""_s},
-        {"OnlyLineBreaks", u"\r\n\n\r"_s, u""_s},
-        {"OnlyByteOrderMark", u"\uFEFF"_s, u""_s},
-        {"ByteOrderMarkOnlyAtStartIsDropped", u"\uFEFFa,\uFEFFb"_s, u"a¦\uFEFFb"_s},
-        // Trimming
-        {"SpacesAndTabs", u"  a  ,\tb\t, c d \n"_s, u"a¦b¦c d"_s},
-        {"QuotedCellsToo", u"\" a \",\"\t\""_s, u"a¦"_s},
-        {"UnicodeSpaceSeparators", u"\u00A0a\u3000,\u2007b\u202F"_s, u"a¦b"_s},
-        {"NotLineBreaks", u"\"\na\r\n\""_s, u"\na\r\n"_s},
-        {"NotOtherFormatCharacters", u"\u200Ba\u200B"_s, u"\u200Ba\u200B"_s},
-        {"TabDelimitedKeepsEmptyCells", u"a\t\tc\n"_s, u"a¦¦c"_s},
-        // Characters
-        {"SurrogatePairsAndCombiningMarks", u"🏷,cafe\u0301,日本語\n"_s,
-         u"🏷¦cafe\u0301¦日本語"_s},
-        {"LongRowCrossesScanBlocks", u"abcdefghijklmnopqrstuvwxyz,0123456789abcdefg|h"_s,
-         u"abcdefghijklmnopqrstuvwxyz¦0123456789abcdefg|h"_s}};
-    for (const ParseCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const QStringList& c : testsupport::dataTable(u"csv-parse.txt"_s)) {
+        SCOPED_TRACE(c[0].toStdString());
         Rows rows;
-        for (const QString& row : c.rows.split(u'¶', Qt::SkipEmptyParts)) {
+        for (const QString& row : c[2].split(u'¶', Qt::SkipEmptyParts)) {
             rows.append(row == u"∅"_s ? QStringList{QString()} : row.split(u'¦'));
         }
-        EXPECT_EQ(DataTable::parse(c.text, false, c.delimiter).rows, rows);
+        const std::optional<QChar> delimiter =
+            c.size() > 3 ? std::optional(c[3].front()) : std::nullopt;
+        EXPECT_EQ(DataTable::parse(c[1], false, delimiter).rows, rows);
     }
 }
 
-// Header and column names
-
-struct NamingCase {
-    const char* name;
-    QString text;
-    bool hasHeader;
-    QString columns; // "¦" between names
-};
-
 TEST(ColumnNamingTest, NamesTheColumns) {
-    const NamingCase cases[] = {
-        {"WithoutHeader", u"a,b,c\n1,2,3"_s, false, u"Column 1¦Column 2¦Column 3"_s},
-        {"BracesRemovedEmptyNamedTrimmed", u"{SKU},,  Name  \n1,2,3"_s, true,
-         u"SKU¦Column 2¦Name"_s},
-        {"OnlyBracesIsEmpty", u"{},}{,{{x}}"_s, true, u"Column 1¦Column 2¦x"_s},
-        {"Duplicates", u"Name,Name,Name,Price"_s, true, u"Name¦Name 2¦Name 3¦Price"_s},
-        {"DuplicatesAfterBraces", u"{Name},Name"_s, true, u"Name¦Name 2"_s},
-        {"SuffixedFormInHeaderRepeats", u"Name,Name,Name 2"_s, true, u"Name¦Name 2¦Name 2"_s},
-        {"GeneratedNameCollides", u"Column 2,"_s, true, u"Column 2¦Column 2 2"_s},
-        {"LetterCaseDiffers", u"name,Name"_s, true, u"name¦Name"_s},
-        {"ShortHeaderWidenedByRows", u"a\n1,2,3"_s, true, u"a¦Column 2¦Column 3"_s},
-        {"LongHeaderSetsWidth", u"a,b,c\n1"_s, true, u"a¦b¦c"_s},
-        {"OnlyAHeader", u"SKU,Name\n"_s, true, u"SKU¦Name"_s},
-        {"NoRowsNoColumns", u"\n\n"_s, true, u""_s},
-        {"UnterminatedHeaderNoColumns", u"\"a,b"_s, true, u""_s}};
-    for (const NamingCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(DataTable::parse(c.text, c.hasHeader).columns,
-                  c.columns.split(u'¦', Qt::SkipEmptyParts));
+    for (const QStringList& c : testsupport::dataTable(u"csv-columns.txt"_s)) {
+        EXPECT_EQ(DataTable::parse(c[1], c[2] == u"header"_s).columns,
+                  c[3].split(u'¦', Qt::SkipEmptyParts))
+            << c[0].toStdString();
     }
 }
 
@@ -239,12 +149,6 @@ TEST(RecordTest, ShortRowsStayShortAndReadAsEmptyAndOutsideRowsGiveNothing) {
 
 // Search
 
-struct SearchCase {
-    const char* name;
-    QString query;
-    QList<qsizetype> rows;
-};
-
 TEST(SearchTest, FindsTheRows) {
     const DataTable table{{u"Company"_s, u"City"_s},
                           {{u"Acme Corp"_s, u"Springfield"_s},
@@ -254,23 +158,12 @@ TEST(SearchTest, FindsTheRows) {
                            {},
                            {u"STRASSE 5"_s, u"Straße 7"_s},
                            {u"İstanbul"_s, u"Ǆemal"_s}}};
-    const SearchCase cases[] = {{"EmptyGivesEveryRow", QString(), {0, 1, 2, 3, 4, 5, 6}},
-                                {"IgnoresCase", u"ACME"_s, {0}},
-                                {"AnyCell", u"field"_s, {0}},
-                                {"AccentsDistinguished", u"café"_s, {1, 2}},
-                                {"PlainDoesNotMatchAccented", u"cafe"_s, {3}},
-                                {"UmlautDistinguished", u"zurich"_s, {3}},
-                                {"UmlautIgnoringCase", u"ZÜRICH"_s, {1}},
-                                {"ColumnNamesNotSearched", u"Company"_s, {}},
-                                {"NoMatch", u"xyz"_s, {}},
-                                {"LongerThanEveryCell", u"Springfield and more"_s, {}},
-                                {"TitleCaseLigature", u"ǅEMAL"_s, {6}},
-                                {"Digits", u"5"_s, {5}},
-                                {"SharpSIsNotDoubleS", u"strasse 7"_s, {}},
-                                {"CapitalSharpS", u"STRAẞE 7"_s, {5}}};
-    for (const SearchCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(table.search(c.query), c.rows);
+    for (const QStringList& c : testsupport::dataTable(u"csv-search.txt"_s)) {
+        QList<qsizetype> rows;
+        for (const QString& row : c[2].split(u' ', Qt::SkipEmptyParts)) {
+            rows.append(row.toLongLong());
+        }
+        EXPECT_EQ(table.search(c[1]), rows) << c[0].toStdString();
     }
 }
 
