@@ -47,44 +47,13 @@ QString modulesOf(Symbology symbology, const QString& content) {
                           : RetailBarcode::encode(symbology, content).modules);
 }
 
-// A linear symbol in a 10 mm tall box: k dots a module, the first bar `offset` dots into the
-// box. Centring rounds in the element's own coordinates, whose origin is the box centre.
-struct Linear {
-    Symbology symbology;
-    const char* content;
-    double widthMM;
-    bool showText;
-    qint64 k;
-    qint64 offset;
-};
-
 TEST(BarcodeLayout, ModulesAreWholeDotsCentredInTheBox) {
-    const Linear cases[] = {
-        // 320 dots hold 113 modules of 2 dots with text (quiet zones of 9 and 9), 109 without.
-        {Symbology::ean13, "400638133393", 40, true, 2, 47 + 18},
-        {Symbology::ean13, "400638133393", 40, false, 2, 51 + 14},
-        // 113 and 109 dots just fit, at one dot per module.
-        {Symbology::ean13, "400638133393", 14.125, true, 1, 9},
-        {Symbology::ean13, "400638133393", 13.625, false, 1, 7},
-        // EAN-8: 81 modules, quiet zones included.
-        {Symbology::ean8, "9638507", 10.25, false, 1, 7},
-        {Symbology::ean8, "9638507", 14.25, false, 1, 23},
-        {Symbology::ean8, "9638507", 28.5, false, 2, 47},
-        {Symbology::ean8, "9638507", 41.75, false, 4, 33},
-        {Symbology::ean8, "9638507", 55, false, 5, 52},
-        // Code 128 "ABCDE": 90 modules without quiet zones; at one dot per module all the same,
-        // overhanging a box too narrow by 5 dots on each side.
-        {Symbology::code128, "ABCDE", 40, false, 3, 25},
-        {Symbology::code128, "ABCDE", 20, false, 1, 35},
-        {Symbology::code128, "ABCDE", 10, false, 1, -5},
-        {Symbology::code128, "ABCDE", 45.5, false, 4, 2},
-    };
-    for (const Linear& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.content << " in " << c.widthMM << " mm");
-        const QString modules = modulesOf(c.symbology, q(c.content));
+    for (const QStringList& c : testsupport::dataTable(u"barcode-layout.txt"_s)) {
+        SCOPED_TRACE(c.join(u" | "_s).toStdString());
+        const Symbology symbology = *fromRawValue<Symbology>(c[0]);
         const RenderedLabel label =
-            renderElement(barcode(c.symbology, q(c.content), c.widthMM, 10, c.showText));
-        expectRow(label, kBox + 5, kBox + c.offset, c.k, modules);
+            renderElement(barcode(symbology, c[1], c[2].toDouble(), 10, c[3] == u"text"_s));
+        expectRow(label, kBox + 5, kBox + c[5].toInt(), c[4].toInt(), modulesOf(symbology, c[1]));
     }
 }
 
@@ -177,56 +146,14 @@ TEST(QRLayout, ScalesTheSquareByWholeDotsAndCentresIt) {
     EXPECT_EQ(read.text, text);
 }
 
-LabelElement withText(Symbology symbology, double widthMM, bool showText, qint64 rotation = 0,
-                      double heightMM = 12) {
-    return barcode(symbology, QString(), widthMM, heightMM, showText, rotation);
-}
-
-const QString kNarrow = u"Too narrow: widen the box"_s;
-const QString kTooLong = u"Too long for this width"_s;
-const QString kNarrowBars = u"Narrow bars: may scan poorly"_s;
-
-struct Issue {
-    LabelElement element;
-    const char* content;
-    std::optional<QString> message;
-};
-
 // The warning for what will not print well (or nothing).
 TEST(BarcodeIssue, WarnsAboutWhatWillNotPrintWell) {
-    const Issue issues[] = {
-        Issue{withText(Symbology::ean13, 40, true), "", q("Empty")},
-        Issue{withText(Symbology::ean13, 40, true), "4006381333932", q("Check digit should be 1")},
-        // EAN-13 with text needs 113 dots; without, 109. The width is truncated to whole dots.
-        Issue{withText(Symbology::ean13, 14.125, true), "400638133393", std::nullopt},
-        Issue{withText(Symbology::ean13, 14.1, true), "400638133393", kNarrow},
-        Issue{withText(Symbology::ean13, 13.625, false), "400638133393", std::nullopt},
-        Issue{withText(Symbology::ean13, 13.6, false), "400638133393", kNarrow},
-        // EAN-8 has no side digits: 67 + 14 = 81 either way.
-        Issue{withText(Symbology::ean8, 10.125, true), "9638507", std::nullopt},
-        Issue{withText(Symbology::ean8, 10, true), "9638507", kNarrow},
-        // UPC-E: 51 + 18 = 69 with text.
-        // Code 128 "ABCDE" is 90 modules.
-        Issue{withText(Symbology::code128, 22.5, true), "ABCDE", std::nullopt},
-        Issue{withText(Symbology::code128, 20, true), "ABCDE", kNarrowBars},
-        Issue{withText(Symbology::code128, 11.25, true), "ABCDE", kNarrowBars},
-        Issue{withText(Symbology::code128, 10, true), "ABCDE", kTooLong},
-        Issue{withText(Symbology::code128, 40, true), "caf\xc3\xa9",
-              q("Code 128 supports ASCII only")},
-        Issue{withText(Symbology::code128, 400, true),
-              "123456789012345678901234567890123456789012345678901234567890123456789012345678901",
-              q("Too long for Code 128 (80 characters at most)")},
-        // An upright element lays its symbol along the box's height.
-        Issue{withText(Symbology::code128, 10, true, 90, 40), "ABCDE", std::nullopt},
-        Issue{withText(Symbology::code128, 40, true, 270, 10), "ABCDE", kTooLong},
-        Issue{withText(Symbology::ean13, 10, true, -90, 40), "400638133393", std::nullopt},
-        Issue{withText(Symbology::ean13, 40, true, 450, 10), "400638133393", kNarrow},
-        Issue{withText(Symbology::code128, std::nan(""), true), "ABCDE", kTooLong},
-        Issue{withText(Symbology::code128, 1e300, true), "ABCDE", std::nullopt}};
-    for (const Issue& issue : issues) {
-        EXPECT_EQ(LabelRenderer::barcodeIssue(issue.element, q(issue.content)), issue.message)
-            << rawValue(issue.element.symbology).toStdString() << " \"" << issue.content << "\" "
-            << issue.element.width << " mm";
+    for (const QStringList& c : testsupport::dataTable(u"barcode-issues.txt"_s)) {
+        LabelElement e = barcode(*fromRawValue<Symbology>(c[0]), QString(), c[1].toDouble(),
+                                 c[2].toDouble(), c[4] == u"text"_s, c[3].toLongLong());
+        EXPECT_EQ(LabelRenderer::barcodeIssue(e, c[5]),
+                  c.size() > 6 ? std::optional(c[6]) : std::nullopt)
+            << c.join(u" | "_s).toStdString();
     }
 }
 

@@ -9,22 +9,14 @@
 
 using namespace vantrel;
 
+using namespace Qt::StringLiterals;
+
 using namespace rendertest;
 
 namespace {
 
-QString q(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 constexpr qint64 kBox = 16;        // elements sit at (2 mm, 2 mm)
 constexpr qint64 kBoxHeight = 112; // 14 mm
-
-struct Case {
-    Symbology symbology;
-    const char* content;
-    int k;
-};
 
 // The human-readable digits stand in the band below the bars, on one line inside the box: every
 // inked column of the band (guard bars aside) lies in a digit box, a group between the guards
@@ -32,23 +24,15 @@ struct Case {
 // alignment says.
 
 TEST(RetailBarcode, DigitsSitInsideTheirBoxesBetweenTheGuardBars) {
-    const Case cases[] = {
-        {Symbology::ean13, "400638133393", 1}, {Symbology::ean13, "400638133393", 2},
-        {Symbology::ean13, "978020137962", 3}, {Symbology::ean13, "5901234123457", 4},
-        {Symbology::upcA, "03600029145", 1},   {Symbology::upcA, "03600029145", 2},
-        {Symbology::upcA, "123456789012", 3},  {Symbology::upcE, "0425261", 1},
-        {Symbology::upcE, "0425261", 2},       {Symbology::upcE, "1425261", 3},
-        {Symbology::ean8, "9638507", 1},       {Symbology::ean8, "9638507", 2},
-        {Symbology::ean8, "55123457", 3}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.content << " k=" << c.k);
-        const RetailSymbol symbol = RetailBarcode::encode(c.symbology, q(c.content));
+    for (const QStringList& c : testsupport::dataTable(u"retail-digits.txt"_s)) {
+        SCOPED_TRACE(c.join(u" | "_s).toStdString());
+        const Symbology symbology = *fromRawValue<Symbology>(c[0]);
+        const RetailSymbol symbol = RetailBarcode::encode(symbology, c[1]);
         const qint64 n = symbol.modules.size();
         const qint64 quiet = symbol.leftDigit ? 9 : 7;
-        const double widthMM = double((n + 2 * quiet) * c.k + 6) / 8;
-        const RenderedLabel label =
-            renderElement(barcode(c.symbology, q(c.content), widthMM, 14.0), 4);
-        const qint64 k = c.k;
+        const qint64 k = c[2].toLongLong();
+        const double widthMM = double((n + 2 * quiet) * k + 6) / 8;
+        const RenderedLabel label = renderElement(barcode(symbology, c[1], widthMM, 14.0), 4);
         qint64 x0 = 0;
         while (!label.isBlack(x0, kBox + 2)) {
             ++x0;

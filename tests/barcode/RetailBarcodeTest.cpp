@@ -43,44 +43,25 @@ QList<bool> zxingModules(Symbology symbology, const QString& digits) {
     return modules;
 }
 
-struct Worked {
-    Symbology symbology;
-    const char* input;
-    const char* digits;
-    std::optional<QString> left;
-    std::optional<QString> right;
-    QList<RetailGroup> groups;
-    qsizetype moduleCount;
-};
-
-const QList<RetailGroup> kEan13Groups{{u"006381"_s, 3, 45}, {u"333931"_s, 50, 92}};
-const QList<RetailGroup> kUpcAGroups{{u"36000"_s, 10, 45}, {u"29145"_s, 50, 85}};
-const QList<RetailGroup> kEan8Groups{{u"9638"_s, 3, 31}, {u"5074"_s, 36, 64}};
-const QList<RetailGroup> kUpcEGroups{{u"425261"_s, 3, 45}};
-constexpr std::nullopt_t none = std::nullopt;
-
 TEST(RetailBarcode, WorkedExamplesGiveTheDigitsTextAndModulesOfTheStandard) {
-    const Worked cases[] = {
-        {Symbology::ean13, "400638133393", "4006381333931", "4", none, kEan13Groups, 95},
-        {Symbology::ean13, " 400-638 1333\t93 ", "4006381333931", "4", none, kEan13Groups, 95},
-        {Symbology::upcA, "03600029145", "036000291452", "0", "2", kUpcAGroups, 95},
-        {Symbology::upcA, "036000291452", "036000291452", "0", "2", kUpcAGroups, 95},
-        {Symbology::ean8, "9638-5074", "96385074", none, none, kEan8Groups, 67},
-        {Symbology::upcE, "0425261", "04252614", "0", "4", kUpcEGroups, 51},
-        {Symbology::upcE, "425261", "04252614", "0", "4", kUpcEGroups, 51},
-        {Symbology::upcE, "04252614", "04252614", "0", "4", kUpcEGroups, 51},
-        {Symbology::upcE, "042100005264", "04252614", "0", "4", kUpcEGroups, 51},
-        {Symbology::upcE, "04210000526", "04252614", "0", "4", kUpcEGroups, 51},
-        {Symbology::upcE, "1425261", "14252611", "1", "1", kUpcEGroups, 51}};
-    for (const Worked& w : cases) {
-        SCOPED_TRACE(w.input);
-        const RetailSymbol symbol = RetailBarcode::encode(w.symbology, q(w.input));
-        EXPECT_EQ(symbol.digits, q(w.digits));
-        EXPECT_EQ(symbol.leftDigit, w.left);
-        EXPECT_EQ(symbol.rightDigit, w.right);
-        EXPECT_EQ(symbol.groups, w.groups);
-        EXPECT_EQ(symbol.modules.size(), w.moduleCount);
-        EXPECT_EQ(moduleText(symbol.modules), moduleText(zxingModules(w.symbology, symbol.digits)));
+    const QMap<Symbology, QList<RetailGroup>> groups{
+        {Symbology::ean13, {{u"006381"_s, 3, 45}, {u"333931"_s, 50, 92}}},
+        {Symbology::upcA, {{u"36000"_s, 10, 45}, {u"29145"_s, 50, 85}}},
+        {Symbology::ean8, {{u"9638"_s, 3, 31}, {u"5074"_s, 36, 64}}},
+        {Symbology::upcE, {{u"425261"_s, 3, 45}}}};
+    const auto digit = [](const QString& field) {
+        return field == u"-"_s ? std::nullopt : std::optional(field);
+    };
+    for (const QStringList& c : testsupport::dataTable(u"retail-worked.txt"_s)) {
+        SCOPED_TRACE(c[1].toStdString());
+        const Symbology symbology = *fromRawValue<Symbology>(c[0]);
+        const RetailSymbol symbol = RetailBarcode::encode(symbology, c[1]);
+        EXPECT_EQ(symbol.digits, c[2]);
+        EXPECT_EQ(symbol.leftDigit, digit(c[3]));
+        EXPECT_EQ(symbol.rightDigit, digit(c[4]));
+        EXPECT_EQ(symbol.groups, groups[symbology]);
+        EXPECT_EQ(symbol.modules.size(), c[5].toLongLong());
+        EXPECT_EQ(moduleText(symbol.modules), moduleText(zxingModules(symbology, symbol.digits)));
     }
 }
 
@@ -122,37 +103,9 @@ TEST(RetailBarcode, RandomNumbersMatchZXingsWriter) {
     }
 }
 
-struct Failure {
-    Symbology symbology;
-    const char* input;
-    const char* message;
-};
-
-const char* const kNotCompressible = "This UPC-A can't be shortened to UPC-E";
-const char* const kUpcELength = "UPC-E needs 6, 7 or 8 digits, or a 12-digit UPC-A that compresses";
-
 TEST(RetailBarcode, RefusesWithTheErrorsMessage) {
-    const Failure cases[] = {
-        {Symbology::ean13, "4006381333932", "Check digit should be 1"},
-        {Symbology::ean8, "96385070", "Check digit should be 4"},
-        {Symbology::upcE, "04252610", "Check digit should be 4"},
-        {Symbology::upcE, "2425261", "UPC-E must start with 0 or 1"},
-        {Symbology::upcE, "012345678905", kNotCompressible},
-        // The compression refuses number system 2 before the number-system test sees it.
-        {Symbology::upcE, "24210000526", kNotCompressible},
-        // A wrong check digit is found before any compression.
-        {Symbology::upcE, "042100005265", "Check digit should be 4"},
-        {Symbology::upcE, "123456789", kUpcELength},
-        {Symbology::ean13, " - -", "EAN-13 needs 12 digits (check digit added) or 13 digits"},
-        {Symbology::upcA, "0360002914523",
-         "UPC-A needs 11 digits (check digit added) or 12 digits"},
-        {Symbology::ean8, "", "EAN-8 needs 7 digits (check digit added) or 8 digits"},
-        {Symbology::ean13, "40063813339A", "Digits only"},
-        {Symbology::ean8, "９６３８５０７", "Digits only"},
-        {Symbology::upcE, "0425261\xe2\x80\x8b", "Digits only"},
-        {Symbology::code128, "12345678", "Digits only"}};
-    for (const Failure& c : cases) {
-        EXPECT_EQ(refusal(c.symbology, q(c.input)), q(c.message)) << c.input;
+    for (const QStringList& c : testsupport::dataTable(u"retail-refusals.txt"_s)) {
+        EXPECT_EQ(refusal(*fromRawValue<Symbology>(c[0]), c[1]), c[2]) << c[1].toStdString();
     }
 }
 
@@ -162,31 +115,13 @@ TEST(RetailBarcodeCheckDigit, WeighsThreeOneFromTheRightAndIgnoresOtherCharacter
     EXPECT_EQ(RetailBarcode::checkDigit(q("abc")), QChar(u'0'));
 }
 
-// One row per zero-suppression rule, read both ways: compressing the UPC-A body gives the core,
-// expanding the core under the body's number system gives the body back.
-struct Rule {
-    const char* body;
-    const char* core;
-};
-
+// Compressing the UPC-A body gives the core; expanding the core under the body's number system
+// gives the body back.
 TEST(RetailBarcode, UpcECompressesAndExpandsBothWays) {
-    const Rule cases[] = {{"01200000345", "123450"}, // rule 1, "000"
-                          {"01210000345", "123451"}, // rule 1, "100"
-                          {"11220000345", "123452"}, // rule 1, "200"
-                          {"04210000526", "425261"}, // rule 1
-                          {"01230000045", "123453"}, // rule 2
-                          {"01234000005", "123454"}, // rule 3
-                          {"11234000009", "123494"}, // rule 3
-                          {"01234500005", "123455"}, // rule 4
-                          {"11234500009", "123459"}, // rule 4
-                          {"00000000000", "000000"},
-                          // Several rules fit: the first wins.
-                          {"01200000045", "120450"},
-                          {"01330000005", "133053"}};
-    for (const Rule& c : cases) {
-        SCOPED_TRACE(c.body);
-        EXPECT_EQ(RetailBarcode::compressUPCA(q(c.body)), q(c.core));
-        EXPECT_EQ(RetailBarcode::expandUPCE(q(c.core), QChar(QLatin1Char(c.body[0]))), q(c.body));
+    for (const QStringList& c : testsupport::dataTable(u"upce-rules.txt"_s)) {
+        SCOPED_TRACE(c[0].toStdString());
+        EXPECT_EQ(RetailBarcode::compressUPCA(c[0]), c[1]);
+        EXPECT_EQ(RetailBarcode::expandUPCE(c[1], c[0].front()), c[0]);
     }
 }
 
