@@ -12,39 +12,28 @@
 
 using namespace vantrel;
 
+using namespace Qt::StringLiterals;
+
 using namespace rendertest;
 
 namespace {
 
-struct SizeCase {
-    double widthMM;
-    double heightMM;
-    int scale;
-    qint64 width;
-    qint64 height;
-};
-
 TEST(RasterSize, FollowsTheDotsAndTheScale) {
-    const SizeCase cases[] = {{50, 30, 1, 400, 240},    {50, 30, 3, 1200, 720},
-                              {0.5, 30, 1, 8, 240},     // raised to the 8-dot minimum
-                              {50.0625, 1, 1, 401, 8},  // 400.5 rounds away from zero
-                              {50.06, 30, 1, 400, 240}, // 400.48
-                              {40, 30, 0, 320, 240},    // scale 0 acts as 1
-                              {40, 30, -4, 320, 240},   // and so does a negative one
-                              {0.01, 0.06, 2, 16, 16}};
-    for (const SizeCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.widthMM));
+    for (const QStringList& c : testsupport::dataTable(u"render-rasters.txt"_s)) {
+        SCOPED_TRACE(c.join(u" | "_s).toStdString());
+        const qint64 width = c[3].toLongLong();
+        const qint64 height = c[4].toLongLong();
         for (const bool exact : {true, false}) {
-            const RenderedLabel label = render(document(c.widthMM, c.heightMM), exact, c.scale);
-            EXPECT_EQ(label.width, c.width);
-            EXPECT_EQ(label.height, c.height);
-            ASSERT_EQ(label.pixels.size(), c.width * c.height);
+            const RenderedLabel label =
+                render(document(c[0].toDouble(), c[1].toDouble()), exact, c[2].toInt());
+            EXPECT_EQ(label.width, width);
+            EXPECT_EQ(label.height, height);
+            ASSERT_EQ(label.pixels.size(), width * height);
             // A design without elements is blank paper in either mode.
-            EXPECT_EQ(label.pixels.count(char(255)), c.width * c.height);
+            EXPECT_EQ(label.pixels.count(char(255)), width * height);
         }
     }
 }
-// sizes below the minimum
 
 TEST(RenderedLabel, PackedRowsBurnWhatIsBelow128) {
     RenderedLabel edge = filled(2, 1);
@@ -88,56 +77,21 @@ TEST(RenderedLabel, ImageSharesThePixelsAndOutlivesTheRaster) {
     EXPECT_TRUE(RenderedLabel().image().isNull());
 }
 
-struct ProblemCase {
-    const char* name;
-    double widthMM;
-    double heightMM;
-    int scale;
-    const char* message; // nullptr: renders
-};
-
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double inf = std::numeric_limits<double>::infinity();
-
 TEST(SizeProblem, IsReportedAndRefused) {
-    const ProblemCase cases[] = {
-        {"NotANumber", nan, 30, 1, "The label's width (nan mm) is not a size that can be printed."},
-        {"Infinite", 40, -inf, 1,
-         "The label's height (-inf mm) is not a size that can be printed."},
-        {"Zero", 0, 30, 1, "The label's width (0 mm) is not a size that can be printed."},
-        {"Negative", 40, -40, 1, "The label's height (-40 mm) is not a size that can be printed."},
-        {"BeyondTheDotRange", 1.2e18, 30, 1,
-         "The label's width (1.2e+18 mm) is not a size that can be printed."},
-        {"TenMetresSquare", 10000, 10000, 1,
-         "The label is too large to draw: 10000 × 10000 mm is more than 268 million "
-         "printer dots."},
-        {"HugeScale", 50, 30, 1000000,
-         "The label is too large to draw at 1000000×: 50 × 30 mm is more than 268 "
-         "million pixels."},
-        {"ProductWouldOverflow", 1e15, 1e15, 1,
-         "The label is too large to draw: 1e+15 × 1e+15 mm is more than 268 million "
-         "printer dots."},
-        // The bound is on the product of both sides: 2^28 pixels exactly fit, a row more not.
-        {"TheBound", 2048, 2048, 1, nullptr},
-        {"OneRowMore", 2048, 2048.125, 1, ""},
-        {"TheBoundScaled", 1024, 1024, 2, nullptr},
-        {"OneRowMoreScaled", 1024, 1024.125, 2, ""},
-        {"TenMetresLong", 10000, 30, 1, nullptr},
-        {"LargeButDrawable", 1024, 512, 2, nullptr}};
-    for (const ProblemCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const LabelDocument doc = document(c.widthMM, c.heightMM);
-        const auto problem = LabelRenderer::sizeProblem(doc, c.scale);
-        if (!c.message) {
+    for (const QStringList& c : testsupport::dataTable(u"render-sizes.txt"_s)) {
+        SCOPED_TRACE(c[0].toStdString());
+        const LabelDocument doc = document(c[1].toDouble(), c[2].toDouble());
+        const auto problem = LabelRenderer::sizeProblem(doc, c[3].toInt());
+        if (c.size() < 5) {
             EXPECT_FALSE(problem) << problem->toStdString();
             continue;
         }
         ASSERT_TRUE(problem);
-        if (*c.message) { // "": any message
-            EXPECT_EQ(*problem, QString::fromUtf8(c.message));
+        if (!c[4].isEmpty()) {
+            EXPECT_EQ(*problem, c[4]);
         }
         try {
-            LabelRenderer::render(doc, context(), c.scale, true);
+            LabelRenderer::render(doc, context(), c[3].toInt(), true);
             ADD_FAILURE() << "rendered a design that cannot be drawn";
         } catch (const UserError& e) {
             EXPECT_EQ(e.message(), *problem);

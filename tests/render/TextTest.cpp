@@ -33,51 +33,18 @@ LabelElement textInDots(const QString& content, int x, int y, int w, int h, doub
     return text(content, x / 8.0, y / 8.0, w / 8.0, h / 8.0, points);
 }
 
-// Where one text element's ink lands in its box (in dots). One line of 12 pt Helvetica is
-// 33.8 dots; H is 0.722 em wide with side bearings of about 2.7 dots.
-struct Placement {
-    const char* name;
-    const char* content;
-    QRect box;
-    QRect ink;
-    TextAlign align = TextAlign::left;
-    double points = 12;
-};
-
-const char* const paragraph = "one two three four five six seven eight nine ten";
-
-const Placement placements[] = {
-    // A shorter text is centred vertically; a taller one starts at the top and spills below.
-    {"Centred", "HHHH", {16, 16, 300, 100}, {19, 51, 92, 24}},
-    {"CentredInATallerBox", "HHHH", {16, 16, 300, 160}, {19, 81, 92, 24}},
-    {"Spills", paragraph, {16, 40, 120, 20}, {17, 44, 117, 226}},
-    {"SpillsTheSame", paragraph, {16, 40, 120, 40}, {17, 44, 117, 226}},
-    {"Left", "HHHH", {40, 40, 320, 60}, {43, 55, 92, 24}, TextAlign::left},
-    {"Center", "HHHH", {40, 40, 320, 60}, {154, 55, 92, 24}, TextAlign::center},
-    {"Right", "HHHH", {40, 40, 320, 60}, {265, 55, 92, 24}, TextAlign::right},
-    // Four words of 73 dots: one line where there is room, one word a line in 100 dots; a word
-    // too long for a line is broken rather than run past the box.
-    {"OneLine", "HHH HHH HHH HHH", {8, 8, 460, 300}, {11, 143, 315, 24}},
-    {"Wrapped", "HHH HHH HHH HHH", {8, 8, 100, 300}, {11, 92, 67, 126}},
-    {"LongWordBroken", "HHHHHHHHHHHHHHHHHHHH", {8, 8, 100, 300}, {11, 75, 92, 160}},
-    // Line feeds always break; a closing one adds no empty line.
-    {"NoBreak", "HH", {8, 8, 460, 300}, {11, 143, 43, 24}},
-    {"LineFeed", "HH\nHH", {8, 8, 460, 300}, {11, 126, 43, 58}},
-    {"CarriageReturnLineFeed", "HH\r\nHH", {8, 8, 460, 300}, {11, 126, 43, 58}},
-    {"EmptyLine", "HH\n\nHH", {8, 8, 460, 300}, {11, 109, 43, 92}},
-    {"ClosingLineFeed", "HH\n", {8, 8, 460, 300}, {11, 143, 43, 24}},
-    // Fractional sizes keep their width: 366.6 dots at 12 pt, 381.9 at 12.5 pt.
-    {"Points", "HHHHHHHHHHHHHHH", {8, 8, 460, 100}, {11, 43, 360, 24}, TextAlign::left, 12},
-    {"HalfPoint", "HHHHHHHHHHHHHHH", {8, 8, 460, 100}, {11, 43, 376, 25}, TextAlign::left, 12.5},
-};
+// Four numbers in dots: x y width height.
+QRect dots(const QString& text) {
+    const QStringList n = text.split(u' ');
+    return QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt());
+}
 
 TEST(Text, LandsInItsBoxAsLaidOut) {
-    for (const Placement& p : placements) {
-        const QRect& b = p.box;
-        LabelElement e =
-            textInDots(QString::fromUtf8(p.content), b.x(), b.y(), b.width(), b.height(), p.points);
-        e.align = p.align;
-        EXPECT_EQ(ink(alone(e)), p.ink) << p.name;
+    for (const QStringList& c : testsupport::dataTable(u"text-placements.txt"_s)) {
+        const QRect b = dots(c[2]);
+        LabelElement e = textInDots(c[1], b.x(), b.y(), b.width(), b.height(), c[5].toDouble());
+        e.align = *fromRawValue<TextAlign>(c[4]);
+        EXPECT_EQ(ink(alone(e)), dots(c[3])) << c[0].toStdString();
     }
 }
 
@@ -171,47 +138,17 @@ TEST(Text, UndrawableSizesShowTheInvalidMark) {
     }
 }
 
-struct FitCase {
-    const char* name;
-    const char* text;
-    double points;
-    double width;
-    double height;
-    double expected;
-};
-
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-
-// Helvetica lines are one em tall (2.819 dots a point); H is 0.722 em wide.
-const FitCase fitCases[] = {
-    {"FitsAtItsOwnSize", "H", 20, 1000, 1000, 20},
-    {"NeverGrows", "H", 8.3, 1000, 1000, 8.3},
-    {"SmallSizesAreNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 3, 1, 1, 3},
-    {"FourIsNotMeasured", "HHHHHHHHHHHHHHHHHHHH", 4, 1, 1, 4},
-    {"LineHeight", "H", 30, 1000, 60, 21}, // 21 x 2.819 = 59.2 <= 60.5
-    {"LineFeedMakesTwoLines", "H\nH", 30, 1000, 60, 10.5},
-    {"WidestWord", "HHHHHHHHHH", 20, 200, 1000, 9.5}, // 10 H: 20.36 dots a point
-    {"TwoSpacesMakeTwoWords", "HHHHH  HHHHH", 20, 110, 1000, 10.5},
-    {"LineFeedsSplitWords", "HHHHH\nHHHHH", 20, 110, 1000, 10.5},
-    {"CarriageReturnsSplitWordsToo", "HHHHH\r\nHHHHH", 20, 110, 1000, 10.5},
-    {"TooLongWordGivesFour", "Incomprehensibilities", 20, 30, 1000, 4},
-    {"GivesUpBelowFour", "Incomprehensibilities", 20.3, 30, 1000, 3.8},
-    {"EmptyTextFits", "", 20, 1, 1, 20},
-    {"HugeSizesAreSearchedQuickly", "H", 1e9, 1000, 60, 21},
-    {"NotANumber", "H", nan, 100, 100, nan},
-    {"Negative", "H", -5, 100, 100, -5},
-};
-
 TEST(FittedSize, ShrinksByHalfPoints) {
-    for (const FitCase& c : fitCases) {
+    for (const QStringList& c : testsupport::dataTable(u"text-fit.txt"_s)) {
         LabelElement e(ElementKind::text);
-        e.fontSize = c.points;
+        e.fontSize = c[2].toDouble();
         e.shrinkToFit = true;
         const double fitted =
-            LabelRenderer::fittedFontSize(QString::fromUtf8(c.text), e, QSizeF(c.width, c.height));
-        EXPECT_TRUE(std::abs(fitted - c.expected) < 1e-9 ||
-                    (std::isnan(fitted) && std::isnan(c.expected)))
-            << c.name << ": " << fitted;
+            LabelRenderer::fittedFontSize(c[1], e, QSizeF(c[3].toDouble(), c[4].toDouble()));
+        const double expected = c[5].toDouble();
+        EXPECT_TRUE(std::abs(fitted - expected) < 1e-9 ||
+                    (std::isnan(fitted) && std::isnan(expected)))
+            << c[0].toStdString() << ": " << fitted;
     }
 }
 
