@@ -1,5 +1,4 @@
 #include "LabelKit/model/LabelDocument.h"
-#include "LabelKit/model/LabelFont.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -56,13 +55,6 @@ TEST(QuarterTurn, TheRemainderTakesTheSignOfTheAngle) {
     e.rotation = std::numeric_limits<qint64>::max();
     e.rotateQuarter();
     EXPECT_EQ(e.rotation, (std::numeric_limits<qint64>::max() % 360 + 90) % 360);
-}
-
-TEST(LabelFont, LookupIsExactWithHelveticaAsFallback) {
-    EXPECT_EQ(LabelFont::named(u"Menlo"_s).regular, u"Menlo-Regular"_s);
-    EXPECT_EQ(LabelFont::named(u"Courier New"_s).face(true), u"CourierNewPS-BoldMT"_s);
-    EXPECT_EQ(LabelFont::named(u"menlo"_s).family, u"Helvetica"_s);
-    EXPECT_EQ(LabelFont::named(QString()).bold, u"Helvetica-Bold"_s);
 }
 
 } // namespace

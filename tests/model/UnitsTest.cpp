@@ -14,31 +14,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct DotsCase {
-    double mm;
-    std::optional<qint64> dots;
-};
-
-class DotsFrom : public ::testing::TestWithParam<DotsCase> {};
-
-TEST_P(DotsFrom, RoundsHalvesAwayFromZeroAndRefusesLengthsWithoutADotCount) {
-    EXPECT_EQ(Dots::from(GetParam().mm), GetParam().dots) << GetParam().mm;
+TEST(Dots, RoundsHalvesAwayFromZeroAndRefusesLengthsWithoutADotCount) {
+    for (const QStringList& c : testsupport::dataTable(u"dots.txt"_s)) {
+        const std::optional<qint64> dots =
+            c[1] == u"none"_s ? std::nullopt : std::optional(c[1].toLongLong());
+        EXPECT_EQ(Dots::from(c[0].toDouble()), dots) << c[0].toStdString();
+    }
 }
-
-constexpr double inf = std::numeric_limits<double>::infinity();
-
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, DotsFrom,
-    ::testing::Values(DotsCase{40, 320}, DotsCase{0.06, 0}, DotsCase{0.0625, 1},
-                      DotsCase{-0.0625, -1}, DotsCase{25.4, 203}, DotsCase{50.0625, 401},
-                      DotsCase{50.06, 400}, DotsCase{0, 0},
-                      // The largest lengths whose dot count fits, and the first that do not.
-                      DotsCase{1152921504606846848.0, 9223372036854775807LL - 1023},
-                      DotsCase{-1152921504606846976.0, std::numeric_limits<qint64>::min()},
-                      DotsCase{1152921504606846976.0, std::nullopt},
-                      DotsCase{-1.2e18, std::nullopt}, DotsCase{1e300, std::nullopt},
-                      DotsCase{inf, std::nullopt}, DotsCase{-inf, std::nullopt},
-                      DotsCase{std::numeric_limits<double>::quiet_NaN(), std::nullopt}));
 
 const QLocale english(QLocale::English, QLocale::UnitedStates);
 const QLocale german(QLocale::German, QLocale::Germany);
