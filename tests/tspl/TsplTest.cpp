@@ -40,38 +40,23 @@ LabelDocument sized(double widthMM, double heightMM, double gapMM = 2, qint64 de
     return doc;
 }
 
-// Millimetres in the SIZE and GAP lines (a label's size is above 0, a gap may be 0) have at most
-// one decimal; density and copies are clamped to what the printer takes.
 TEST(Job, HeaderLinesWriteMillimetresAndClampDensityAndCopies) {
-    for (const auto& [mm, text] :
-         {std::pair(50.0, "50"), std::pair(50.5, "50.5"), std::pair(101.6, "101.6"),
-          std::pair(3.04, "3.0"), std::pair(3.0, "3"), std::pair(0.0, "0"), std::pair(-0.0, "0"),
-          std::pair(50.25, "50.2"), std::pair(2.75, "2.8"), std::pair(0.96, "1.0"),
-          std::pair(1e20, "100000000000000000000")}) {
-        const QByteArray n(text);
-        if (mm > 0) {
-            EXPECT_TRUE(TSPL::job(filled(8, 8), sized(mm, mm), 1)
-                            .startsWith("SIZE " + n + " mm, " + n + " mm\r\n"))
+    for (const QStringList& c : testsupport::dataTable(u"tspl-header.txt"_s)) {
+        const QByteArray n = c[2].toLatin1();
+        const double mm = c[1].toDouble();
+        if (c[0] == u"mm"_s) {
+            EXPECT_TRUE(mm <= 0 || TSPL::job(filled(8, 8), sized(mm, mm), 1)
+                                       .startsWith("SIZE " + n + " mm, " + n + " mm\r\n"))
                 << mm;
+            EXPECT_TRUE(TSPL::job(filled(8, 8), sized(40, 30, mm), 1)
+                            .contains("\r\nGAP " + n + " mm,0 mm\r\n"))
+                << mm;
+            continue;
         }
-        EXPECT_TRUE(
-            TSPL::job(filled(8, 8), sized(40, 30, mm), 1).contains("\r\nGAP " + n + " mm,0 mm\r\n"))
-            << mm;
-    }
-    constexpr qint64 big = std::numeric_limits<qint64>::max();
-    constexpr qint64 small = std::numeric_limits<qint64>::min();
-    const std::tuple<qint64, qint64, const char*, const char*> clamps[] = {
-        {-3, 0, "DENSITY 0", "PRINT 1,1"},
-        {20, -1, "DENSITY 15", "PRINT 1,1"},
-        {15, 250, "DENSITY 15", "PRINT 1,250"},
-        {0, 1, "DENSITY 0", "PRINT 1,1"},
-        {8, 2, "DENSITY 8", "PRINT 1,2"},
-        {big, big, "DENSITY 15", "PRINT 1,9223372036854775807"},
-        {small, small, "DENSITY 0", "PRINT 1,1"}};
-    for (const auto& [density, copies, densityLine, printLine] : clamps) {
-        const QByteArray job = TSPL::job(filled(8, 8), sized(40, 30, 2, density), copies);
-        EXPECT_TRUE(job.contains(QByteArray("\r\n") + densityLine + "\r\n")) << density;
-        EXPECT_TRUE(job.endsWith(QByteArray("\r\n") + printLine + "\r\n")) << copies;
+        const QByteArray job =
+            TSPL::job(filled(8, 8), sized(40, 30, 2, c[1].toLongLong()), c[2].toLongLong());
+        EXPECT_TRUE(job.contains("\r\n" + c[3].toLatin1() + "\r\n")) << c[1].toStdString();
+        EXPECT_TRUE(job.endsWith("\r\n" + c[4].toLatin1() + "\r\n")) << c[2].toStdString();
     }
 }
 
