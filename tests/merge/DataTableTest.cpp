@@ -27,38 +27,12 @@ QByteArray utf16(const QString& text, bool bigEndian) {
 
 // Decoding
 
-struct DecodeCase {
-    const char* name;
-    QByteArray bytes;
-    QString text;
-};
-
 TEST(DecodeTest, GivesTheText) {
-    const DecodeCase cases[] = {
-        {"Utf8", u"Café,Größe,日,🏷"_s.toUtf8(), u"Café,Größe,日,🏷"_s},
-        {"Empty", QByteArray(), QString()},
-        {"Utf16LittleEndian", utf16(u"Café;🏷"_s, false), u"Café;🏷"_s},
-        {"Utf16BigEndian", utf16(u"Café;🏷"_s, true), u"Café;🏷"_s},
-        {"Utf16BomOnly", QByteArray("\xFF\xFE"), QString()},
-        // A dangling byte makes the whole text unreadable as UTF-16: the text is empty.
-        {"Utf16OddLength", QByteArray::fromHex("FFFE610062"), QString()},
-        {"Utf16LoneSurrogate", QByteArray("\xFF\xFE\x00\xD8x\0", 6), u"\uFFFDx"_s},
-        {"Utf16ReversedSurrogates", QByteArray("\xFF\xFE\x00\xDC\x00\xD8", 6), u"\uFFFD\uFFFD"_s},
-        {"Windows1252", QByteArray("Caf\xE9 \x80 \x93quoted\x94 \x9F"), u"Café € “quoted” Ÿ"_s},
-        // A multi-byte sequence cut off at the end is not UTF-8.
-        {"TruncatedUtf8IsWindows1252", QByteArray("abc\xC3"), u"abcÃ"_s},
-        {"Utf8SurrogateIsWindows1252", QByteArray("\xED\xA0\x80"), u"í\u00A0€"_s},
-        {"OverlongUtf8IsWindows1252", QByteArray("\xC0\xAF"), u"À¯"_s},
-        // Bytes that are neither UTF-8 nor Windows-1252 (0x81 is undefined there).
-        {"NeitherGivesReplacement", QByteArray("a\x81z"), u"a\uFFFDz"_s},
-        {"ReplacementKeepsValidUtf8", QByteArray("\xC3\xA9\x8D\xC3\xA9"), u"é\uFFFDé"_s},
-        // A damaged byte in UTF-8 costs that byte, not every other letter.
-        {"DamagedUtf8StaysUtf8", QByteArray("K\xC3\xB6ln;Caf\xE9\n"), u"Köln;Caf\uFFFD\n"_s},
-        {"DamageOutnumberingUtf8IsWindows1252", QByteArray("CAF\xC9\x92S caf\xE9 cr\xE8me"),
-         u"CAFÉ’S café crème"_s}};
-    for (const DecodeCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(DataTable::decode(c.bytes), c.text);
+    for (const QStringList& c : testsupport::dataTable(u"csv-decode.txt"_s)) {
+        const QByteArray bytes = c[1] == u"utf8"_s    ? c[2].toUtf8()
+                                 : c[1] == u"bytes"_s ? c[2].toLatin1()
+                                                      : utf16(c[2], c[1] == u"utf16be"_s);
+        EXPECT_EQ(DataTable::decode(bytes), c[3]) << c[0].toStdString();
     }
 }
 
