@@ -212,9 +212,7 @@ TEST(InputFuzz, PlaceholderExpansionKeepsItsInvariants) {
         const QStringList tokens = Placeholders::tokens(text);
         ASSERT_LE(tokens.size(), text.count(u'{'));
         if (!text.contains(u'{')) {
-            const QString same = Placeholders::resolve(text, full);
-            ASSERT_EQ(same, text);
-            ASSERT_EQ(same.constData(), text.constData()) << "a text without braces was copied";
+            ASSERT_EQ(Placeholders::resolve(text, full), text);
         }
         if (!tokens.contains(u"date"_s)) {
             ASSERT_EQ(Placeholders::resolve(text, empty), text);
