@@ -161,23 +161,6 @@ TEST(PrintBatch, BuildGivesOneItemOrASerialRun) {
                 ElementsAre(max - 1, max));
 }
 
-TEST(PrintBatch, NextSerialIsKeptPerLabelAndStartsAtOneOtherwise) {
-    MemorySettingsStore settings;
-    const QUuid id = QUuid::fromString(u"{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"_s);
-    const QString key = PrintBatch::nextSerialKey(id);
-    EXPECT_EQ(key, u"serial.next.0A1B2C3D-4E5F-6789-ABCD-EF0123456789"_s);
-    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
-    PrintBatch::storeNextSerial(settings, id, 51);
-    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 51);
-    EXPECT_EQ(PrintBatch::storedSerialStart(settings, QUuid::createUuid()), 1);
-    for (const qint64 ignored : {0, -3}) {
-        settings.setInteger(key, ignored);
-        EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1) << ignored;
-    }
-    settings.setText(key, u"51"_s);
-    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
-}
-
 TEST(PrintItem, CopiesArePrintedByTheJobNotRepeated) {
     for (const qint64 copies : {1, 3, 0, -4}) {
         const QByteArray job = PrintItem(designWith({}), LabelContext::preview(), copies).job();
@@ -191,20 +174,33 @@ TEST(PrintItem, CopiesArePrintedByTheJobNotRepeated) {
 // early the numbering continues after the last label that went out.
 TEST(SerialClaim, ClaimsFollowOneAnotherAndAnExplicitStartNeverMovesTheCounterBack) {
     MemorySettingsStore settings;
-    const QUuid id = QUuid::createUuid();
-    const auto counter = [&] { return settings.integer(PrintBatch::nextSerialKey(id)); };
+    const QUuid id = QUuid::fromString(u"{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"_s);
+    const QString key = PrintBatch::nextSerialKey(id);
+    EXPECT_EQ(key, u"serial.next.0A1B2C3D-4E5F-6789-ABCD-EF0123456789"_s);
+    // The stored next serial is kept per label and starts at one when missing or unusable.
+    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
+    for (const qint64 ignored : {0, -3}) {
+        settings.setInteger(key, ignored);
+        EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1) << ignored;
+    }
+    settings.setText(key, u"51"_s);
+    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 1);
+    PrintBatch::storeNextSerial(settings, id, 51);
+    EXPECT_EQ(PrintBatch::storedSerialStart(settings, id), 51);
+    EXPECT_EQ(PrintBatch::storedSerialStart(settings, QUuid::createUuid()), 1);
+    const auto counter = [&] { return settings.integer(key); };
     SerialClaim first = SerialClaim::take(settings, id, std::nullopt, 3);
-    EXPECT_EQ(SerialClaim::take(settings, id, std::nullopt, 2).start(), 4)
+    EXPECT_EQ(SerialClaim::take(settings, id, std::nullopt, 2).start(), 54)
         << "claimed while the first print still runs";
-    EXPECT_EQ(first.start(), 1);
-    EXPECT_EQ(counter(), 6);
+    EXPECT_EQ(first.start(), 51);
+    EXPECT_EQ(counter(), 56);
     EXPECT_EQ(SerialClaim::take(settings, id, 2, 2).start(), 2);
-    EXPECT_EQ(counter(), 6);
-    EXPECT_EQ(SerialClaim::take(settings, id, 10, 5).start(), 10);
-    EXPECT_EQ(counter(), 15);
+    EXPECT_EQ(counter(), 56);
+    EXPECT_EQ(SerialClaim::take(settings, id, 60, 5).start(), 60);
+    EXPECT_EQ(counter(), 65);
     QList<PrintItem> items(3, PrintItem(LabelDocument(), LabelContext(), 1));
     first.number(items);
-    EXPECT_THAT(serials(items), ElementsAre(1, 2, 3));
+    EXPECT_THAT(serials(items), ElementsAre(51, 52, 53));
 
     QTemporaryDir temp;
     testsupport::writeBytes(temp.filePath(u"file"_s), "x");

@@ -53,9 +53,8 @@ TEST(PrintLink, GivesTheRequestOrNothing) {
         }
         EXPECT_EQ(got, expected) << url.toStdString();
     }
-}
 
-TEST(PrintLink, OnlyTheDecodedLabelNameIsLookedUpAndEveryRequestIsDistinct) {
+    // Only the decoded label name is looked up, and every request is distinct.
     Library library;
     const QString link = u"vantrel://print?Name=%2Fetc%2Fpasswd&label=Bin%20tag"_s;
     const auto first = PrintRequest::fromURL(link, library.lookup());
