@@ -37,51 +37,32 @@ TEST_F(PrinterCommands, PrintsListRowsExactlyAsRenderDrawsThem) {
     }
 }
 
-TEST_F(PrinterCommands, PrintsAStoredDesignAndSaysWhereTheLabelWent) {
+// Each print command confirms what it sent, and the labels are numbered on after the files
+// already there.
+TEST_F(PrinterCommands, PrintCommandsConfirmWhatTheySent) {
     const CliRun printed = print(u"print bin_tag --copies 3"_s);
     ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
     EXPECT_EQ(printed.out, "Sent 3 labels\n") << "one job of three copies";
     EXPECT_THAT(printed.err.toStdString(),
                 HasSubstr(("Saved " + path(u"printed/0001.png"_s)).toStdString()));
-    EXPECT_TRUE(testsupport::readBytes(path(u"printed/0001.tspl"_s)).endsWith("PRINT 1,3\r\n"));
     EXPECT_EQ(print(u"print Big_text"_s).out, "Sent 1 label\n");
-    EXPECT_EQ(printedFiles(), (QStringList{u"0001.png"_s, u"0002.png"_s}))
-        << "numbering continues after the files already there";
-}
-
-TEST_F(PrinterCommands, PrintLabelAndPrintTextConfirmOrFailWithTheirMessage) {
     EXPECT_EQ(QString::fromUtf8(print(u"print-label BIN_TAG --copies 3"_s).out),
               u"Printed 3 × Bin tag.\n"_s);
     EXPECT_EQ(print(u"print-text Hello"_s).out, "Printed.\n");
-    EXPECT_EQ(printedFiles().size(), 2);
+    EXPECT_EQ(printedFiles().last(), u"0004.png"_s);
 
     ASSERT_TRUE(QDir(path(u"printed"_s)).removeRecursively());
     EXPECT_EQ(print(u"print-label Nope"_s).exitCode, 1);
     EXPECT_FALSE(QFileInfo::exists(path(u"printed"_s))) << "the printer was never reached";
-    const CliRun absent = print(u"print Bin_tag --printer CT221B-ELSEWHERE"_s);
-    EXPECT_EQ(absent.exitCode, 1);
-    EXPECT_EQ(absent.err, "Can't find CT221B-ELSEWHERE. Is it switched on, in range, and not "
-                          "connected to another phone or the Clabel app?\n");
-    EXPECT_TRUE(absent.out.isEmpty());
-    EXPECT_TRUE(printedFiles().isEmpty());
 }
 
-TEST_F(PrinterCommands, ListsAndQueriesThePrinters) {
+// The printers are listed with their nicknames and signals and answer what they are; several
+// virtual printers each print into their own folder.
+TEST_F(PrinterCommands, ListsQueriesAndPrintsOnThePrinters) {
     const CliRun listed = print(u"printers --seconds 0.5"_s);
     EXPECT_THAT(listed.out.toStdString(),
                 MatchesRegex("  CT221B-VIRTUAL  CT221B-VIRTUAL +-[0-9]+ dBm\n"))
         << listed.err.toStdString();
-    ASSERT_EQ(
-        run(u"printer-settings --default CT221B-VIRTUAL --nickname CT221B-VIRTUAL=Desk"_s).exitCode,
-        0);
-    EXPECT_THAT(print(u"printers --seconds 0.5"_s).out.toStdString(),
-                MatchesRegex("\\* Desk  CT221B-VIRTUAL +-[0-9]+ dBm  \\(default\\)\n"));
-    EXPECT_EQ(print(u"info CT221B-VIRTUAL"_s).out, "Model: CT221B\nFirmware: V1.0.7\n");
-}
-
-// Several virtual printers are listed with their signals and each prints into its own folder;
-// among several, a print without a printer chosen is refused.
-TEST_F(PrinterCommands, SeveralVirtualPrintersPrintIntoTheirOwnFolders) {
     EXPECT_THAT(print(u"--virtual-printers B@-75,A printers --seconds 0.5"_s).out.toStdString(),
                 MatchesRegex("  CT221B-A  CT221B-A +-[0-9]+ dBm\n"
                              "  CT221B-B  CT221B-B +-7[0-9] dBm\n"));
@@ -89,13 +70,15 @@ TEST_F(PrinterCommands, SeveralVirtualPrintersPrintIntoTheirOwnFolders) {
     ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
     EXPECT_EQ(printedFiles(u"printed/CT221B-B"_s), QStringList{u"0001.png"_s});
     EXPECT_TRUE(printedFiles(u"printed/CT221B-A"_s).isEmpty());
-
-    const CliRun unchosen = print(u"--virtual-printers 2 print-text Hi"_s);
-    EXPECT_EQ(unchosen.exitCode, 1);
-    EXPECT_EQ(unchosen.err, "No printer selected.\n");
     const CliRun folderless = run(u"--virtual-printers 2 printers"_s);
     EXPECT_EQ(folderless.exitCode, 2);
     EXPECT_THAT(folderless.err.toStdString(), HasSubstr("--virtual-printers needs --virtual DIR"));
+    ASSERT_EQ(
+        run(u"printer-settings --default CT221B-VIRTUAL --nickname CT221B-VIRTUAL=Desk"_s).exitCode,
+        0);
+    EXPECT_THAT(print(u"printers --seconds 0.5"_s).out.toStdString(),
+                MatchesRegex("\\* Desk  CT221B-VIRTUAL +-[0-9]+ dBm  \\(default\\)\n"));
+    EXPECT_EQ(print(u"info CT221B-VIRTUAL"_s).out, "Model: CT221B\nFirmware: V1.0.7\n");
 }
 
 TEST_F(PrinterCommands, PrinterSettingsAreShownChangedAndKept) {
@@ -109,7 +92,6 @@ TEST_F(PrinterCommands, PrinterSettingsAreShownChangedAndKept) {
         "Default printer: CT221B-A\nWrite size: 180 bytes\nPause between labels: 2.0 s\n"
         "Nicknames:\n  CT221B-A = Front counter\n  CT221B-B = \n";
     EXPECT_EQ(changed.out, expected) << changed.err.toStdString();
-    EXPECT_EQ(run(u"printer-settings"_s).out, expected);
     EXPECT_THAT(run(u"printer-settings --no-default"_s).out.toStdString(),
                 HasSubstr("Default printer: none\n"));
     const FileSettingsStore settings(settingsFile());
