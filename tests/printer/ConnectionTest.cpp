@@ -36,10 +36,8 @@ TEST_F(Connection, WritesAJobInAcknowledgedChunksOneAtATime) {
     EXPECT_EQ(printer->writeSizes(), expected) << "an empty job writes nothing";
     EXPECT_LT(empty.seconds(), 1.0) << "nothing waits for a timeout";
     EXPECT_EQ(printer->connectionRequests(), 1);
-}
 
-// A chunk is the smaller of the setting and the link's limit, but at least 20 bytes.
-TEST_F(Connection, ChunksAreTheSmallerOfSettingAndLinkButAtLeast20) {
+    // A chunk is the smaller of the setting and the link's limit, but at least 20 bytes.
     const struct {
         qint64 chunkSize;
         std::optional<qint64> linkLimit;
@@ -57,31 +55,6 @@ TEST_F(Connection, ChunksAreTheSmallerOfSettingAndLinkButAtLeast20) {
     }
 }
 
-// The link stays for the idle time after the last operation, 15 s unless changed.
-TEST_F(Connection, KeepsTheLinkForTheIdleTimeThenDropsIt) {
-    ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
-    const Clock::time_point ended = Clock::now();
-    runFor(10);
-    activities.clear();
-    ASSERT_TRUE(run(manager->readInfo(name())).succeeded());
-    EXPECT_EQ(printer->connectionRequests(), 1) << "a second operation within 15 s reuses the link";
-    EXPECT_TRUE(activities.isEmpty()) << "no connecting, and connected was already the activity";
-    const Clock::time_point secondEnded = Clock::now();
-    ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
-    const double idle = (Clock::now() - secondEnded).count();
-    EXPECT_GE(idle, 14.8) << "the idle timer restarts with every operation";
-    EXPECT_LT(idle, 17.0);
-    EXPECT_GT((Clock::now() - ended).count(), 24.0);
-    ASSERT_TRUE(runUntil([&] { return manager->activity() == PrinterActivity::idle(); }));
-
-    manager->registry()->setIdleDisconnectSeconds(3);
-    ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
-    EXPECT_EQ(printer->connectionRequests(), 2) << "after the idle drop the next job reconnects";
-    const Clock::time_point third = Clock::now();
-    ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
-    EXPECT_NEAR((Clock::now() - third).count(), 3.0, 1.5);
-}
-
 // Each fault ends the operation with its message after the expected time, writes nothing after
 // it, leaves the activity it should, and leaves the manager usable for the next operation.
 struct Fault {
@@ -93,17 +66,8 @@ struct Fault {
     double maxSeconds;
     qsizetype writes = -1; // chunks that reached the printer; -1: not checked
     BluetoothState radio = BluetoothState::poweredOn;
-    bool readInfo = false;
     bool radioOffAfterFirstChunk = false;
 };
-
-QCoro::Task<> operation(PrinterManager& manager, QString name, bool readInfo) {
-    if (readInfo) {
-        co_await manager.readInfo(name);
-    } else {
-        co_await manager.sendRaw(ManagerFixture::jobOfSize(1000), name);
-    }
-}
 
 class Faults : public ManagerFixture, public ::testing::WithParamInterface<Fault> {};
 
@@ -111,7 +75,7 @@ TEST_P(Faults, EndTheOperationWithTheirMessage) {
     const Fault& fault = GetParam();
     printer->setFaults(fault.faults);
     setRadio(fault.radio);
-    const auto outcome = asyncsupport::start(operation(*manager, name(), fault.readInfo));
+    const auto outcome = asyncsupport::start(manager->sendRaw(jobOfSize(1000), name()));
     if (fault.radioOffAfterFirstChunk) {
         ASSERT_TRUE(runUntil([&] { return printer->writeSizes().size() == 1; }));
         central->setState(BluetoothState::poweredOff);
@@ -133,7 +97,7 @@ TEST_P(Faults, EndTheOperationWithTheirMessage) {
     printer->setFaults({});
     setRadio(BluetoothState::poweredOn);
     printer->clearRecord();
-    const auto again = run(operation(*manager, name(), false));
+    const auto again = run(manager->sendRaw(jobOfSize(1000), name()));
     EXPECT_TRUE(again.succeeded()) << "the manager stays usable: " << again.message().toStdString();
     EXPECT_EQ(printer->pagesPrinted(), 1);
 }
@@ -154,7 +118,6 @@ const QString noConnect = u"Timed out connecting to CT221B-VIRTUAL."_s;
 const QString rejected = u"Sending failed: The printer rejected the data."_s;
 const QString noAck = u"Timed out sending to the printer."_s;
 const QString dropped = u"The printer disconnected."_s;
-const QString noReply = u"Timed out waiting for the printer's reply."_s;
 
 using K = PrinterActivity::Kind;
 using S = BluetoothState;
@@ -184,46 +147,41 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"WriteErrorMidJob", faultWith(&F::failWrite, 2), rejected, K::idle, 0, soon, 1},
         Fault{"WriteNeverAcknowledged", faultWith(&F::ignoreWrite, 2), noAck, K::idle, 4.9, 7.5, 1},
         Fault{"RadioOffMidJob", faultWith(&F::ignoreWrite, 2), off, K::idle, 0, 4, 1, S::poweredOn,
-              false, true},
-        Fault{"LinkDrops", faultWith(&F::dropAfter, 2), dropped, K::idle, 0, soon, 2},
-        Fault{"SilentInfoReply", faultWith(&F::silentInfo, true), noReply, K::connected, 2.9, 5, -1,
-              S::poweredOn, true}),
+              true},
+        Fault{"LinkDrops", faultWith(&F::dropAfter, 2), dropped, K::idle, 0, soon, 2}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// While it looks for an absent printer the manager scans, and it names the printer by its
-// nickname.
-TEST_F(Connection, TheSearchScansOnlyWhileItLooks) {
-    manager->registry()->setNicknames({{name(), u"Front counter"_s}});
-    printer->setFaults(faultWith(&F::absent, true));
-    const auto outcome = asyncsupport::start(manager->sendRaw({}, name()));
-    EXPECT_TRUE(runUntil([&] { return manager->isScanning(); }));
-    ASSERT_TRUE(runUntil([&] { return outcome->finished; }));
-    EXPECT_FALSE(manager->isScanning());
-    EXPECT_FALSE(central->isScanning());
-    EXPECT_EQ(outcome->message(), u"Can't find Front counter. Is it switched on, in range, and not "
-                                  "connected to another phone or the Clabel app?"_s);
-}
-
-// A printer heard recently is connected without searching; otherwise the search connects it as
-// soon as it is heard.
-TEST_F(Connection, APrinterHeardRecentlyIsConnectedWithoutSearching) {
+// A printer heard recently is connected without searching; otherwise the manager scans while it
+// looks, connects the printer as soon as it is heard, or names it by its nickname when it never
+// is.
+TEST_F(Connection, SearchesOnlyForAPrinterNotHeardRecently) {
     central->advertise(printer, -60);
     const QSignalSpy scanning(manager.get(), &PrinterManager::isScanningChanged);
     ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
     EXPECT_EQ(scanning.count(), 0) << "no search was needed";
-}
+    manager->dropLink();
+    runFor(31); // no longer counts as present
 
-TEST_F(Connection, APrinterFoundDuringTheSearchIsConnected) {
-    central->advertise(printer, -60);
-    runFor(12); // no longer counts as present
     printer->setFaults(faultWith(&F::absent, true));
-    const auto outcome = asyncsupport::start(manager->sendRaw({}, name()));
+    const auto found = asyncsupport::start(manager->sendRaw({}, name()));
+    EXPECT_TRUE(runUntil([&] { return manager->isScanning(); }));
     runFor(3);
     printer->setFaults({});
-    ASSERT_TRUE(runUntil([&] { return outcome->finished; }));
-    EXPECT_TRUE(outcome->succeeded()) << outcome->message().toStdString();
-    EXPECT_GE(outcome->seconds(), 3.0);
-    EXPECT_LT(outcome->seconds(), 5.0);
+    ASSERT_TRUE(runUntil([&] { return found->finished; }));
+    EXPECT_TRUE(found->succeeded()) << found->message().toStdString();
+    EXPECT_GE(found->seconds(), 3.0);
+    EXPECT_LT(found->seconds(), 5.0);
+    EXPECT_FALSE(manager->isScanning());
+    EXPECT_FALSE(central->isScanning());
+
+    manager->registry()->setNicknames({{name(), u"Front counter"_s}});
+    manager->dropLink();
+    runFor(31);
+    printer->setFaults(faultWith(&F::absent, true));
+    EXPECT_EQ(
+        run(manager->sendRaw({}, name())).message(),
+        u"Can't find Front counter. Is it switched on, in range, and not connected to another "
+        "phone or the Clabel app?"_s);
 }
 
 TEST(InfoReplies, GiveFirmwareAndModel) {
@@ -239,11 +197,15 @@ TEST(InfoReplies, GiveFirmwareAndModel) {
     }
 }
 
-// The reply to the request, not a notification nobody asked for, is read, stored and announced.
-TEST_F(Connection, ReadsStoresAndAnnouncesThePrintersInfo) {
+// The reply to the request, not a notification nobody asked for, is read, stored and announced,
+// and waited for 3 s at most; the link stays for the idle time after the last operation, 15 s
+// unless changed.
+TEST_F(Connection, ReadsTheInfoOnTheLinkItKeepsForTheIdleTime) {
     ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
+    const Clock::time_point ended = Clock::now();
     central->notify(printer, QByteArray("CT221B-OLD\0V9.9.9", 18));
-    runFor(0.5);
+    runFor(10);
+    activities.clear();
     QSignalSpy changes(manager.get(), &PrinterManager::infoChanged);
     const auto outcome = run(manager->readInfo(name()));
     ASSERT_TRUE(outcome.succeeded()) << outcome.message().toStdString();
@@ -253,8 +215,30 @@ TEST_F(Connection, ReadsStoresAndAnnouncesThePrintersInfo) {
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(printer->writeSizes(), QList<qint64>{8}) << "the request goes out in one write";
     EXPECT_TRUE(printer->errors().isEmpty()) << "the request is not mistaken for TSPL";
-    EXPECT_EQ(manager->activity(), PrinterActivity::connected(name()));
-
+    EXPECT_EQ(printer->connectionRequests(), 1) << "a second operation within 15 s reuses the link";
+    EXPECT_TRUE(activities.isEmpty()) << "no connecting, and connected was already the activity";
     ASSERT_TRUE(run(manager->readInfo(name())).succeeded());
     EXPECT_EQ(changes.count(), 1) << "the same answer again is no change";
+
+    const Clock::time_point secondEnded = Clock::now();
+    ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
+    const double idle = (Clock::now() - secondEnded).count();
+    EXPECT_GE(idle, 14.8) << "the idle timer restarts with every operation";
+    EXPECT_LT(idle, 17.0);
+    EXPECT_GT((Clock::now() - ended).count(), 24.0);
+    ASSERT_TRUE(runUntil([&] { return manager->activity() == PrinterActivity::idle(); }));
+
+    manager->registry()->setIdleDisconnectSeconds(3);
+    ASSERT_TRUE(run(manager->sendRaw({}, name())).succeeded());
+    EXPECT_EQ(printer->connectionRequests(), 2) << "after the idle drop the next job reconnects";
+    const Clock::time_point third = Clock::now();
+    ASSERT_TRUE(runUntil([&] { return !manager->isConnected(name()); }));
+    EXPECT_NEAR((Clock::now() - third).count(), 3.0, 1.5);
+
+    printer->setFaults(faultWith(&F::silentInfo, true));
+    const auto silent = run(manager->readInfo(name()));
+    EXPECT_EQ(silent.message(), u"Timed out waiting for the printer's reply."_s);
+    EXPECT_GE(silent.seconds(), 2.9);
+    EXPECT_LE(silent.seconds(), 5.0);
+    EXPECT_EQ(manager->activity(), PrinterActivity::connected(name())) << "the link stays";
 }

@@ -35,7 +35,6 @@ TEST(Registry, FollowsTheLoadRules) {
             loaded.append(name + u'=' + nickname);
         }
         EXPECT_EQ(loaded.join(u' '), expected) << json.toStdString();
-        EXPECT_EQ(registry.idleDisconnectSeconds(), 15.0);
     }
 }
 
@@ -80,7 +79,9 @@ TEST(Registry, WritesThroughOnEveryRealChange) {
     EXPECT_EQ(reloaded.idleDisconnectSeconds(), 15.0) << "the idle time lasts one run";
 }
 
-// Through the manager that owns it: the registry follows the printers the manager lists.
+// Through the manager that owns it: the registry follows the printers the manager lists, and a
+// print without a printer named goes to the preferred one or, among several and no default, is
+// refused.
 class ManagedRegistry : public ManagerFixture {};
 
 TEST_F(ManagedRegistry, PreferredPrinterIsTheDefaultOrTheOnlyOneListed) {
@@ -94,8 +95,14 @@ TEST_F(ManagedRegistry, PreferredPrinterIsTheDefaultOrTheOnlyOneListed) {
     central->advertise(printer, -50);
     EXPECT_FALSE(registry->preferredPrinter().has_value());
     EXPECT_EQ(preferred.count(), 2);
+    EXPECT_EQ(asyncsupport::run(manager->print({}, std::nullopt)).message(),
+              u"No printer selected."_s);
+    EXPECT_TRUE(activities.isEmpty()) << "nothing else happens";
+    registry->setDefaultPrinter(u"CT221B-A"_s);
+    ASSERT_TRUE(asyncsupport::run(manager->print({}, std::nullopt)).succeeded());
+    EXPECT_TRUE(manager->isConnected(u"CT221B-A"_s));
     registry->setDefaultPrinter(u"CT221B-C"_s);
     EXPECT_EQ(registry->preferredPrinter(), u"CT221B-C"_s) << "even when not listed";
     central->advertise(a, -70);
-    EXPECT_EQ(preferred.count(), 3) << "only real changes are announced";
+    EXPECT_EQ(preferred.count(), 4) << "only real changes are announced";
 }

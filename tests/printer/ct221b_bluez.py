@@ -77,16 +77,15 @@ def WriteValue(char, value, options):
     dev = device()
     data = bytes(value)
     dev.writes.append(data)
-    dev.write_types.append(str(options.get('type', '')))
     chunk = len(dev.writes)
-    if not dev.connected:
-        raise dbus.exceptions.DBusException('Not connected', name='org.bluez.Error.Failed')
+    if not dev.connected or options.get('type') != 'request':  # every write is with response
+        raise dbus.exceptions.DBusException('Write refused', name='org.bluez.Error.Failed')
     if dev.faults.get('failWrite') == chunk:
         raise dbus.exceptions.DBusException('Write rejected', name='org.bluez.Error.Failed')
     if dev.faults.get('dropAfter') == chunk:
         # The link drops before the write is answered, as when the printer goes out of range.
         set_connected(False)
-    if data == INFO_REQUEST and not dev.faults.get('silentInfo'):
+    if data == INFO_REQUEST:
         GLib.timeout_add(20, notify, INFO_REPLY)
 
 
@@ -152,14 +151,14 @@ def AddPrinter(mock):
 
 @dbus.service.method(STANDIN_IFACE, in_signature='si', out_signature='')
 def SetFault(self, name, value):
-    '''failWrite N, dropAfter N (chunk numbers from 1), silentInfo 1, refuse 1, until Reset.'''
+    '''failWrite N, dropAfter N (chunk numbers from 1), refuse 1, until Reset.'''
     device().faults[str(name)] = int(value)
 
 
 @dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='')
 def Reset(self):
     dev = device()
-    dev.faults, dev.writes, dev.write_types = {}, [], []
+    dev.faults, dev.writes = {}, []
     if dev.connected:
         set_connected(False)
 
@@ -167,11 +166,6 @@ def Reset(self):
 @dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='aay')
 def Writes(self):
     return dbus.Array([dbus.ByteArray(w) for w in device().writes], signature='ay')
-
-
-@dbus.service.method(STANDIN_IFACE, in_signature='', out_signature='as')
-def WriteTypes(self):
-    return dbus.Array(device().write_types, signature='s')
 
 
 @dbus.service.method(STANDIN_IFACE, in_signature='n', out_signature='')
