@@ -105,7 +105,7 @@ TEST(PrintBatch, RowsToPrintFollowTheRowModeAndSupplyTheirColumns) {
 // With rows: an item per row, serials counting the rows, not the copies; the columns the design
 // names, whatever their letter case, override the fields; missing cells are empty, and rows
 // outside the table give only the fields.
-TEST(PrintBatch, BuildGivesAnItemPerRow) {
+TEST(PrintBatch, BuildGivesAnItemPerRowOrOneItemOrASerialRun) {
     const DataTable sizes{{u"Name"_s, u"Size"_s, u"Notes"_s},
                           {{u"Shirt"_s, u"M"_s, u"cotton"_s}, {u"Cap"_s}}};
     PrintBatch::Settings settings{2, 100, 50, 5, {{u"Size"_s, u"L"_s}, {u"Shop"_s, u"North"_s}}};
@@ -133,12 +133,10 @@ TEST(PrintBatch, BuildGivesAnItemPerRow) {
         PrintBatch::build(designWith({u"{Name}"_s}), sizes, QList<qsizetype>{1}, settings);
     EXPECT_THAT(serials(plain), ElementsAre(-1));
     EXPECT_EQ(plain[0].context.serialDigits, 0);
-}
 
-// Without rows a design is one item, or with {serial} a run of serials that stops where the
-// serials run out and is empty for a count below 1.
-TEST(PrintBatch, BuildGivesOneItemOrASerialRun) {
-    const PrintBatch::Settings settings{2, 100, 3, 5, {{u"Name"_s, u"x"_s}}};
+    // Without rows a design is one item, or with {serial} a run of serials that stops where the
+    // serials run out and is empty for a count below 1.
+    settings.serialCount = 3;
     const QList<PrintItem> one =
         PrintBatch::build(designWith({u"Plain {Name}"_s}), tableOf(3), std::nullopt, settings);
     ASSERT_EQ(one.size(), 1);

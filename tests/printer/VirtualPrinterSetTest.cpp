@@ -3,8 +3,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -35,20 +33,5 @@ TEST(VirtualPrinterSet, DescriptionsGiveNamesSignalsAndFolders) {
             parts = QStringList{error.message()};
         }
         EXPECT_EQ(parts.join(u' '), line.section(u'|', 1).trimmed()) << line.toStdString();
-    }
-}
-
-// The folders made are seen through the command line, which prints into them.
-TEST(VirtualPrinterSet, NamesTheFolderItCannotCreate) {
-    QTemporaryDir temp;
-    const QString file = temp.filePath(QStringLiteral("file"));
-    QFile(file).open(QIODevice::WriteOnly);
-    try {
-        VirtualPrinterSet::parse(file, QStringLiteral("1")).createFolders();
-        ADD_FAILURE() << "a folder inside a file";
-    } catch (const UserError& error) {
-        EXPECT_EQ(
-            error.message(),
-            QStringLiteral("Couldn't create the folder %1 for the virtual printer.").arg(file));
     }
 }

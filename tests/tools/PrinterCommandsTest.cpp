@@ -50,10 +50,6 @@ TEST_F(PrinterCommands, PrintCommandsConfirmWhatTheySent) {
               u"Printed 3 × Bin tag.\n"_s);
     EXPECT_EQ(print(u"print-text Hello"_s).out, "Printed.\n");
     EXPECT_EQ(printedFiles().last(), u"0004.png"_s);
-
-    ASSERT_TRUE(QDir(path(u"printed"_s)).removeRecursively());
-    EXPECT_EQ(print(u"print-label Nope"_s).exitCode, 1);
-    EXPECT_FALSE(QFileInfo::exists(path(u"printed"_s))) << "the printer was never reached";
 }
 
 // The printers are listed with their nicknames and signals and answer what they are; several
@@ -70,9 +66,6 @@ TEST_F(PrinterCommands, ListsQueriesAndPrintsOnThePrinters) {
     ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
     EXPECT_EQ(printedFiles(u"printed/CT221B-B"_s), QStringList{u"0001.png"_s});
     EXPECT_TRUE(printedFiles(u"printed/CT221B-A"_s).isEmpty());
-    const CliRun folderless = run(u"--virtual-printers 2 printers"_s);
-    EXPECT_EQ(folderless.exitCode, 2);
-    EXPECT_THAT(folderless.err.toStdString(), HasSubstr("--virtual-printers needs --virtual DIR"));
     ASSERT_EQ(
         run(u"printer-settings --default CT221B-VIRTUAL --nickname CT221B-VIRTUAL=Desk"_s).exitCode,
         0);
@@ -82,8 +75,6 @@ TEST_F(PrinterCommands, ListsQueriesAndPrintsOnThePrinters) {
 }
 
 TEST_F(PrinterCommands, PrinterSettingsAreShownChangedAndKept) {
-    EXPECT_EQ(run(u"printer-settings"_s).out, "Default printer: none\nWrite size: 237 bytes\n"
-                                              "Pause between labels: 1.5 s\nNicknames: none\n");
     const CliRun changed =
         run({u"printer-settings"_s, u"--default"_s, u"CT221B-A"_s, u"--nickname"_s,
              u"CT221B-A=\tFront counter "_s, u"--nickname"_s, u"CT221B-B=   "_s, u"--chunk-size"_s,
