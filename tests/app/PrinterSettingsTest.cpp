@@ -230,6 +230,7 @@ TEST(PrinterSettings, IdentifyAndFirmwareReachOnePrinterAndSayWhenItIsGone) {
     EXPECT_EQ(settings.printer(b)->savedFiles().size(), 1);
     settings.row(a)->firmwareAction()->trigger();
     EXPECT_TRUE(settings.list->footer()->isHidden());
+    EXPECT_TRUE(runUntil([&] { return !settings.list->busy(); }));
 }
 
 // The steppers show the stored values, stop at their ends, store what they step to and show a

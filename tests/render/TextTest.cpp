@@ -80,8 +80,9 @@ TEST(Text, MagnifiedPreviewsDrawTheSameGlyphs) {
     const RenderedLabel outlines = render(document(40, 20, {turned}), false, 4);
     const QString back = ascii(outlines);
     const QString art = ascii(masks);
+    ASSERT_EQ(art.size(), back.size());
     qint64 differing = 0;
-    for (qsizetype i = 0; i < art.size(); ++i) {
+    for (qsizetype i = 0; i + 1 < art.size(); ++i) { // the last line feed has no partner
         differing += art[i] != back[back.size() - 2 - i] && art[i] != u'\n' ? 1 : 0;
     }
     const qint64 inked = art.count(u'#');
