@@ -31,14 +31,9 @@ struct Library {
 
 // The request of a print link, written as "label index × copies, fields", or nothing.
 TEST(PrintLink, GivesTheRequestOrNothing) {
-    const QString links =
-        QString::fromUtf8(testsupport::readBytes(testsupport::dataPath(u"print-links.txt"_s)));
-    for (const QString& line : links.split(u'\n', Qt::SkipEmptyParts)) {
-        if (line.startsWith(u'#')) {
-            continue;
-        }
-        const QString url = line.section(u'|', 0, 0).trimmed();
-        const QString expected = line.section(u'|', 1).trimmed();
+    for (const QStringList& c : testsupport::dataTable(u"print-links.txt"_s)) {
+        const QString& url = c[0];
+        const QString expected = c.value(1);
         Library library;
         QString got;
         if (const auto request = PrintRequest::fromURL(url, library.lookup())) {

@@ -185,15 +185,10 @@ TEST_F(Connection, SearchesOnlyForAPrinterNotHeardRecently) {
 }
 
 TEST(InfoReplies, GiveFirmwareAndModel) {
-    const QString cases = QString::fromUtf8(
-        testsupport::readBytes(testsupport::dataPath(u"printer-info-replies.txt"_s)));
-    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
-        if (!line.startsWith(u'#')) {
-            const PrinterInfo info = PrinterManager::parseInfo(
-                QByteArray::fromPercentEncoding(line.section(u'|', 0, 0).trimmed().toLatin1()),
-                u"CT221B-ASKED"_s);
-            EXPECT_EQ(info.firmware + u' ' + info.name, line.section(u'|', 1).trimmed());
-        }
+    for (const QStringList& c : testsupport::dataTable(u"printer-info-replies.txt"_s)) {
+        const PrinterInfo info = PrinterManager::parseInfo(
+            QByteArray::fromPercentEncoding(c[0].toLatin1()), u"CT221B-ASKED"_s);
+        EXPECT_EQ(info.firmware + u' ' + info.name, c.value(1));
     }
 }
 

@@ -15,14 +15,9 @@ using namespace Qt::StringLiterals;
 // The rules apply to what another run left in the settings file: values that cannot be used
 // give the defaults.
 TEST(Registry, FollowsTheLoadRules) {
-    const QString cases = QString::fromUtf8(
-        testsupport::readBytes(testsupport::dataPath(u"printer-settings-load.txt"_s)));
-    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
-        if (line.startsWith(u'#')) {
-            continue;
-        }
-        const QByteArray json = line.section(u'|', 0, 0).trimmed().toUtf8();
-        const QString expected = line.section(u'|', 1).trimmed();
+    for (const QStringList& c : testsupport::dataTable(u"printer-settings-load.txt"_s)) {
+        const QByteArray json = c[0].toUtf8();
+        const QString expected = c.value(1);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"settings.json"_s);
         testsupport::writeBytes(path, "{" + json + "}");

@@ -12,16 +12,11 @@ using namespace vantrel;
 // what cannot be simulated is refused with its reason.
 TEST(VirtualPrinterSet, DescriptionsGiveNamesSignalsAndFolders) {
     const QDir base(QDir::temp().filePath(QStringLiteral("printed")));
-    const QString cases = QString::fromUtf8(
-        testsupport::readBytes(testsupport::dataPath(QStringLiteral("virtual-printer-sets.txt"))));
-    for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
-        if (line.startsWith(u'#')) {
-            continue;
-        }
+    for (const QStringList& c :
+         testsupport::dataTable(QStringLiteral("virtual-printer-sets.txt"))) {
         QStringList parts;
         try {
-            const VirtualPrinterSet set =
-                VirtualPrinterSet::parse(base.path(), line.section(u'|', 0, 0).trimmed());
+            const VirtualPrinterSet set = VirtualPrinterSet::parse(base.path(), c[0]);
             EXPECT_EQ(set.folder, base.path());
             for (const VirtualPrinterSet::Member& m : set.members) {
                 parts.append(QStringLiteral("%1@%2:%3")
@@ -32,6 +27,6 @@ TEST(VirtualPrinterSet, DescriptionsGiveNamesSignalsAndFolders) {
         } catch (const UserError& error) {
             parts = QStringList{error.message()};
         }
-        EXPECT_EQ(parts.join(u' '), line.section(u'|', 1).trimmed()) << line.toStdString();
+        EXPECT_EQ(parts.join(u' '), c.value(1)) << c[0].toStdString();
     }
 }

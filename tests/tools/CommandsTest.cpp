@@ -30,17 +30,9 @@ TEST_F(Commands, ExitWithTheirStatusAndPrintOnTheirStreams) {
         write(QString::fromUtf8(name), bytes);
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"fifo"_s)).constData(), 0600), 0);
-    const QString calls =
-        QString::fromUtf8(testsupport::readBytes(testsupport::dataPath(u"cli-calls.txt"_s)));
-    for (const QString& call : calls.split(u'\n', Qt::SkipEmptyParts)) {
-        if (call.startsWith(u'#')) {
-            continue;
-        }
-        SCOPED_TRACE(call.toStdString());
-        const QStringList field = QString(call)
-                                      .replace(u"\\n"_s, u"\n"_s)
-                                      .replace(u"VERSION"_s, QStringLiteral(VANTREL_VERSION))
-                                      .split(u'|');
+    for (QStringList field : testsupport::dataTable(u"cli-calls.txt"_s)) {
+        SCOPED_TRACE(field.join(u" | "_s).toStdString());
+        field.replaceInStrings(u"VERSION"_s, QStringLiteral(VANTREL_VERSION));
         const QStringList arguments = expand(field[0]);
         const int exitCode = field.value(1).toInt();
         const std::string out = field.value(2).trimmed().toStdString();
