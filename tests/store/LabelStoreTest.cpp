@@ -200,8 +200,16 @@ TEST_F(LabelStoreTest, StartUpCreatesTheFolderAndSeedsTheStartersNewestFirstWhen
     EXPECT_EQ(LabelStore(nested, true).labels().size(), 4);
     EXPECT_EQ(QDir(nested).entryList(QDir::Files).size(), 4);
     // A library holding a design is not seeded.
-    writeLabel(design(u"Shelf"_s));
+    writeLabel(design(u"Shelf"_s), u"shelf.vtllabel"_s);
     EXPECT_THAT(names(LabelStore(dir(), true).labels()), ElementsAre("Shelf"));
+    // A file where the folder should be: it cannot be created, listed or seeded.
+    const QString file = path(u"shelf.vtllabel"_s);
+    LabelStore unreadable(file, true);
+    EXPECT_TRUE(unreadable.labels().isEmpty());
+    EXPECT_EQ(unreadable.folderError(),
+              u"Couldn't open the label library “%1”: Not a directory."_s.arg(file));
+    EXPECT_FALSE(unreadable.lastError())
+        << "no starter is saved into a folder that cannot be listed";
 }
 
 TEST_F(LabelStoreTest, ProcessesStartingTogetherSeedTheStartersOnce) {
@@ -294,16 +302,6 @@ TEST_F(LabelStoreTest, ReadingTheFolderTakesTheLabelFilesAndSkipsHostileEntries)
     // Nothing was removed, renamed or rewritten.
     EXPECT_EQ(entries().size(), 18);
     EXPECT_EQ(readBytes(path(u"broken.vtllabel"_s)), QByteArray("{ not json"));
-}
-
-TEST_F(LabelStoreTest, AnUnreadableFolderGivesAnEmptyLibraryAndSaysWhy) {
-    // A file where the folder should be: it cannot be created, listed or written to.
-    writeBytes(path(u"file"_s), "x");
-    LabelStore store(path(u"file"_s), true);
-    EXPECT_TRUE(store.labels().isEmpty());
-    EXPECT_EQ(store.folderError(),
-              u"Couldn't open the label library “%1”: Not a directory."_s.arg(path(u"file"_s)));
-    EXPECT_FALSE(store.lastError()) << "no starter is saved into a folder that cannot be listed";
 }
 
 TEST(LabelStoreOnAFullDisk, SavesAndSeedingFailWithTheReasonAndKeepWhatWasThere) {
@@ -426,8 +424,10 @@ TEST_F(LabelStoreTest, EachSaveMovesItsDesignIntoPlaceAndIsAnnounced) {
     EXPECT_EQ(follower.take(), u""_s);
 }
 
-// Saves, duplicates and imports into a folder that refuses them report why and keep nothing.
-TEST_F(LabelStoreTest, AReadOnlyFolderRefusesWritesAndKeepsTheEarlierVersion) {
+// A save that cannot be written (a number JSON cannot hold, a folder that refuses writes or has
+// vanished), and duplicates and imports into such a folder, report why, keep the listed version
+// and leave nothing behind; a vanished library is not recreated.
+TEST_F(LabelStoreTest, WritesThatFailReportWhyAndKeepTheEarlierVersion) {
     LabelStore& store = open();
     LabelDocument shelf = savedWithList(u"Shelf"_s, "A\n1\n");
     const QList<LabelDocument> before = store.labels();
@@ -437,6 +437,10 @@ TEST_F(LabelStoreTest, AReadOnlyFolderRefusesWritesAndKeepsTheEarlierVersion) {
     writeBytes(incoming, LabelFile::encode(design(u"Import"_s)));
     QSignalSpy labelsChanged(&store, &LabelStore::labelsChanged);
     QSignalSpy errorChanged(&store, &LabelStore::lastErrorChanged);
+    LabelDocument broken = design(u"Broken"_s);
+    broken.elements[0].x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(store.save(broken));
+    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Broken: The value of"));
     shelf.widthMM = 50;
     {
         const auto writable = qScopeGuard([&] { setReadOnly(dir(), false); });
@@ -445,10 +449,10 @@ TEST_F(LabelStoreTest, AReadOnlyFolderRefusesWritesAndKeepsTheEarlierVersion) {
         }
         EXPECT_FALSE(store.save(shelf));
         EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf: "));
-        EXPECT_EQ(errorChanged.count(), 1);
+        EXPECT_EQ(errorChanged.count(), 2);
         // The same failure again changes nothing observable.
         EXPECT_FALSE(store.save(shelf));
-        EXPECT_EQ(errorChanged.count(), 1);
+        EXPECT_EQ(errorChanged.count(), 2);
         EXPECT_FALSE(store.duplicate(shelf.id));
         EXPECT_THAT(lastError(store), StartsWith("Couldn't save Shelf copy: "));
         EXPECT_THAT(userError([&] { store.importFile(incoming); }),
@@ -462,28 +466,13 @@ TEST_F(LabelStoreTest, AReadOnlyFolderRefusesWritesAndKeepsTheEarlierVersion) {
     ASSERT_TRUE(store.save(shelf));
     EXPECT_FALSE(store.lastError());
     EXPECT_EQ(store.labels().first().widthMM, 50);
-}
 
-// A design JSON cannot express, or a library folder that vanished: the save fails and keeps the
-// listed version, and writes nothing (nor recreates a vanished library).
-TEST_F(LabelStoreTest, ASaveThatCannotBeWrittenReportsAndKeepsTheListedVersion) {
-    const QString folder = path(u"Labels"_s);
-    LabelStore store(folder, false);
-    LabelDocument doc = design(u"Shelf"_s);
-    ASSERT_TRUE(store.save(doc));
-    const QList<LabelDocument> before = store.labels();
-    LabelDocument broken = design(u"Broken"_s);
-    broken.elements[0].x = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(store.save(broken));
-    EXPECT_THAT(lastError(store), StartsWith("Couldn't save Broken: The value of"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
-
-    ASSERT_TRUE(QDir(folder).removeRecursively());
-    doc.name = u"Renamed"_s;
-    EXPECT_FALSE(store.save(doc));
+    ASSERT_TRUE(QDir(dir()).removeRecursively());
+    shelf.name = u"Renamed"_s;
+    EXPECT_FALSE(store.save(shelf));
     EXPECT_THAT(lastError(store), StartsWith("Couldn't save Renamed: "));
-    EXPECT_EQ(store.labels(), before);
-    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_EQ(store.labels().first().name, u"Shelf"_s);
+    EXPECT_FALSE(QFileInfo::exists(dir()));
 }
 
 // Delete and duplicate.
@@ -533,43 +522,36 @@ TEST_F(LabelStoreTest, DuplicateSavesACopyWithFreshIdsAndItsOwnListAndDeleteRemo
 
 // Import.
 
-TEST_F(LabelStoreTest, ImportStoresTheFileAndKeepsBothOnAnIdCollision) {
+// The incoming id is kept unless something holds it: a design, or a file that did not load (a
+// damaged label file, a stray list), which is neither replaced nor adopted.
+TEST_F(LabelStoreTest, ImportStoresTheFileUnderItsIdUnlessSomethingHoldsIt) {
     const LabelDocument original = design(u"Shelf"_s, 1000);
     LabelStore& store = open();
     ASSERT_TRUE(store.save(original));
-
     LabelDocument incoming = original;
     incoming.name = u"Shelf from a friend"_s;
     incoming.dataName = u"their.csv"_s;
-    const QString file = m_outside.filePath(u"shelf.vtllabel"_s);
-    writeBytes(file, LabelFile::encode(incoming));
-
-    const LabelDocument imported = store.importFile(file);
+    const auto import = [&] {
+        writeBytes(m_outside.filePath(u"in.vtllabel"_s), LabelFile::encode(incoming));
+        return store.importFile(m_outside.filePath(u"in.vtllabel"_s));
+    };
+    const LabelDocument imported = import();
     EXPECT_NE(imported.id, original.id);
     EXPECT_EQ(imported.dataName, incoming.dataName);
     EXPECT_FALSE(store.table(imported)) << "no list comes with a label file";
     EXPECT_THAT(names(store.labels()), ElementsAre("Shelf from a friend", "Shelf"));
     EXPECT_EQ(LabelFile::decode(readBytes(store.url(imported.id))).name, incoming.name);
 
-    // A new id is kept as it is.
-    const LabelDocument fresh = design(u"Fresh"_s);
-    writeBytes(m_outside.filePath(u"fresh.vtllabel"_s), LabelFile::encode(fresh));
-    EXPECT_EQ(store.importFile(m_outside.filePath(u"fresh.vtllabel"_s)).id, fresh.id);
-}
-
-// A damaged label file or a stray list under the incoming id is neither replaced nor adopted.
-TEST_F(LabelStoreTest, ImportNeverTakesTheIdOfAFileThatDidNotLoad) {
     for (const QString& suffix : {u".vtllabel"_s, u".csv"_s}) {
-        LabelDocument doc = design(u"Incoming"_s);
-        doc.dataName = u"their.csv"_s;
-        writeBytes(path(idText(doc.id) + suffix), "{ damaged");
-        LabelStore& store = open();
-        writeBytes(m_outside.filePath(u"in.vtllabel"_s), LabelFile::encode(doc));
-        const LabelDocument imported = store.importFile(m_outside.filePath(u"in.vtllabel"_s));
-        EXPECT_NE(imported.id, doc.id) << suffix.toStdString();
-        EXPECT_FALSE(store.table(imported)) << suffix.toStdString();
-        EXPECT_EQ(readBytes(path(idText(doc.id) + suffix)), QByteArray("{ damaged"));
+        incoming.id = QUuid::createUuid();
+        writeBytes(path(idText(incoming.id) + suffix), "{ damaged");
+        const LabelDocument moved = import();
+        EXPECT_NE(moved.id, incoming.id) << suffix.toStdString();
+        EXPECT_FALSE(store.table(moved)) << suffix.toStdString();
+        EXPECT_EQ(readBytes(path(idText(incoming.id) + suffix)), QByteArray("{ damaged"));
     }
+    incoming.id = QUuid::createUuid();
+    EXPECT_EQ(import().id, incoming.id);
 }
 
 TEST_F(LabelStoreTest, ImportOfSomethingThatIsNotALabelThrowsAndStoresNothing) {
