@@ -131,7 +131,7 @@ TEST(Shapes, ExactModeHoldsOnlyBlackAndWhite) {
     EXPECT_TRUE(onlyBlackAndWhite(render(doc, true, 3)));
 }
 
-TEST(Shapes, ElementsBeyondAnyLabelAreLeftOut) {
+TEST(Shapes, ElementsBeyondAnyLabelAreLeftOutAndOddSizesStillDraw) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double inf = std::numeric_limits<double>::infinity();
     const LabelElement visible = box(0.5, 0.5, 1, 1, 0, true);
@@ -145,10 +145,8 @@ TEST(Shapes, ElementsBeyondAnyLabelAreLeftOut) {
     }
     hostile.append(visible);
     EXPECT_EQ(small(hostile).pixels, expected.pixels);
-}
-
-TEST(Shapes, OddStrokesAndSizesStillDraw) {
-    // A width that is not a number counts as the 1-dot minimum, like a negative one.
+    // Odd strokes and sizes still draw. A width that is not a number counts as the 1-dot minimum,
+    // like a negative one.
     LabelElement stroke = box(0.5, 0.25, 2, 1.5, std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(small({stroke}).pixels, small({box(0.5, 0.25, 2, 1.5, 0)}).pixels);
     stroke.strokeMM = -3;
