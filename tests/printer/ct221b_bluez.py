@@ -111,10 +111,8 @@ def characteristic(uuid, flags):
 
 
 CHAR_METHODS = [
-    ('ReadValue', 'a{sv}', 'ay', lambda char, options: char.props[GATT_CHAR_IFACE]['Value']),
     ('WriteValue', 'aya{sv}', '', WriteValue),
     ('StartNotify', '', '', lambda char: set_notifying(char, True)),
-    ('StopNotify', '', '', lambda char: set_notifying(char, False)),
 ]
 
 
@@ -143,10 +141,7 @@ def AddPrinter(mock):
         'Characteristic': dbus.ObjectPath(RX_PATH, variant_level=1),
         'Value': dbus.Array([], signature='y', variant_level=1),
         'Flags': dbus.Array(['read', 'write'], signature='s', variant_level=1),
-    }, [
-        ('ReadValue', 'a{sv}', 'ay', 'ret = self.props["org.bluez.GattDescriptor1"]["Value"]'),
-        ('WriteValue', 'aya{sv}', '', ''),
-    ])
+    }, [])
 
 
 @dbus.service.method(STANDIN_IFACE, in_signature='si', out_signature='')
