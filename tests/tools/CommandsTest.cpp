@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString sample = testsupport::sourcePath(u"samples/bin-tag.vtllabel"_s);
-
 class Commands : public CliTest {};
 
 TEST_F(Commands, ExitWithTheirStatusAndPrintOnTheirStreams) {
@@ -54,13 +52,8 @@ TEST_F(Commands, ExitWithTheirStatusAndPrintOnTheirStreams) {
     EXPECT_FALSE(QFileInfo::exists(path(u"printed"_s))) << "no failed call reached a printer";
 }
 
-// check writes the label file bytes of what it read; expand and barcode show what they read.
+// expand and barcode show what they read.
 TEST_F(Commands, ReadingCommandsShowWhatTheyRead) {
-    const CliRun same = run({u"check"_s, sample});
-    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
-    EXPECT_EQ(same.out, testsupport::readBytes(sample));
-    EXPECT_TRUE(same.err.isEmpty());
-
     const QStringList late{u"expand"_s, u"{date:yyyy-MM-dd HH:mm}"_s, u"--date"_s,
                            u"2025-03-14T23:30:00Z"_s};
     EXPECT_EQ(testsupport::runCli(late, environment() + QStringList{u"TZ=Asia/Tokyo"_s}).out,
