@@ -117,10 +117,8 @@ TEST_F(LibraryCommands, BatchGivesTheItemsOfAPrint) {
         {"FILE --serial-start 41 --serial-count=3", "41: 42: 43:"},
         {"FILE --csv CSV --serial-start 100", "100:Row1 101:Row2 102:Row3 103:Row4 104:Row5 "
                                               "105:Row6 106:Row7 107:Row8 108:Row9 109:Row10"},
-        {"FILE --csv CSV --serial-start 100 --rows=9-10", "100:Row9 101:Row10"},
         {"FILE --csv CSV --serial-start 100 --rows 5,2,5", "100:Row2 101:Row5"},
         {"FILE --csv CSV --serial-start 100 --rows none --serial-count 2", "100: 101:"},
-        {"FILE --csv CSV --serial-start 100 --no-header --rows 1-2", "100: 101:"},
         {"PARTS_LIST", "-:Bolt -:Nut"},
         {"Parts_list --csv @other.csv", "-:Washer"},
     };
