@@ -123,7 +123,7 @@ TEST(ElementClipboard, CarriesTheWholeItemAsALabelFileDoesAndRefusesOtherData) {
 
 // Every preview follows "Show printer dots", as the toggle sets it, at once: the exact print at one
 // pixel per dot, or the smooth picture at the preview's detail.
-TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSetting) {
+TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSettingAndAnUnrenderableLabelIsBlank) {
     MemorySettingsStore settings;
     const LabelDocument label = Templates::binTag();
     LabelPreview large(label, LabelContext::preview(), 4, &settings);
@@ -142,14 +142,13 @@ TEST(LabelPreview, EveryPreviewFollowsTheShowDotsSetting) {
     }
     settings.setBoolean(LabelPreview::showDotsKey(), false);
     EXPECT_EQ(small.image().size(), QSize(640, 480));
-}
 
-TEST(LabelPreview, ALabelThatCannotBeRenderedIsBlank) {
+    // A label that cannot be rendered is shown blank.
     LabelDocument huge = Templates::blank();
     huge.widthMM = 1e12;
-    LabelPreview preview(huge, LabelContext::preview(), 2, nullptr);
-    EXPECT_TRUE(preview.image().isNull());
-    EXPECT_FALSE(preview.grab().isNull());
+    LabelPreview blank(huge, LabelContext::preview(), 2, nullptr);
+    EXPECT_TRUE(blank.image().isNull());
+    EXPECT_FALSE(blank.grab().isNull());
 }
 
 // Without a desktop theme (as here, offscreen), every icon of the table comes from the

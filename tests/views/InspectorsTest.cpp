@@ -29,8 +29,8 @@ namespace {
 using InspectorsTest = viewstest::SessionFixture;
 
 // Choosing a unit switches every open length field at once; what is typed is converted, then
-// clamped, as one undo step, and the field follows an undo.
-TEST_F(InspectorsTest, LengthFieldsFollowTheUnitAndStoreWhatIsTypedConvertedAndClamped) {
+// clamped, as one undo step, and the field follows an undo. The barcode's type and data column.
+TEST_F(InspectorsTest, LengthFieldsFollowTheUnitAndTheBarcodesTypeAndColumnFollowTheList) {
     ElementInspector inspector(*session, settings, barcodeID);
     inspector.show();
     inspector.activateWindow();
@@ -60,16 +60,12 @@ TEST_F(InspectorsTest, LengthFieldsFollowTheUnitAndStoreWhatIsTypedConvertedAndC
     session->undoStack()->undo();
     EXPECT_DOUBLE_EQ(item(barcodeID).x, start);
     EXPECT_EQ(x->field()->text(), LengthInput::text(start / 25.4, 3));
-}
 
-TEST_F(InspectorsTest, TypeSwitchReplacesTheSampleAndTheCheckFollowsTheList) {
-    ElementInspector inspector(*session, settings, barcodeID);
+    // A switch of type replaces the sample, and a linked column is checked with the preview row.
     auto* type = inspector.findChild<QComboBox*>(u"Type"_s);
     auto* check = inspector.findChild<QLabel*>(u"Barcode check"_s);
     Q_EMIT type->activated(type->findText(u"UPC-E"_s));
     EXPECT_EQ(item(barcodeID).content, sample(Symbology::upcE));
-
-    // A linked column is checked with the preview row's value.
     attach("Code,Name\n" + sample(Symbology::upcE).toUtf8() + ",ok\nAB,bad\n");
     auto* column = inspector.findChild<QComboBox*>(u"Data column"_s);
     Q_EMIT column->activated(1);
