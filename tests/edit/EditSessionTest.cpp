@@ -59,10 +59,16 @@ TEST_F(EditSessionTest, AddedItemsAreShrunkCentredOnQuarterMillimetresOnTopAndSe
     }
 }
 
-TEST_F(EditSessionTest, DeleteDuplicateAndReorderActOnTheSelection) {
+// A column dropped on an item is one step (on no item, none); delete, duplicate and reorder act
+// on the selection; a paste lands 1 mm further, or centred where that would overhang.
+TEST_F(EditSessionTest, ColumnDropsSelectionCommandsAndPastes) {
     EXPECT_FALSE(session->deleteSelection()) << "nothing selected";
     EXPECT_FALSE(session->duplicateSelection());
     const QUuid text = element(0).id, box = element(1).id;
+    session->dropColumn(text, u"SKU"_s);
+    EXPECT_EQ(element(0).content, u"{SKU}"_s);
+    session->dropColumn(QUuid::createUuid(), u"Name"_s);
+    EXPECT_EQ(session->undoStack()->count(), 1);
 
     session->setSelection(text);
     const std::optional<QUuid> copy = session->duplicateSelection();
@@ -85,6 +91,15 @@ TEST_F(EditSessionTest, DeleteDuplicateAndReorderActOnTheSelection) {
     session->setSelection(box); // Backspace deletes too, a locked item included
     EXPECT_TRUE(session->handleKey(Qt::Key_Backspace, {}, false, MeasureUnit::mm));
     EXPECT_FALSE(session->document().element(box));
+
+    LabelElement item(ElementKind::box); // 16 x 10 at (2, 2): fits 1 mm further on 30 x 20
+    EXPECT_NE(session->paste(item), item.id);
+    EXPECT_EQ(session->selection(), session->document().elements.last().id);
+    EXPECT_EQ(session->document().elements.last().x, 3);
+    item.x = 14.5; // 1 mm further it would overhang the right edge: centred instead
+    session->paste(item);
+    EXPECT_EQ(session->document().elements.last().x, 7);
+    EXPECT_EQ(session->document().elements.last().y, 5);
 }
 
 TEST_F(EditSessionTest, ArrowsNudgeByTheUnitsStepAndAHeldKeyIsOneStep) {
@@ -151,23 +166,6 @@ TEST_F(EditSessionTest, AGestureIsOneUndoStepAndUndoRestoresTheSelection) {
     EXPECT_EQ(session->undoStack()->count(), 2);
 }
 
-TEST_F(EditSessionTest, ColumnDropsAndPastes) {
-    const QUuid text = element(0).id;
-    session->dropColumn(text, u"SKU"_s);
-    EXPECT_EQ(element(0).content, u"{SKU}"_s);
-    session->dropColumn(QUuid::createUuid(), u"Name"_s);
-    EXPECT_EQ(session->undoStack()->count(), 1);
-
-    LabelElement item(ElementKind::box); // 16 x 10 at (2, 2): fits 1 mm further on 30 x 20
-    EXPECT_NE(session->paste(item), item.id);
-    EXPECT_EQ(session->selection(), session->document().elements.last().id);
-    EXPECT_EQ(session->document().elements.last().x, 3);
-    item.x = 14.5; // 1 mm further it would overhang the right edge: centred instead
-    session->paste(item);
-    EXPECT_EQ(session->document().elements.last().x, 7);
-    EXPECT_EQ(session->document().elements.last().y, 5);
-}
-
 TEST_F(EditSessionTest, ListsAttachThroughTheStoreAndPickThePreviewRow) {
     const QString csv = dir.filePath(u"in.csv"_s);
     testsupport::writeBytes(csv, "Name\nA\nB\nC\n");
@@ -202,7 +200,9 @@ TEST_F(EditSessionTest, ListsAttachThroughTheStoreAndPickThePreviewRow) {
     EXPECT_TRUE(session->mergeContext().fields.isEmpty());
 }
 
-TEST_F(EditSessionTest, ABurstOfEditsSavesOnce0Point6SecondsAfterTheLast) {
+// A burst of edits is saved once, 0.6 s after the last; closing saves what is unsaved and
+// nothing else. Nothing is saved before the label loads, nor after it left the library.
+TEST_F(EditSessionTest, EditsAreSavedAfterABurstAndOnClosingButOnlyWhileTheLabelIsStored) {
     asyncsupport::TimeScale fast(0.5); // the save itself (a flush to the disk) is not scaled
     QList<Clock::time_point> saves;
     QObject context;
@@ -221,33 +221,28 @@ TEST_F(EditSessionTest, ABurstOfEditsSavesOnce0Point6SecondsAfterTheLast) {
     EXPECT_LE(after, 0.85);
     EXPECT_EQ(store.label(label.id)->name, u"N4"_s);
 
-    // Going away saves what is unsaved; nothing is saved when nothing changed.
     session->editDocument(u"Rename"_s, [](LabelDocument& d) { d.name = u"Last"_s; });
     session.reset();
     EXPECT_EQ(saves.size(), 2);
     EXPECT_EQ(store.label(label.id)->name, u"Last"_s);
     { EditSession reopened(&store, label.id); }
     EXPECT_EQ(saves.size(), 2);
-}
 
-TEST_F(EditSessionTest, NothingIsSavedBeforeTheLabelLoadsOrAfterItIsDeleted) {
     LabelDocument later(u"Later"_s);
-    EditSession waiting(&store, later.id);
-    EXPECT_FALSE(waiting.loaded());
-    waiting.addElement(ElementKind::text);
-    EXPECT_FALSE(waiting.saveNow());
+    auto waiting = std::make_unique<EditSession>(&store, later.id);
+    EXPECT_FALSE(waiting->loaded());
+    waiting->addElement(ElementKind::text);
+    EXPECT_FALSE(waiting->saveNow());
     EXPECT_FALSE(store.label(later.id));
     ASSERT_TRUE(store.save(later));
-    EXPECT_TRUE(waiting.load());
-    EXPECT_EQ(waiting.document(), *store.label(later.id));
-
-    // A label deleted from the library while open is not brought back by its editor.
-    session->addElement(ElementKind::line);
-    store.remove(label.id);
-    EXPECT_FALSE(session->loaded());
-    session.reset();
-    asyncsupport::runFor(0.7);
-    EXPECT_FALSE(store.label(label.id));
+    EXPECT_TRUE(waiting->load());
+    EXPECT_EQ(waiting->document(), *store.label(later.id));
+    waiting->addElement(ElementKind::line);
+    store.remove(later.id);
+    EXPECT_FALSE(waiting->loaded());
+    waiting.reset();
+    asyncsupport::runFor(1.0);
+    EXPECT_FALSE(store.label(later.id));
 }
 
 } // namespace

@@ -32,7 +32,9 @@ TEST(LengthInput, TextDropsTrailingZerosAndNegativeZero) {
     EXPECT_EQ(LengthInput::text(-0.25, 2, c), u"-0.25"_s);
 }
 
-TEST(InspectorRulesTest, DataColumnMatchesTheWholeTrimmedToken) {
+// A data column is linked by the whole trimmed token; switching the symbology replaces only a
+// sample; tokens append; columns keep their ampersands.
+TEST(InspectorRulesTest, ColumnLinksSymbologySwitchesAndTokens) {
     const QStringList columns{u"Name"_s, u"SKU"_s};
     EXPECT_EQ(InspectorRules::linkedColumn(u"  {SKU}\n"_s, columns), u"SKU"_s);
     for (const QString& content : {u"{sku}"_s, u"Lot {SKU}"_s, u"{SKU}{Name}"_s, QString()}) {
@@ -40,21 +42,17 @@ TEST(InspectorRulesTest, DataColumnMatchesTheWholeTrimmedToken) {
             << content.toStdString();
     }
     EXPECT_EQ(InspectorRules::linkContent(std::nullopt), QString());
-}
 
-TEST(InspectorRulesTest, SymbologySwitchReplacesOnlyASample) {
     LabelElement barcode(ElementKind::barcode);
     barcode.content = u"4006381333931"_s;
     InspectorRules::switchSymbology(barcode, Symbology::code128);
     EXPECT_EQ(barcode.symbology, Symbology::code128);
     EXPECT_EQ(barcode.content, u"4006381333931"_s);
-}
 
-TEST(InspectorRulesTest, PlaceholderTokensAppendAndColumnsKeepTheirAmpersands) {
     EXPECT_EQ(InspectorRules::insertToken(u"Lot "_s, u"{serial}"_s), u"Lot {serial}"_s);
-    const auto columns = InspectorRules::columnItems({u"A&B"_s});
-    ASSERT_EQ(columns.size(), 1);
-    EXPECT_EQ(columns.first().title, u"{A&B}"_s);
+    const auto items = InspectorRules::columnItems({u"A&B"_s});
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.first().title, u"{A&B}"_s);
 }
 
 } // namespace

@@ -76,19 +76,6 @@ TEST_F(PrintPanelModelTest, ListFooterAndButtonTitle) {
     }
 }
 
-TEST_F(PrintPanelModelTest, RowChoicesAndTheirFirstValue) {
-    const LabelDocument document = design({QStringLiteral("{Name}")}, QStringLiteral("a.csv"));
-    const auto ticked = panel(document, listOf(10), {4, 1});
-    EXPECT_EQ(ticked->rowMode(), RowMode::selected);
-    EXPECT_EQ(ticked->rowModeTitle(RowMode::selected), QStringLiteral("Selected 2"));
-
-    const auto unticked = panel(document, listOf(10));
-    EXPECT_EQ(unticked->rowMode(), RowMode::all);
-    EXPECT_FALSE(unticked->rowModes().contains(RowMode::selected));
-    unticked->setRowMode(RowMode::selected);
-    EXPECT_EQ(unticked->rowMode(), RowMode::all);
-}
-
 TEST_F(PrintPanelModelTest, SerialSectionAndFooter) {
     const LabelDocument numbered = design({QStringLiteral("SKU {serial}")});
     const auto run = panel(numbered);
@@ -111,11 +98,20 @@ TEST_F(PrintPanelModelTest, SerialSectionAndFooter) {
     EXPECT_FALSE(panel(design({QStringLiteral("plain")}))->showsSerial());
 }
 
-// Fields a printed list supplies are not asked for; without the list they are.
-TEST_F(PrintPanelModelTest, NeededFieldsLeaveOutPrintedColumns) {
-    const auto model =
-        panel(design({QStringLiteral("{Size} {Name} {Colour} {date}")}, QStringLiteral("a.csv")),
-              listOf(2));
+// Ticked rows start the choice at "Selected", offered only with ticks. Fields a printed list
+// supplies are not asked for; without the list they are.
+TEST_F(PrintPanelModelTest, RowChoicesAndTheFieldsLeftToAsk) {
+    const LabelDocument document =
+        design({QStringLiteral("{Size} {Name} {Colour} {date}")}, QStringLiteral("a.csv"));
+    const auto ticked = panel(document, listOf(10), {4, 1});
+    EXPECT_EQ(ticked->rowMode(), RowMode::selected);
+    EXPECT_EQ(ticked->rowModeTitle(RowMode::selected), QStringLiteral("Selected 2"));
+
+    const auto model = panel(document, listOf(2));
+    EXPECT_EQ(model->rowMode(), RowMode::all);
+    EXPECT_FALSE(model->rowModes().contains(RowMode::selected));
+    model->setRowMode(RowMode::selected);
+    EXPECT_EQ(model->rowMode(), RowMode::all);
     EXPECT_EQ(model->neededFields(), QStringList({QStringLiteral("Colour")}));
     model->setRowMode(RowMode::none);
     EXPECT_EQ(model->neededFields(), QStringList({QStringLiteral("Colour"), QStringLiteral("Name"),
