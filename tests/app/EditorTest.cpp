@@ -5,11 +5,13 @@
 #include "app/ListPanelHost.h"
 #include "app/Menus.h"
 #include "app/PrintSheet.h"
+#include "app/SettingsWindow.h"
 #include "views/DocumentInspector.h"
 #include "views/ElementInspector.h"
 #include "views/LabelCanvas.h"
 #include "views/ListPanel.h"
 #include "views/PrintPanel.h"
+#include "views/PrinterStatusLabel.h"
 
 #include "LabelKit/edit/EditSession.h"
 #include "LabelKit/edit/PrintPanelModel.h"
@@ -92,8 +94,10 @@ protected:
 } // namespace
 
 // A click selects within a millimetre of an item, locked ones too, and elsewhere clears; a
-// drag on a locked item neither moves nor selects it.
-TEST_F(EditorTest, ClicksSelectAndALockedItemIsNotDragged) {
+// drag on a locked item neither moves nor selects it. A drag selects its item, lands it on
+// quarter millimetres (the gesture's rule) and is one undo step (the session's rule). The
+// handle resizes at once, keeping a QR code square.
+TEST_F(EditorTest, ClicksSelectDragsMoveUnlockedItemsAndTheHandleResizes) {
     auto editor = open(label.id);
     QTest::mouseClick(&editor->canvas(), Qt::LeftButton, {}, at(*editor, 9.2, 12));
     EXPECT_EQ(editor->session().selection(), label.elements[0].id);
@@ -105,12 +109,7 @@ TEST_F(EditorTest, ClicksSelectAndALockedItemIsNotDragged) {
     EXPECT_EQ(editor->session().selection(), label.elements[1].id);
     QTest::mouseClick(&editor->canvas(), Qt::LeftButton, {}, at(*editor, 20, 3));
     EXPECT_EQ(editor->session().selection(), std::nullopt);
-}
 
-// A drag selects its item, lands it on quarter millimetres (the gesture's rule) and is one undo
-// step (the session's rule).
-TEST_F(EditorTest, ADragLandsOnQuarterMillimetresAndUndoesAsOneStep) {
-    auto editor = open(label.id);
     const QPoint start = at(*editor, 15, 12);
     drag(*editor, start, {start + QPoint(2, 0), start + QPoint(int(editor->scale() * 1.37), 0)});
     EXPECT_EQ(editor->session().selection(), label.elements[0].id);
@@ -122,10 +121,7 @@ TEST_F(EditorTest, ADragLandsOnQuarterMillimetresAndUndoesAsOneStep) {
     editor->undoAction()->trigger();
     EXPECT_EQ(item(*editor, 0).x, 10);
     EXPECT_FALSE(editor->undoAction()->isEnabled());
-}
 
-TEST_F(EditorTest, TheHandleResizesAtOnceAndKeepsAQRCodeSquare) {
-    auto editor = open(label.id);
     editor->session().setSelection(label.elements[2].id);
     const QPoint handle = at(*editor, 38, 26);
     const int fiveMM = int(std::lround(editor->scale() * 5));
@@ -136,13 +132,27 @@ TEST_F(EditorTest, TheHandleResizesAtOnceAndKeepsAQRCodeSquare) {
     EXPECT_EQ(item(*editor, 2).x, 30);
 }
 
-TEST_F(EditorTest, KeysNudgeInTheUnitDeleteLockedItemsAndPassOnWhatTheyIgnore) {
+// Keys nudge in the chosen unit, leave a locked item in place but delete it, and go on to the
+// widgets around while nothing is selected. The inspector follows the selection and is kept
+// while its item is edited.
+TEST_F(EditorTest, KeysNudgeInTheUnitAndTheInspectorFollowsTheSelection) {
     harness.app->services().settings().setText(MeasureUnit::storageKey(), u"inches"_s);
     auto editor = open(label.id);
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return editor->inspector().inspector();
+    };
+    EXPECT_TRUE(qobject_cast<DocumentInspector*>(shown()));
     EXPECT_FALSE(takes(*editor, Qt::Key_Right)) << "nothing selected";
     editor->session().setSelection(label.elements[0].id);
-    EXPECT_TRUE(takes(*editor, Qt::Key_Right, Qt::ShiftModifier));
+    auto* inspector = qobject_cast<ElementInspector*>(shown());
+    ASSERT_TRUE(inspector);
+    EXPECT_EQ(inspector->element(), label.elements[0].id);
+    QTest::keyClick(&editor->canvas(), Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_DOUBLE_EQ(item(*editor, 0).x, 10 + 3.175);
+    EXPECT_EQ(shown(), inspector) << "an edit to the item keeps its inspector (and its focus)";
+    editor->session().setSelection(label.elements[2].id);
+    EXPECT_EQ(qobject_cast<ElementInspector*>(shown())->element(), label.elements[2].id);
 
     editor->session().setSelection(label.elements[1].id);
     takes(*editor, Qt::Key_Left);
@@ -150,24 +160,6 @@ TEST_F(EditorTest, KeysNudgeInTheUnitDeleteLockedItemsAndPassOnWhatTheyIgnore) {
     EXPECT_TRUE(takes(*editor, Qt::Key_Delete));
     EXPECT_EQ(editor->session().document().elements.size(), 2);
     EXPECT_EQ(editor->session().selection(), std::nullopt);
-}
-
-TEST_F(EditorTest, TheInspectorFollowsTheSelectionAndIsKeptWhileItsItemIsEdited) {
-    auto editor = open(label.id);
-    const auto shown = [&] {
-        QCoreApplication::processEvents();
-        return editor->inspector().inspector();
-    };
-    EXPECT_TRUE(qobject_cast<DocumentInspector*>(shown()));
-    editor->session().setSelection(label.elements[0].id);
-    auto* inspector = qobject_cast<ElementInspector*>(shown());
-    ASSERT_TRUE(inspector);
-    EXPECT_EQ(inspector->element(), label.elements[0].id);
-    QTest::keyClick(&editor->canvas(), Qt::Key_Right);
-    EXPECT_EQ(shown(), inspector) << "an edit to the item keeps its inspector (and its focus)";
-    editor->session().setSelection(label.elements[2].id);
-    EXPECT_EQ(qobject_cast<ElementInspector*>(shown())->element(), label.elements[2].id);
-    QTest::keyClick(&editor->canvas(), Qt::Key_Delete);
     EXPECT_TRUE(qobject_cast<DocumentInspector*>(shown()));
 }
 
@@ -236,7 +228,8 @@ TEST_F(EditorTest, ItemsPasteBetweenEditorsWithAFreshId) {
 }
 
 // In the main window: the toolbar adds, Edit ▸ Undo names the step, Ctrl+P saves and opens
-// the print sheet with the design as edited and its ticked rows.
+// the print sheet with the design as edited and its ticked rows; the printer status opens the
+// settings window.
 TEST_F(EditorTest, TheMainWindowsEditorAddsUndoesAndPrints) {
     MainWindow& window = harness.shown();
     window.select(label.id);
@@ -259,6 +252,10 @@ TEST_F(EditorTest, TheMainWindowsEditorAddsUndoesAndPrints) {
     EXPECT_EQ(store().label(label.id)->elements.size(), 4) << "saved before the sheet opened";
     window.printSheet()->close();
 
+    QTest::mouseClick(editor->toolBar()->findChild<PrinterStatusLabel*>(), Qt::LeftButton);
+    ASSERT_NE(harness.app->settingsWindow(), nullptr);
+    EXPECT_TRUE(harness.app->settingsWindow()->isVisible()) << "the printer status opens Settings";
+    harness.app->settingsWindow()->close();
     window.select(std::nullopt);
     EXPECT_EQ(window.windowTitle(), u"Vantrel"_s);
     EXPECT_EQ(window.menus().edit()->actions().size(), 2) << "the edit commands left too";

@@ -3,14 +3,12 @@
 #include "tests/app/AppHarness.h"
 
 #include "app/CommandHub.h"
-#include "app/LabelEditor.h"
 #include "app/PrintSheet.h"
 #include "app/SettingsWindow.h"
 #include "views/BluetoothStatusBanner.h"
 #include "views/BusyIndicator.h"
 #include "views/PrinterRowView.h"
 #include "views/PrinterSettings.h"
-#include "views/PrinterStatusLabel.h"
 #include "views/PrintersList.h"
 #include "views/RenamePrinterDialog.h"
 #include "views/SignalBars.h"
@@ -96,35 +94,44 @@ QSpinBox* stepper(QWidget* sheet, const QString& name) {
 
 } // namespace
 
-// Ctrl+, and the editor's printer status open the one window; its list scans exactly while it
-// is on screen, shows the hints while no printer is heard, and the banner while the radio is off.
-TEST(PrinterSettings, OpensFromPreferencesOrTheEditorAndScansWhileShown) {
-    AppHarness harness(false, {}, QStringLiteral("0"));
-    const LabelDocument label(QStringLiteral("Shelf"));
-    ASSERT_TRUE(harness.app->services().store().save(label));
-    MainWindow& main = harness.shown();
-    QTest::keyClick(&main, Qt::Key_Comma, Qt::ControlModifier);
-    SettingsWindow* window = harness.app->settingsWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-
-    PrinterManager& manager = harness.app->services().printers();
-    PrintersList* list = window->content().printersList();
+// The Preferences command opens the window, and Ctrl+, shows the one window again (as the
+// editor's printer status does); its list scans exactly while it is on screen, shows the hints
+// while no printer is heard, and the banner while the radio is off. The steppers show the stored
+// values, stop at their ends, store what they step to and show a change made elsewhere at once.
+TEST(PrinterSettings, OpensOnceScansWhileShownAndStepsTheTransferSettings) {
+    Settings settings(QStringLiteral("0"));
+    EXPECT_TRUE(settings.window->isVisible());
+    PrinterManager& manager = settings.harness.app->services().printers();
     EXPECT_TRUE(runUntil([&] { return manager.isScanning(); }));
-    EXPECT_TRUE(list->showsEmptyState());
-    EXPECT_TRUE(list->banner()->isHidden()) << "the radio is on: the banner takes no space";
-    VirtualCentral* radio = harness.app->services().virtualCentral();
-    radio->setState(BluetoothState::poweredOff);
-    EXPECT_TRUE(runUntil([&] { return !list->banner()->isHidden(); }));
+    EXPECT_TRUE(settings.list->showsEmptyState());
+    EXPECT_TRUE(settings.list->banner()->isHidden())
+        << "the radio is on: the banner takes no space";
+    settings.harness.app->services().virtualCentral()->setState(BluetoothState::poweredOff);
+    EXPECT_TRUE(runUntil([&] { return !settings.list->banner()->isHidden(); }));
 
-    window->close();
+    QSpinBox* writeSize = settings.window->content().writeSize();
+    QDoubleSpinBox* pause = settings.window->content().pause();
+    PrinterRegistry& registry = settings.registry();
+    EXPECT_EQ(writeSize->value(), registry.chunkSize());
+    pause->stepUp();
+    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 1.6);
+    writeSize->stepUp();
+    EXPECT_EQ(registry.chunkSize(), 237) << "237 is the most";
+    writeSize->setValue(21);
+    writeSize->stepBy(-5);
+    EXPECT_EQ(registry.chunkSize(), 20);
+    pause->stepBy(-100);
+    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 0.2);
+    pause->stepBy(100);
+    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 5.0);
+    registry.setChunkSize(100);
+    EXPECT_EQ(writeSize->text(), QStringLiteral("Write size: 100 bytes"));
+
+    settings.window->close();
     EXPECT_EQ(manager.scanRequests(), 0);
-    main.select(label.id);
-    auto* editor = qobject_cast<LabelEditor*>(main.detailWidget());
-    ASSERT_NE(editor, nullptr);
-    QTest::mouseClick(editor->toolBar()->findChild<PrinterStatusLabel*>(), Qt::LeftButton);
-    EXPECT_EQ(harness.app->settingsWindow(), window) << "one window, shown again";
-    EXPECT_TRUE(window->isVisible());
+    QTest::keyClick(&settings.harness.shown(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(settings.harness.app->settingsWindow(), settings.window) << "one window, shown again";
+    EXPECT_TRUE(settings.window->isVisible());
     EXPECT_EQ(manager.scanRequests(), 1);
 }
 
@@ -231,29 +238,6 @@ TEST(PrinterSettings, IdentifyAndFirmwareReachOnePrinterAndSayWhenItIsGone) {
     settings.row(a)->firmwareAction()->trigger();
     EXPECT_TRUE(settings.list->footer()->isHidden());
     EXPECT_TRUE(runUntil([&] { return !settings.list->busy(); }));
-}
-
-// The steppers show the stored values, stop at their ends, store what they step to and show a
-// change made elsewhere at once.
-TEST(PrinterSettings, SteppersShowAndStoreTheTransferSettings) {
-    Settings settings(QStringLiteral("0"));
-    QSpinBox* writeSize = settings.window->content().writeSize();
-    QDoubleSpinBox* pause = settings.window->content().pause();
-    PrinterRegistry& registry = settings.registry();
-    EXPECT_EQ(writeSize->value(), registry.chunkSize());
-    pause->stepUp();
-    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 1.6);
-    writeSize->stepUp();
-    EXPECT_EQ(registry.chunkSize(), 237) << "237 is the most";
-    writeSize->setValue(21);
-    writeSize->stepBy(-5);
-    EXPECT_EQ(registry.chunkSize(), 20);
-    pause->stepBy(-100);
-    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 0.2);
-    pause->stepBy(100);
-    EXPECT_DOUBLE_EQ(registry.interLabelDelay(), 5.0);
-    registry.setChunkSize(100);
-    EXPECT_EQ(writeSize->text(), QStringLiteral("Write size: 100 bytes"));
 }
 
 // A print link selects its label and opens the sheet with the link's copies and fields (which
