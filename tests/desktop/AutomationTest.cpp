@@ -1,5 +1,6 @@
-// The automation interface of the running application, called over a private session bus, and
-// vantrel-cli handing its prints to it.
+// The automation and application interfaces of the running application, called over a private
+// session bus, and vantrel-cli handing its prints to it.
+#include "app/ApplicationAdaptor.h"
 #include "app/AutomationAdaptor.h"
 #include "app/SingleInstance.h"
 #include "tests/desktop/PrivateBus.h"
@@ -9,6 +10,7 @@
 #include "LabelKit/store/LabelStore.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -66,10 +68,24 @@ protected:
     std::unique_ptr<SingleInstance> instance;
 };
 
-// Labels and FindLabels answer in store order; a stored label prints by name or id, and a line
-// of text; refusals and failures are errors (carrying the user's text, as the command line shows
-// below), and reach no printer.
-TEST_F(Automation, ListsPrintsAndRefusesWithTheUsersText) {
+// The application interface's actions post the File menu's commands. Labels and FindLabels
+// answer in store order; a stored label prints by name or id, and a line of text; refusals and
+// failures are errors (carrying the user's text, as the command line shows below), and reach no
+// printer.
+TEST_F(Automation, ActsListsPrintsAndRefusesWithTheUsersText) {
+    const QString invalid = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
+    QSignalSpy actions(instance.get(), &SingleInstance::actionRequested);
+    const auto activate = [&](const QString& action) {
+        return desktoptest::call(client, ApplicationAdaptor::interfaceName(), u"ActivateAction"_s,
+                                 {action, QVariantList(), QVariantMap()});
+    };
+    for (const auto& [action, notification] : SingleInstance::actions()) {
+        EXPECT_EQ(activate(action).type(), QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(desktoptest::waitUntil([&] { return !actions.isEmpty(); }));
+        EXPECT_EQ(actions.takeFirst().first().toString(), notification);
+    }
+    EXPECT_EQ(activate(u"frobnicate"_s).errorName(), invalid);
+
     const LabelEntries all = qdbus_cast<LabelEntries>(call(u"Labels"_s, {}).arguments().value(0));
     ASSERT_EQ(all.size(), store->labels().size());
     for (qsizetype i = 0; i < all.size(); ++i) {
@@ -78,7 +94,6 @@ TEST_F(Automation, ListsPrintsAndRefusesWithTheUsersText) {
     }
     EXPECT_THAT(names(u"FindLabels"_s, {u"BIN"_s}), ElementsAre(u"Cabinet"_s, u"Bin tag"_s));
 
-    const QString invalid = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
     const struct {
         QString method;
         QVariantList arguments;

@@ -40,7 +40,7 @@ QString launcher(const QString& key) {
         .captured(1);
 }
 
-TEST(DesktopFiles, TheLauncherIsValidAndNamedAfterWhatItStartsAndShows) {
+TEST(DesktopFiles, TheLauncherIsValidNamedAfterWhatItStartsAndShowsAndOpensLabelFiles) {
     const auto validated = desktoptest::run(u"desktop-file-validate"_s, {data(u".desktop"_s)},
                                             QProcessEnvironment::systemEnvironment());
     EXPECT_EQ(validated.exitCode, 0);
@@ -52,9 +52,8 @@ TEST(DesktopFiles, TheLauncherIsValidAndNamedAfterWhatItStartsAndShows) {
     EXPECT_FALSE(QImage(testsupport::sourcePath(u"data/icons/"_s + launcher(u"Icon"_s) + u".svg"_s))
                      .isNull())
         << "the icon draws with Qt's SVG plugin";
-}
 
-TEST(DesktopFiles, TheLabelFileTypeIsAKindOfJsonThatTheLauncherOpens) {
+    // The label file type is a kind of JSON that the launcher opens.
     QTemporaryDir share;
     ASSERT_TRUE(QDir().mkpath(share.filePath(u"mime/packages"_s)));
     ASSERT_TRUE(QFile::copy(data(u".xml"_s), share.filePath(u"mime/packages/vantrel.xml"_s)));

@@ -1,6 +1,5 @@
 // One Vantrel per session: a second start of the real program hands its request to the running
 // instance, over the session bus or, without one, a local socket, and ends.
-#include "app/ApplicationAdaptor.h"
 #include "app/SingleInstance.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/support/TestSupport.h"
@@ -86,23 +85,5 @@ INSTANTIATE_TEST_SUITE_P(Channels, SecondStart, ::testing::Values(Channel::bus, 
                          [](const ::testing::TestParamInfo<Channel>& channel) {
                              return channel.param == Channel::bus ? "SessionBus" : "LocalSocket";
                          });
-
-TEST(ApplicationInterface, ActivateActionPostsTheFileMenusCommands) {
-    desktoptest::PrivateBus bus;
-    SingleInstance running({bus.connect(), {}});
-    ASSERT_TRUE(running.claim());
-    QSignalSpy actions(&running, &SingleInstance::actionRequested);
-    const QDBusConnection client = bus.connect();
-    const auto activate = [&](const QString& action) {
-        return desktoptest::call(client, ApplicationAdaptor::interfaceName(), u"ActivateAction"_s,
-                                 {action, QVariantList(), QVariantMap()});
-    };
-    for (const auto& [action, notification] : SingleInstance::actions()) {
-        EXPECT_EQ(activate(action).type(), QDBusMessage::ReplyMessage);
-        ASSERT_TRUE(desktoptest::waitUntil([&] { return !actions.isEmpty(); }));
-        EXPECT_EQ(actions.takeFirst().first().toString(), notification);
-    }
-    EXPECT_EQ(activate(u"frobnicate"_s).errorName(), u"org.freedesktop.DBus.Error.InvalidArgs"_s);
-}
 
 } // namespace
