@@ -35,7 +35,7 @@ TEST(Zoom, StepsPercentagesAndScale) {
     }
 }
 
-TEST(CanvasGeometry, TheFrameReproducesItsScaleAndCentresThePaperBesideTheRulers) {
+TEST(CanvasGeometry, TheFrameCentresThePaperAndClicksHitTheTopmostItemNearby) {
     const QSizeF label(40, 30);
     const CanvasGeometry g(CanvasGeometry::frameFor(12.5, label), label);
     EXPECT_DOUBLE_EQ(g.scale, 12.5);
@@ -45,9 +45,8 @@ TEST(CanvasGeometry, TheFrameReproducesItsScaleAndCentresThePaperBesideTheRulers
     dot.x = 2, dot.y = 3, dot.width = 10, dot.height = 0.1;
     EXPECT_EQ(wide.outline(dot), QRectF(25, 37.5, 125, 4));
     EXPECT_EQ(wide.handleArea(dot).center(), QPointF(150, 38.75));
-}
 
-TEST(CanvasGeometry, HitsTheTopmostItemWithinOneMillimetreOfItsBox) {
+    // A click hits the topmost item within one millimetre of its box.
     LabelDocument doc(u"Hits"_s, 40, 30);
     LabelElement below(ElementKind::box), above(ElementKind::text);
     below.x = 5, below.y = 5, below.width = 10, below.height = 10;

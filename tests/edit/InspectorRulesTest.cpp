@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // In inches a step is the millimetre step to two decimals, halves away from zero, never zero.
-TEST(LengthInput, StepsInTheUnit) {
+TEST(LengthInput, StepsInTheUnitAndText) {
     const struct {
         MeasureUnit unit;
         double forMM, step;
@@ -21,9 +21,7 @@ TEST(LengthInput, StepsInTheUnit) {
         EXPECT_DOUBLE_EQ((LengthInput{c.forMM, 0, 1}.step(c.unit)), c.step)
             << c.unit.rawValue().toStdString() << " " << c.forMM;
     }
-}
-
-TEST(LengthInput, TextDropsTrailingZerosAndNegativeZero) {
+    // The text drops trailing zeros and a negative zero.
     const QLocale c = QLocale::c();
     EXPECT_EQ(LengthInput::text(12.50, 2, c), u"12.5"_s);
     EXPECT_EQ(LengthInput::text(40, 1, c), u"40"_s);

@@ -97,32 +97,12 @@ TEST_F(InspectorsTest, PhotoKeepsTheFileBytesAndRefusesWhatIsNoPicture) {
     EXPECT_EQ(item(imageID).imageData, testsupport::readBytes(png));
 }
 
-TEST_F(InspectorsTest, DocumentSizeFromStockOrTypedStaysInItsRange) {
-    DocumentInspector inspector(*session, settings);
-    inspector.show();
-    QMenu* stock = inspector.stockSize()->menu();
-    EXPECT_EQ(inspector.stockSize()->text(), u"40 × 30 mm"_s);
-    stock->actions().at(1)->trigger();
-    EXPECT_EQ(QSizeF(session->document().widthMM, session->document().heightMM), QSizeF(50, 30));
-
-    MMField* width = nullptr;
-    for (auto* field : inspector.findChildren<MMField*>()) {
-        width = field->title() == u"Width"_s ? field : width;
-    }
-    typeInto(width->field(), u"60"_s);
-    EXPECT_EQ(session->document().widthMM, 54);
-    typeInto(width->field(), u"9"_s);
-    EXPECT_EQ(session->document().widthMM, 15);
-    MeasureUnit(MeasureUnit::inches).save(settings);
-    EXPECT_EQ(inspector.stockSize()->text(), MeasureUnit(MeasureUnit::inches).sizeText(15, 30));
-}
-
 // Every control that shows, icon-only ones included, has a name for assistive technology.
-TEST_F(InspectorsTest, EveryControlHasAnAccessibleName) {
+TEST_F(InspectorsTest, EveryControlHasAnAccessibleNameAndTheLabelSizeStaysInItsRange) {
     attach();
     const QUuid text = session->addElement(ElementKind::text);
     QWidget window;
-    new DocumentInspector(*session, settings, &window);
+    auto* document = new DocumentInspector(*session, settings, &window);
     for (const QUuid& id : {text, barcodeID, imageID}) {
         new ElementInspector(*session, settings, id, &window);
     }
@@ -143,6 +123,23 @@ TEST_F(InspectorsTest, EveryControlHasAnAccessibleName) {
             << control->metaObject()->className() << " " << control->toolTip().toStdString();
     }
     EXPECT_GT(checked, 20);
+
+    // The label's size, from stock or typed, stays in its range.
+    QMenu* stock = document->stockSize()->menu();
+    EXPECT_EQ(document->stockSize()->text(), u"40 × 30 mm"_s);
+    stock->actions().at(1)->trigger();
+    EXPECT_EQ(QSizeF(session->document().widthMM, session->document().heightMM), QSizeF(50, 30));
+
+    MMField* width = nullptr;
+    for (auto* field : document->findChildren<MMField*>()) {
+        width = field->title() == u"Width"_s ? field : width;
+    }
+    typeInto(width->field(), u"60"_s);
+    EXPECT_EQ(session->document().widthMM, 54);
+    typeInto(width->field(), u"9"_s);
+    EXPECT_EQ(session->document().widthMM, 15);
+    MeasureUnit(MeasureUnit::inches).save(settings);
+    EXPECT_EQ(document->stockSize()->text(), MeasureUnit(MeasureUnit::inches).sizeText(15, 30));
 }
 
 TEST(InspectorControls, PlaceholderMenuOffersListColumnsInTheirOwnSection) {
