@@ -80,12 +80,7 @@ TEST(ListLimits, RowsAndCellsBeyondTheLimitsAreRefused) {
     EXPECT_EQ(DataTable::parse(lines(rows, u"a\n"_s), false).rows.size(), rows);
     EXPECT_EQ(DataTable::parse(lines(rows + 1, u"a\n"_s), true).rows.size(), rows);
     const auto refusal = [](const QString& text) {
-        try {
-            DataTable::parse(text, false);
-        } catch (const UserError& e) {
-            return e.message();
-        }
-        return QString();
+        return testsupport::userError([&] { DataTable::parse(text, false); });
     };
     EXPECT_EQ(refusal(lines(rows + 1, u"a\n"_s)),
               u"The list has too many rows: a list holds at most 100000 rows."_s);

@@ -64,12 +64,7 @@ TEST(LabelFileReading, FilesBeyondTheLimitsAreRefusedNamingTheLimit) {
         return "{\"" + QByteArray(key) + "\": [" + entries.repeated(count).chopped(1) + "]}";
     };
     const auto refusal = [](const QByteArray& bytes) {
-        try {
-            LabelFile::decode(bytes);
-        } catch (const UserError& e) {
-            return e.message();
-        }
-        return QString();
+        return testsupport::userError([&] { LabelFile::decode(bytes); });
     };
     const qsizetype max = LabelDocument::maxElements;
     EXPECT_EQ(LabelFile::decode(elements("elements", max)).elements.size(), max);

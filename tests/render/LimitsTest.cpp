@@ -17,12 +17,7 @@ namespace {
 
 // The message of the render's refusal; empty when the design renders.
 QString refusal(const LabelDocument& doc, const LabelContext& c = context()) {
-    try {
-        LabelRenderer::render(doc, c, 1, true);
-    } catch (const UserError& e) {
-        return e.message();
-    }
-    return QString();
+    return testsupport::userError([&] { LabelRenderer::render(doc, c, 1, true); });
 }
 
 TEST(RenderLimits, ElementsBeyondTheLimitAreRefused) {

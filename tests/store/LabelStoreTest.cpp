@@ -62,15 +62,10 @@ LabelDocument design(const QString& name, qint64 modifiedSeconds = 1700000000) {
     return doc;
 }
 
-// The message of the UserError the call throws; "(none)" when it throws none.
+// The message of the UserError the call throws, for the string matchers.
 template <typename Call>
 std::string userError(Call call) {
-    try {
-        call();
-    } catch (const UserError& e) {
-        return e.message().toStdString();
-    }
-    return "(none)";
+    return testsupport::userError(call).toStdString();
 }
 
 // A file of the size without taking the disk space: a sparse file after its first bytes.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LabelKit/model/UserError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,17 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // ends with an empty field); blank and "#" lines are left out. Fields take the escapes \n \r
 // \t \f \\ and \uXXXX.
 QList<QStringList> dataTable(const QString& name);
+
+// The message of the UserError that the call throws; empty when it throws none.
+template <typename Call>
+QString userError(Call&& call) {
+    try {
+        call();
+    } catch (const vantrel::UserError& error) {
+        return error.message();
+    }
+    return {};
+}
 
 // The words of a text split at spaces: command-line arguments written as one line.
 QStringList words(const QString& text);

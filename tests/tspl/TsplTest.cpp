@@ -152,19 +152,14 @@ TEST(Pipeline, JobsAreIndependentOfTheThread) {
 TEST(Job, UnprintableDesignsAreRefused) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     auto message = [](const LabelDocument& doc) {
-        try {
-            TSPL::job(doc, context(), 1);
-        } catch (const UserError& e) {
-            return e.message();
-        }
-        return u"no error"_s;
+        return testsupport::userError([&] { TSPL::job(doc, context(), 1); });
     };
     EXPECT_EQ(message(sized(40, 30, std::numeric_limits<double>::infinity())),
               u"The label's gap (inf mm) is not a size that can be printed."_s);
     EXPECT_EQ(message(sized(40, 30, -0.5)),
               u"The label's gap (-0.5 mm) is not a size that can be printed."_s);
     EXPECT_EQ(message(sized(20000, 20000)),
-              LabelRenderer::sizeProblem(sized(20000, 20000), 1).value_or(QString()));
+              LabelRenderer::sizeProblem(sized(20000, 20000), 1).value_or(u"no problem"_s));
     EXPECT_THROW(TSPL::job(filled(8, 8), sized(40, nan), 1), UserError);
     EXPECT_NO_THROW(TSPL::job(filled(8, 8), sized(40, 30, 0), 1));
 }
